@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Asks apt only when something is missing, so a second run is quick and changes nothing.
+set -euo pipefail
+
+packages=(
+    # build
+    cmake g++ clang make pkg-config clang-format
+    # tests and benchmarks
+    libgtest-dev libgmock-dev libbenchmark-dev
+    # station: Qt widgets and SQL over ODBC
+    qt6-base-dev libqt6sql6-odbc unixodbc unixodbc-dev odbcinst
+    # databases: embedded SQLite through ODBC, shared MariaDB server through ODBC
+    sqlite3 libsqliteodbc mariadb-server mariadb-client odbc-mariadb
+    # scanner and ballot images
+    libtiff-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
+    # a display for the station window where the machine has none
+    xvfb xauth
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "These Debian packages are missing: ${missing[*]}" >&2
+    echo "Run this command as root (or with sudo) so that they can be installed." >&2
+    exit 1
+fi
+echo "Installing: ${missing[*]}"
+apt-get update -qq
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
