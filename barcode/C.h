@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace fernlowe {
+
+// A run-time error that ends a report function call without a result: number 5
+// (invalid procedure call or argument) or 6 (overflow).
+class ReportFunctionError : public std::runtime_error {
+  public:
+    ReportFunctionError(int number, const char* text) : std::runtime_error(text), number_(number) {}
+    int number() const { return number_; }
+
+  private:
+    int number_;
+};
+
+// The report functions: each turns a field's data into the text that the matching barcode
+// font prints as a complete symbol. The host names them by class and method, so C::ode39
+// is the report function Code39. The class holds no state.
+class C {
+  public:
+    std::u16string ode39(const std::u16string& yourdata, std::int16_t checkdigit,
+                         const std::u16string& delim) const;
+    // Leaves the digits actually encoded in yourdata.
+    std::u16string odeITF(std::u16string& yourdata, std::int16_t checkdigit) const;
+    // Leaves the symbol text without its stop character in yourdata; throws
+    // ReportFunctionError.
+    std::u16string ode128(std::u16string& yourdata, std::int16_t format) const;
+    std::u16string odeUPCA(const std::u16string& yourdata) const;
+    std::u16string odeEAN13(const std::u16string& yourdata) const;
+    std::u16string odeEAN8(const std::u16string& yourdata) const;
+
+  private:
+    static std::string Code39CheckChar(const std::string& text);
+    static std::string Code128PackPairs(const std::string& text);
+    static std::string Code128RemapChars(const std::string& text);
+};
+
+}  // namespace fernlowe

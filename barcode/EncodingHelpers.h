@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string_view>
+
+namespace fernlowe {
+
+// Reads a piece of data as a decimal number: blanks (space, tab, line feed) are skipped
+// wherever they stand, then an optional sign, digits and at most one decimal point are
+// read up to the first other character. No digit at all reads as 0.
+double NumericValue(std::string_view piece);
+
+// Nearest whole number, halves to the even neighbour.
+double RoundHalfEven(double value);
+
+enum class Weight3On { OddPositions, EvenPositions };
+
+// The modulo-10 check digit 0 to 9 of a text of digits, positions counted from 1 at the
+// left; characters that are not digits count as 0.
+int Mod10CheckDigit(std::string_view digits, Weight3On weight3);
+
+}  // namespace fernlowe
