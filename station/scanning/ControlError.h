@@ -15,13 +15,13 @@ constexpr int General = 20100;       // any other failure; the description says 
 
 // An error raised by a scanner-control property write: its number and description.
 class ControlError : public std::runtime_error {
-public:
+  public:
     ControlError(int number, const QString& description);
 
     int number() const { return number_; }
     QString description() const { return description_; }
 
-private:
+  private:
     int number_;
     QString description_;
 };

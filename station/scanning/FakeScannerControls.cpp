@@ -6,8 +6,7 @@
 QString describe(const ControlCall& call) {
     const QString verb = call.kind == ControlCall::Write ? QStringLiteral(" write %1 = %2 (%3)")
                                                          : QStringLiteral(" read %1 -> %2 (%3)");
-    return call.control +
-           verb.arg(call.dispid).arg(valueText(call.value), typeName(call.value));
+    return call.control + verb.arg(call.dispid).arg(valueText(call.value), typeName(call.value));
 }
 
 QList<FakeEvent> FakeEvent::page(const QString& image, bool morePages) {
@@ -25,7 +24,9 @@ void FakeControl::raiseOnWrite(int dispid, int number, const QString& descriptio
     errors_.insert_or_assign(dispid, ControlError(number, description));
 }
 
-void FakeControl::setValue(int dispid, const PropertyValue& value) { values_[dispid] = value; }
+void FakeControl::setValue(int dispid, const PropertyValue& value) {
+    values_[dispid] = value;
+}
 
 void FakeControl::recordWrite(int dispid, const PropertyValue& value) {
     log_->append({name_, ControlCall::Write, dispid, value});
@@ -51,7 +52,9 @@ FakeKScan::FakeKScan(QList<ControlCall>* log, QObject* parent)
     values_ = {{86, qint16(0)}, {96, QString()}, {97, false}, {67, false}};
 }
 
-void FakeKScan::scriptRun(const QList<FakeEvent>& events) { scripts_.append(events); }
+void FakeKScan::scriptRun(const QList<FakeEvent>& events) {
+    scripts_.append(events);
+}
 
 void FakeKScan::write(int dispid, const PropertyValue& value) {
     recordWrite(dispid, value);
@@ -66,7 +69,9 @@ void FakeKScan::write(int dispid, const PropertyValue& value) {
     }
 }
 
-PropertyValue FakeKScan::read(int dispid) { return recordRead(dispid); }
+PropertyValue FakeKScan::read(int dispid) {
+    return recordRead(dispid);
+}
 
 void FakeKScan::playNext() {
     if (playing_.isEmpty())
@@ -75,33 +80,33 @@ void FakeKScan::playNext() {
     if (!playing_.isEmpty())
         QTimer::singleShot(0, this, &FakeKScan::playNext);
     switch (event.number) {
-    case 10:
-        emit event10();
-        break;
-    case 11:
-        emit event11();
-        break;
-    case 12: {
-        values_[97] = event.morePages;
-        emit event12();
-        const QString file = std::get<QString>(values_.value(96));
-        pagesWritten_.append(file);
-        if (!event.image.isEmpty()) {
-            QFile::remove(file);
-            QFile::copy(event.image, file);
+        case 10:
+            emit event10();
+            break;
+        case 11:
+            emit event11();
+            break;
+        case 12: {
+            values_[97] = event.morePages;
+            emit event12();
+            const QString file = std::get<QString>(values_.value(96));
+            pagesWritten_.append(file);
+            if (!event.image.isEmpty()) {
+                QFile::remove(file);
+                QFile::copy(event.image, file);
+            }
+            break;
         }
-        break;
-    }
-    case 14:
-        emit event14(pagesWritten_.size(), 1);
-        break;
-    case 15: {
-        values_[86] = event.error;
-        qint16 number = event.error;
-        QString description = event.description;
-        emit event15(number, description);
-        break;
-    }
+        case 14:
+            emit event14(pagesWritten_.size(), 1);
+            break;
+        case 15: {
+            values_[86] = event.error;
+            qint16 number = event.error;
+            QString description = event.description;
+            emit event15(number, description);
+            break;
+        }
     }
 }
 
@@ -110,9 +115,13 @@ FakeKImgp::FakeKImgp(QList<ControlCall>* log, QObject* parent)
     values_ = {{45, false}, {138, false}};
 }
 
-void FakeKImgp::write(int dispid, const PropertyValue& value) { recordWrite(dispid, value); }
+void FakeKImgp::write(int dispid, const PropertyValue& value) {
+    recordWrite(dispid, value);
+}
 
-PropertyValue FakeKImgp::read(int dispid) { return recordRead(dispid); }
+PropertyValue FakeKImgp::read(int dispid) {
+    return recordRead(dispid);
+}
 
 QStringList FakeScannerControls::calls() const {
     QStringList texts;

@@ -25,11 +25,11 @@ QString describe(const ControlCall& call);
 
 // One event of a scripted run.
 struct FakeEvent {
-    int number;  // 10, 11, 12, 14 or 15
+    int number;              // 10, 11, 12, 14 or 15
     bool morePages = false;  // event 12: what property 97 reads during the event
-    QString image;           // event 12: a file copied to the file named by property 96 afterwards
+    QString image{};         // event 12: a file copied to the file named by property 96 afterwards
     qint16 error = 0;        // event 15
-    QString description;     // event 15
+    QString description{};   // event 15
 
     // Events 11, 12 and 14 of one page.
     static QList<FakeEvent> page(const QString& image = {}, bool morePages = false);
@@ -40,7 +40,7 @@ struct FakeEvent {
 // readable properties start with their declared type and a neutral value (86 = 0, 96 = "",
 // 97 = False, 67 = False; 45 = False, 138 = False) and can be set with setValue.
 class FakeControl {
-public:
+  public:
     FakeControl(QString name, QList<ControlCall>* log);
 
     // The next write to dispid throws ControlError(number, description) instead of storing.
@@ -48,7 +48,7 @@ public:
     // What a later read of dispid returns, until the station or the fake writes it.
     void setValue(int dispid, const PropertyValue& value);
 
-protected:
+  protected:
     void recordWrite(int dispid, const PropertyValue& value);
     PropertyValue recordRead(int dispid);
 
@@ -61,7 +61,7 @@ protected:
 class FakeKScan : public KScan, public FakeControl {
     Q_OBJECT
 
-public:
+  public:
     explicit FakeKScan(QList<ControlCall>* log, QObject* parent = nullptr);
 
     // Each write of Action = 4 plays the next scripted run, one event per turn of the event
@@ -73,7 +73,7 @@ public:
     void write(int dispid, const PropertyValue& value) override;
     PropertyValue read(int dispid) override;
 
-private:
+  private:
     void playNext();
 
     QList<QList<FakeEvent>> scripts_;
@@ -84,7 +84,7 @@ private:
 class FakeKImgp : public KImgp, public FakeControl {
     Q_OBJECT
 
-public:
+  public:
     explicit FakeKImgp(QList<ControlCall>* log, QObject* parent = nullptr);
 
     void write(int dispid, const PropertyValue& value) override;

@@ -11,7 +11,7 @@
 class KImgp : public QObject {
     Q_OBJECT
 
-public:
+  public:
     enum Property : int { Action = 2 };
 
     using QObject::QObject;

@@ -12,7 +12,7 @@
 class KScan : public QObject {
     Q_OBJECT
 
-public:
+  public:
     // Dispatch numbers that have a name of their own.
     enum Property : int { Action = 3, ActiveDevice = 8, DeviceMethod = 12, IOWriteMode = 60 };
 
@@ -21,7 +21,7 @@ public:
     virtual void write(int dispid, const PropertyValue& value) = 0;
     virtual PropertyValue read(int dispid) = 0;
 
-signals:
+  signals:
     // A run is starting.
     void event10();
     // Page start.

@@ -17,10 +17,11 @@ QString typeName(const PropertyValue& value) {
 }
 
 QString valueText(const PropertyValue& value) {
-    return std::visit(Overloaded{[](qint16 n) { return QString::number(n); },
-                                 [](qint32 n) { return QString::number(n); },
-                                 [](const QString& s) { return u'"' + s + u'"'; },
-                                 [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); },
-                                 [](KImgp*) { return QStringLiteral("object"); }},
-                      value);
+    return std::visit(
+        Overloaded{[](qint16 n) { return QString::number(n); },
+                   [](qint32 n) { return QString::number(n); },
+                   [](const QString& s) { return u'"' + s + u'"'; },
+                   [](bool b) { return b ? QStringLiteral("True") : QStringLiteral("False"); },
+                   [](KImgp*) { return QStringLiteral("object"); }},
+        value);
 }

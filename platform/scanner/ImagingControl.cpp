@@ -1,0 +1,75 @@
+#include "ImagingControl.h"
+
+#include "ControlError.h"
+#include "Imprint.h"
+#include "IniSection.h"
+#include "ScannerControl.h"
+
+#include <QFileInfo>
+
+namespace {
+
+enum : int { IniFile = 7, IniSectionName = 8 };
+
+using Type = PropertyStore::Type;
+
+}  // namespace
+
+ImagingControl::ImagingControl(QObject* parent)
+    : KImgp(parent),
+      properties_({{Action, Type::Int32},
+                   {IniFile, Type::Text},
+                   {IniSectionName, Type::Text},
+                   {Fitted, Type::Boolean, false},
+                   {Ready, Type::Boolean, false},
+                   {Endorsing, Type::Boolean},
+                   {FixedText, Type::Text},
+                   {PrintPosition, Type::Int32},
+                   {Counter, Type::Int32},
+                   {CounterDigits, Type::Int16},
+                   {DotSize, Type::Int32},
+                   {CounterStep, Type::Int16},
+                   {CounterMode, Type::Int16}}) {}
+
+void ImagingControl::write(int dispid, const PropertyValue& value) {
+    const PropertyValue accepted = properties_.accept(dispid, value);
+    if (dispid == Action) {
+        // The only action: load the endorser's settings from the initialisation file.
+        if (std::get<qint32>(accepted) != 2)
+            throw ControlError(
+                ScannerError::General,
+                QStringLiteral("Action %1 is not supported").arg(std::get<qint32>(accepted)));
+        const QString file = properties_.text(IniFile);
+        const auto section = readIniSection(file, properties_.text(IniSectionName));
+        if (!section && !QFileInfo(file).isReadable())
+            throw ControlError(ScannerError::General,
+                               QStringLiteral("%1 cannot be read").arg(file));
+        const QString endorser = section ? section->value(QStringLiteral("Endorser")) : QString();
+        fitted_ = endorser.isEmpty() || endorser.compare(u"yes", Qt::CaseInsensitive) == 0 ||
+                  endorser.compare(u"true", Qt::CaseInsensitive) == 0 || endorser == u"1";
+        loaded_ = true;
+    }
+    properties_.set(dispid, accepted);
+}
+
+PropertyValue ImagingControl::read(int dispid) {
+    if (dispid == Fitted || dispid == Ready)
+        return ready();
+    return properties_.get(dispid);
+}
+
+bool ImagingControl::ready() const {
+    return loaded_ && fitted_ && scanner_ && scanner_->isOpen();
+}
+
+void ImagingControl::endorse(Page& page) {
+    if (!properties_.boolean(Endorsing) || !ready())
+        return;
+    const qint32 counter = properties_.integer(Counter);
+    const QString text =
+        properties_.text(FixedText).toUpper() +
+        QStringLiteral("%1").arg(counter, properties_.integer(CounterDigits), 10, QChar(u'0'));
+    imprint(page, text.toLatin1().toStdString(),
+            {.top = properties_.integer(PrintPosition), .scale = properties_.integer(DotSize)});
+    properties_.set(Counter, qint32(counter + properties_.integer(CounterStep)));
+}

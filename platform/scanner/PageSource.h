@@ -1,0 +1,29 @@
+#pragma once
+
+#include "Page.h"
+
+#include <optional>
+
+// Where the scanner control's pages come from. Failures are thrown as ControlError with the
+// scanner error number that the station expects.
+class PageSource {
+  public:
+    enum class Feed {
+        CardSlot,  // a single card: one sheet
+        Feeder,    // a run: sheets until stopped or empty
+    };
+
+    virtual ~PageSource() = default;
+
+    // Prepares a run; the page length in inches when the station has set one.
+    virtual void beginRun(Feed feed, std::optional<double> pageLength) = 0;
+    // Starts the next page: the next page of the current sheet or the first of a new sheet.
+    virtual void startPage() = 0;
+    virtual Page readPage() = 0;
+    // Whether the sheet has a page after the one just read.
+    virtual bool sheetHasMorePages() const = 0;
+    // The page has been stored.
+    virtual void finishPage() = 0;
+    // Ends the run, also in the middle of a page.
+    virtual void endRun() = 0;
+};

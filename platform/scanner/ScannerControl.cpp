@@ -1,0 +1,278 @@
+#include "ScannerControl.h"
+
+#include "ControlError.h"
+#include "DiskImportSource.h"
+#include "SaneSource.h"
+#include "TiffPages.h"
+
+#include <QFile>
+#include <QTimer>
+
+#include <stdexcept>
+
+namespace {
+
+using Type = PropertyStore::Type;
+
+std::optional<double> pageLengthInches(qint32 code) {
+    switch (code) {
+        case 128:
+            return 11;
+        case 32768:
+            return 14;
+        case 4194304:
+            return 18;  // 17- and 18-inch pages
+    }
+    return std::nullopt;
+}
+
+ControlError unsupported(const char* what, qint32 value) {
+    return ControlError(
+        ScannerError::General,
+        QStringLiteral("%1 %2 is not supported").arg(QLatin1String(what)).arg(value));
+}
+
+}  // namespace
+
+ScannerControl::ScannerControl(QObject* parent)
+    : KScan(parent),
+      properties_({{Action, Type::Int32},
+                   {ActiveDevice, Type::Int32},
+                   {DeviceMethod, Type::Int32},
+                   {IOWriteMode, Type::Int32},
+                   {PageLength, Type::Int32},
+                   {IniFile, Type::Text},
+                   {IniSectionName, Type::Text},
+                   {ImageProcessing, Type::Object},
+                   {ErrorCode, Type::Int16},
+                   {OutputFile, Type::Text},
+                   {MorePages, Type::Boolean, false},
+                   {Feeding, Type::Boolean, false},
+                   {Setup, Type::Text}}) {}
+
+ScannerControl::~ScannerControl() = default;
+
+void ScannerControl::write(int dispid, const PropertyValue& value) {
+    const PropertyValue accepted = properties_.accept(dispid, value);
+    const qint32* number = std::get_if<qint32>(&accepted);
+    switch (dispid) {
+        case Action:
+            act(*number);
+            break;
+        case ActiveDevice:  // each initialisation section names one device
+            if (*number != 0)
+                throw unsupported("Device", *number);
+            break;
+        case DeviceMethod:  // 0 the card slot, 1 the feeder
+            if (*number != 0 && *number != 1)
+                throw unsupported("Device method", *number);
+            break;
+        case IOWriteMode:  // each page to the file named by property 96, as TIFF
+            if (*number != 2)
+                throw unsupported("Write mode", *number);
+            break;
+        case PageLength:
+            if (!pageLengthInches(*number))
+                throw unsupported("Page length", *number);
+            break;
+        case ImageProcessing: {
+            KImgp* control = std::get<KImgp*>(accepted);
+            auto* imaging = qobject_cast<ImagingControl*>(control);
+            if (control && !imaging)
+                throw ControlError(
+                    ScannerError::General,
+                    QStringLiteral("The image-processing control does not belong to this scanner"));
+            imaging_ = imaging;
+            if (imaging)
+                imaging->attach(this);
+            break;
+        }
+    }
+    properties_.set(dispid, accepted);
+}
+
+PropertyValue ScannerControl::read(int dispid) {
+    if (dispid == Feeding)
+        return running_;
+    return properties_.get(dispid);
+}
+
+void ScannerControl::act(qint32 action) {
+    switch (action) {
+        case 1:  // open the device of the loaded section
+            if (section_ && !source_)
+                open();
+            break;
+        case 2:  // release the scanner
+            endRun();
+            close();
+            section_.reset();
+            break;
+        case 3:  // close the device, keeping the loaded section
+            endRun();
+            close();
+            break;
+        case 4:
+            startRun();
+            break;
+        case 6:  // stop feeding once the current page is stored
+            stopping_ = true;
+            break;
+        case 8: {  // load the initialisation section and open the device it names
+            endRun();
+            close();
+            const QString file = properties_.text(IniFile);
+            const QString name = properties_.text(IniSectionName);
+            section_ = readIniSection(file, name);
+            if (!section_)
+                throw ControlError(ScannerError::NotConnected,
+                                   QStringLiteral("%1 has no section [%2]").arg(file, name));
+            try {
+                open();
+            } catch (const ControlError&) {
+                section_.reset();
+                throw;
+            }
+            break;
+        }
+        case 13:  // clear the paper path: the run ends at once
+            endRun();
+            break;
+        default:
+            throw unsupported("Action", action);
+    }
+}
+
+void ScannerControl::open() {
+    const QString kind = section_->value(QStringLiteral("Source"));
+    if (kind.compare(u"disk", Qt::CaseInsensitive) == 0)
+        source_ = std::make_unique<DiskImportSource>(*section_);
+    else if (kind.compare(u"sane", Qt::CaseInsensitive) == 0)
+        source_ = std::make_unique<SaneSource>(*section_);
+    else
+        throw ControlError(ScannerError::NotConnected,
+                           QStringLiteral("Unknown scanner source \"%1\"").arg(kind));
+}
+
+void ScannerControl::close() {
+    source_.reset();
+}
+
+void ScannerControl::startRun() {
+    if (!source_)
+        throw ControlError(ScannerError::NotConnected, QStringLiteral("No scanner is open"));
+    if (running_)
+        throw ControlError(ScannerError::General, QStringLiteral("The scanner is already feeding"));
+    running_ = true;
+    stopping_ = false;
+    pagesDone_ = 0;
+    side_ = 0;
+    appendTo_.clear();
+    ++run_;
+    post(&ScannerControl::beginPages);
+}
+
+void ScannerControl::endRun() {
+    if (running_ && source_)
+        source_->endRun();
+    running_ = false;
+    ++run_;
+}
+
+void ScannerControl::post(void (ScannerControl::*step)()) {
+    QTimer::singleShot(0, this, [this, step, run = run_] {
+        if (run == run_)
+            (this->*step)();
+    });
+}
+
+void ScannerControl::beginPages() {
+    const QPointer<ScannerControl> alive(this);
+    emit event10();
+    if (!alive || !running_)
+        return;
+    const auto feed = properties_.integer(DeviceMethod) == 0 ? PageSource::Feed::CardSlot
+                                                             : PageSource::Feed::Feeder;
+    try {
+        source_->beginRun(feed, pageLengthInches(properties_.integer(PageLength)));
+    } catch (const ControlError& error) {
+        fail(error);
+        return;
+    }
+    post(&ScannerControl::scanPage);
+}
+
+// One page: event 11, the page is read, event 12, the page is stored under the name that
+// property 96 holds after event 12, event 14. Handlers may stop or release the scanner, or
+// delete it, while an event is being delivered.
+void ScannerControl::scanPage() {
+    if (stopping_ && side_ == 0) {
+        endRun();
+        return;
+    }
+    const QPointer<ScannerControl> alive(this);
+    try {
+        source_->startPage();
+    } catch (const ControlError& error) {
+        fail(error);
+        return;
+    }
+    emit event11();
+    if (!alive || !running_)
+        return;
+    Page page;
+    bool morePages = false;
+    try {
+        page = source_->readPage();
+        morePages = source_->sheetHasMorePages();
+    } catch (const ControlError& error) {
+        fail(error);
+        return;
+    }
+    properties_.set(MorePages, morePages);
+    ++side_;
+    emit event12();
+    if (!alive || !running_)
+        return;
+    try {
+        storePage(page);
+        appendTo_ = morePages ? properties_.text(OutputFile) : QString();
+        source_->finishPage();
+    } catch (const ControlError& error) {
+        fail(error);
+        return;
+    }
+    const qint32 side = side_;
+    if (!morePages)
+        side_ = 0;
+    ++pagesDone_;
+    emit event14(pagesDone_, side);
+    if (!alive || !running_)
+        return;
+    const bool cardDone = properties_.integer(DeviceMethod) == 0 && !morePages;
+    if (cardDone)
+        endRun();
+    else
+        post(&ScannerControl::scanPage);
+}
+
+void ScannerControl::storePage(Page& page) {
+    const QString file = properties_.text(OutputFile);
+    if (file.isEmpty())
+        throw ControlError(ScannerError::General, QStringLiteral("No output file is named"));
+    if (imaging_)
+        imaging_->endorse(page);
+    try {
+        writeTiffPage(QFile::encodeName(file).toStdString(), page, file == appendTo_);
+    } catch (const std::runtime_error& error) {
+        throw ControlError(ScannerError::General, QString::fromLocal8Bit(error.what()));
+    }
+}
+
+void ScannerControl::fail(const ControlError& error) {
+    endRun();
+    properties_.set(ErrorCode, qint16(error.number()));
+    qint16 number = qint16(error.number());
+    QString description = error.description();
+    emit event15(number, description);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+#include "ORLAProtocol7TypeDefs.h"
+
+// The ballot-reading library's entry points. Each is bound by name on its first call, from the
+// library file beside the station program (LINDHOLLOW_LHDLL, when set, names another file).
+namespace LHDLLInterface {
+
+// Error numbers of a binding that fails.
+constexpr int LibraryNotFound = 53;
+constexpr int EntryPointNotFound = 453;
+
+// Raised when the library or an entry point cannot be bound; the description names which.
+class LibraryError : public std::runtime_error {
+public:
+    LibraryError(int number, const std::string& description);
+
+    int number() const { return number_; }
+    std::string description() const { return what(); }
+
+private:
+    int number_;
+};
+
+// The library file the entry points are bound from.
+std::string LibraryPath();
+
+void ClearImageBuffer();
+
+// 0: the image was read and marks.CardType is valid. 10, 20, 30, 40: the image is to be
+// discarded. Anything else: the image is for repair.
+std::int16_t ReadBallotMarks(const std::string& imageFile,
+                             ORLAProtocol7TypeDefs::BallotMarks& marks);
+
+}  // namespace LHDLLInterface

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+
+// One shared library, opened on the first entry point asked of it and kept open for the life
+// of the program. Failures raise LHDLLInterface::LibraryError.
+class LibraryBinding {
+public:
+    explicit LibraryBinding(std::string path) : path_(std::move(path)) {}
+    LibraryBinding(const LibraryBinding&) = delete;
+    LibraryBinding& operator=(const LibraryBinding&) = delete;
+
+    void* EntryPoint(const char* name);
+
+private:
+    std::string path_;
+    void* handle_ = nullptr;
+};
