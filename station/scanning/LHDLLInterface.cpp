@@ -22,13 +22,13 @@ std::string LibraryPath() {
     if (const char* path = std::getenv("LINDHOLLOW_LHDLL"); path != nullptr && *path != '\0') {
         return path;
     }
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libLHDLL.so")
-        .string();
+    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libLHDLL.so").string();
 }
 
 void ClearImageBuffer() {
     // A failed binding leaves the pointer unset, so the next call tries again.
-    static const auto entry = reinterpret_cast<void (*)()>(Library().EntryPoint("ClearImageBuffer"));
+    static const auto entry =
+        reinterpret_cast<void (*)()>(Library().EntryPoint("ClearImageBuffer"));
     entry();
 }
 

@@ -16,13 +16,13 @@ constexpr int EntryPointNotFound = 453;
 
 // Raised when the library or an entry point cannot be bound; the description names which.
 class LibraryError : public std::runtime_error {
-public:
+  public:
     LibraryError(int number, const std::string& description);
 
     int number() const { return number_; }
     std::string description() const { return what(); }
 
-private:
+  private:
     int number_;
 };
 

@@ -5,14 +5,14 @@
 // One shared library, opened on the first entry point asked of it and kept open for the life
 // of the program. Failures raise LHDLLInterface::LibraryError.
 class LibraryBinding {
-public:
+  public:
     explicit LibraryBinding(std::string path) : path_(std::move(path)) {}
     LibraryBinding(const LibraryBinding&) = delete;
     LibraryBinding& operator=(const LibraryBinding&) = delete;
 
     void* EntryPoint(const char* name);
 
-private:
+  private:
     std::string path_;
     void* handle_ = nullptr;
 };

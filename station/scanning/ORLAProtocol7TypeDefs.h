@@ -31,8 +31,14 @@ static_assert(offsetof(BallotMarks, Byte672) == 672);
 static_assert(offsetof(BallotMarks, Word674) == 674);
 
 // CardType values: -6, -5 and -4 header cards, -1 the ender card, outside -6 to -1 a ballot.
-constexpr bool IsHeaderCard(std::int16_t cardType) { return cardType >= -6 && cardType <= -4; }
-constexpr bool IsEnderCard(std::int16_t cardType) { return cardType == -1; }
-constexpr bool IsBallot(std::int16_t cardType) { return cardType < -6 || cardType > -1; }
+constexpr bool IsHeaderCard(std::int16_t cardType) {
+    return cardType >= -6 && cardType <= -4;
+}
+constexpr bool IsEnderCard(std::int16_t cardType) {
+    return cardType == -1;
+}
+constexpr bool IsBallot(std::int16_t cardType) {
+    return cardType < -6 || cardType > -1;
+}
 
 }  // namespace ORLAProtocol7TypeDefs
