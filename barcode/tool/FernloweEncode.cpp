@@ -102,7 +102,7 @@ Options Parse(int argc, char** argv) {
     bool options_end = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (options_end || arg.size() < 2 || arg[0] != '-') {
+        if (options_end || !arg.starts_with("--")) {
             positional.push_back(arg);
         } else if (arg == "--") {
             options_end = true;
