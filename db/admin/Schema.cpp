@@ -1,0 +1,51 @@
+#include "Schema.h"
+
+#include <QFile>
+#include <QStringList>
+
+#include "Connection.h"
+#include "DatabaseError.h"
+
+namespace {
+
+QString SchemaResource(const QString& dbmsName) {
+    if (dbmsName.startsWith(u"SQLite", Qt::CaseInsensitive)) {
+        return QStringLiteral(":/schema/sqlite.sql");
+    }
+    if (dbmsName.contains(u"MariaDB", Qt::CaseInsensitive) ||
+        dbmsName.contains(u"MySQL", Qt::CaseInsensitive)) {
+        return QStringLiteral(":/schema/mariadb.sql");
+    }
+    throw DatabaseError(
+        QStringLiteral("No schema for the database \"%1\"; SQLite and MariaDB are supported.")
+            .arg(dbmsName));
+}
+
+// The schema files hold plain statements ended by semicolons, with "--" comments.
+QStringList Statements(const QString& script) {
+    QStringList lines;
+    for (const QString& line : script.split(u'\n')) {
+        if (!line.trimmed().startsWith(u"--")) {
+            lines << line;
+        }
+    }
+    QStringList statements;
+    for (const QString& statement : lines.join(u'\n').split(u';')) {
+        if (!statement.trimmed().isEmpty()) {
+            statements << statement.trimmed();
+        }
+    }
+    return statements;
+}
+
+}  // namespace
+
+void CreateSchema(Connection& connection) {
+    QFile file(SchemaResource(connection.DbmsName()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        throw DatabaseError(QStringLiteral("Cannot read %1.").arg(file.fileName()));
+    }
+    for (const QString& statement : Statements(QString::fromUtf8(file.readAll()))) {
+        connection.Execute(statement);
+    }
+}

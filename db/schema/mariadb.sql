@@ -1,0 +1,55 @@
+-- Counting-centre database, shared multi-station form (MariaDB, run with
+-- lower_case_table_names=1 so that identifiers match in any letter case).
+-- Every statement creates only what is missing, so running the file again changes nothing.
+
+CREATE TABLE IF NOT EXISTS Batches (
+    SystemID         SMALLINT NOT NULL,
+    BatchNo          SMALLINT NOT NULL,
+    StartTime        DATETIME NULL,
+    UserID           VARCHAR(64) NULL,
+    EndTime          DATETIME NULL,
+    ImageCount       INT NULL,
+    BallotCount      INT NULL,
+    ACCEPTED         INT NULL,
+    REJECTED         INT NULL,
+    DELETED          INT NULL,
+    HAVEWRITEINS     INT NULL,
+    WAITINGREPAIR    INT NULL,
+    WAITINGDUPE      INT NULL,
+    HAVEBEENREPAIRED INT NULL,
+    HAVEBEENDUPED    INT NULL,
+    WRITEINSCHECK    INT NULL,
+    PRIMARY KEY (SystemID, BatchNo)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+-- Image rows are looked up by station and batch only (storage, tallies, deletion).
+CREATE TABLE IF NOT EXISTS BallotImages (
+    SystemID    SMALLINT NOT NULL,
+    BatchNo     SMALLINT NOT NULL,
+    ImageSeq    INT NULL,
+    BallotSN    INT NULL,
+    Status      SMALLINT NULL,
+    Error       SMALLINT NULL,
+    HasWriteIns SMALLINT NOT NULL DEFAULT 0,
+    Repaired    SMALLINT NOT NULL DEFAULT 0,
+    Duped       SMALLINT NOT NULL DEFAULT 0,
+    WriteIn     SMALLINT NOT NULL DEFAULT 0,
+    INDEX BallotImagesByBatch (SystemID, BatchNo, ImageSeq)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+-- One row per station; nothing enforces it, the station keeps it so.
+CREATE TABLE IF NOT EXISTS SystemStatus (
+    SYSTEMID    SMALLINT NOT NULL,
+    SYSTEMTYPE  SMALLINT NULL,
+    USERID      VARCHAR(64) NULL,
+    STATUS      VARCHAR(16) NULL,
+    CURRENTTASK VARCHAR(16) NULL,
+    INDEX SystemStatusByStation (SYSTEMID)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+-- Operators log in with their identifier in any letter case; passwords match exactly.
+CREATE TABLE IF NOT EXISTS Users (
+    UserID         VARCHAR(64) NOT NULL COLLATE utf8mb4_general_ci PRIMARY KEY,
+    Password       VARCHAR(64) NOT NULL COLLATE utf8mb4_bin,
+    PrivilegeLevel INT NULL
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;

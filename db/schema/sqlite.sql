@@ -1,0 +1,54 @@
+-- Counting-centre database, embedded single-station form (SQLite).
+-- Every statement creates only what is missing, so running the file again changes nothing.
+
+CREATE TABLE IF NOT EXISTS Batches (
+    SystemID         INTEGER NOT NULL,
+    BatchNo          INTEGER NOT NULL,
+    StartTime        DATETIME,
+    UserID           TEXT,
+    EndTime          DATETIME,
+    ImageCount       INTEGER,
+    BallotCount      INTEGER,
+    ACCEPTED         INTEGER,
+    REJECTED         INTEGER,
+    DELETED          INTEGER,
+    HAVEWRITEINS     INTEGER,
+    WAITINGREPAIR    INTEGER,
+    WAITINGDUPE      INTEGER,
+    HAVEBEENREPAIRED INTEGER,
+    HAVEBEENDUPED    INTEGER,
+    WRITEINSCHECK    INTEGER,
+    PRIMARY KEY (SystemID, BatchNo)
+);
+
+-- Image rows are looked up by station and batch only (storage, tallies, deletion).
+CREATE TABLE IF NOT EXISTS BallotImages (
+    SystemID    INTEGER NOT NULL,
+    BatchNo     INTEGER NOT NULL,
+    ImageSeq    INTEGER,
+    BallotSN    INTEGER,
+    Status      INTEGER,
+    Error       INTEGER,
+    HasWriteIns INTEGER NOT NULL DEFAULT 0,
+    Repaired    INTEGER NOT NULL DEFAULT 0,
+    Duped       INTEGER NOT NULL DEFAULT 0,
+    WriteIn     INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX IF NOT EXISTS BallotImagesByBatch ON BallotImages (SystemID, BatchNo, ImageSeq);
+
+-- One row per station; nothing enforces it, the station keeps it so.
+CREATE TABLE IF NOT EXISTS SystemStatus (
+    SYSTEMID    INTEGER NOT NULL,
+    SYSTEMTYPE  INTEGER,
+    USERID      TEXT,
+    STATUS      TEXT,
+    CURRENTTASK TEXT
+);
+CREATE INDEX IF NOT EXISTS SystemStatusByStation ON SystemStatus (SYSTEMID);
+
+-- Operators log in with their identifier in any letter case; passwords match exactly.
+CREATE TABLE IF NOT EXISTS Users (
+    UserID         TEXT NOT NULL COLLATE NOCASE PRIMARY KEY,
+    Password       TEXT NOT NULL COLLATE BINARY,
+    PrivilegeLevel INTEGER
+);

@@ -1,0 +1,101 @@
+#include "Connection.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <QAtomicInteger>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+
+#include "ConnectString.h"
+#include "DatabaseError.h"
+#include "SqliteJoinedDelete.h"
+
+namespace {
+
+QString NextConnectionName() {
+    static QAtomicInteger<quint64> counter;
+    return QStringLiteral("lindhollow-%1").arg(++counter);
+}
+
+QString DriverMessage(const QSqlError& error) {
+    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
+}
+
+// Asks the ODBC driver which database stands behind the data source.
+QString QueryDbmsName(const QSqlDatabase& database) {
+    const QVariant handle = database.driver()->handle();
+    // Qt's ODBC driver hands out its connection handle as a void*, which is what
+    // SQLHANDLE is.
+    if (!handle.isValid() || handle.metaType() != QMetaType::fromType<SQLHANDLE>()) {
+        return {};
+    }
+    SQLHANDLE connection = *static_cast<const SQLHANDLE*>(handle.data());
+    SQLCHAR name[128] = {};
+    SQLSMALLINT length = 0;
+    if (!SQL_SUCCEEDED(SQLGetInfo(connection, SQL_DBMS_NAME, name, sizeof name, &length))) {
+        return {};
+    }
+    return QString::fromLatin1(reinterpret_cast<const char*>(name));
+}
+
+}  // namespace
+
+Connection::Connection() : name_(NextConnectionName()) {}
+
+Connection::~Connection() {
+    Close();
+    database_ = QSqlDatabase();
+    if (QSqlDatabase::contains(name_)) {
+        QSqlDatabase::removeDatabase(name_);
+    }
+}
+
+void Connection::Open(const QString& connectString) {
+    Close();
+    const ConnectString parts = ParseConnectString(connectString);
+    database_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
+    database_.setDatabaseName(parts.databaseName);
+    database_.setUserName(parts.userName);
+    database_.setPassword(parts.password);
+    database_.setConnectOptions(QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3"));
+    if (!database_.open()) {
+        throw DatabaseError(DriverMessage(database_.lastError()));
+    }
+    dbmsName_ = QueryDbmsName(database_);
+    if (dbmsName_.contains(u"MariaDB", Qt::CaseInsensitive) ||
+        dbmsName_.contains(u"MySQL", Qt::CaseInsensitive)) {
+        // Statements quote texts the standard way, by doubling single quotes; a
+        // backslash inside a text must stay a plain character, not an escape.
+        Execute(QStringLiteral(
+            "SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',NO_BACKSLASH_ESCAPES')"));
+    }
+}
+
+QString Connection::Adapted(const QString& statement) const {
+    return dbmsName_.startsWith(u"SQLite", Qt::CaseInsensitive)
+               ? AdaptJoinedDeleteForSqlite(statement)
+               : statement;
+}
+
+int Connection::Execute(const QString& statement) {
+    if (!database_.isOpen()) {
+        throw DatabaseError(QStringLiteral("The connection is not open."));
+    }
+    QSqlQuery query(database_);
+    if (!query.exec(Adapted(statement))) {
+        throw DatabaseError(DriverMessage(query.lastError()));
+    }
+    return query.numRowsAffected();
+}
+
+int Connection::State() const {
+    return database_.isOpen() ? 1 : 0;
+}
+
+void Connection::Close() {
+    if (database_.isOpen()) {
+        database_.close();
+    }
+}

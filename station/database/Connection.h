@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QSqlDatabase>
+#include <QString>
+
+// One database connection of one operation, opened with an ODBC connect string.
+// Every failure is raised as DatabaseError.
+class Connection {
+  public:
+    Connection();
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    void Open(const QString& connectString);
+    // Runs one statement; returns the number of rows it affected.
+    int Execute(const QString& statement);
+    // Non-zero while open.
+    int State() const;
+    void Close();
+
+    // For the result sets opened on this connection.
+    QSqlDatabase& Database() { return database_; }
+    // The statement as this connection's database must receive it.
+    QString Adapted(const QString& statement) const;
+    // The database product behind the data source, as its ODBC driver names it.
+    const QString& DbmsName() const { return dbmsName_; }
+
+  private:
+    QString name_;
+    QSqlDatabase database_;
+    QString dbmsName_;
+};

@@ -1,0 +1,9 @@
+#pragma once
+
+class QObject;
+
+// Reads the thirteen station settings from the settings store, in their fixed
+// order, into the window's properties of the same names. The first value that is
+// unreadable or does not convert ends the reading: it and every later value keep
+// what they held.
+void LoadStationSettings(QObject& window);

@@ -1,0 +1,129 @@
+#include "MariaDbTestServer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <stdexcept>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+int FreeLoopbackPort() {
+    const int s = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        close(s);
+        throw std::runtime_error("no free loopback port");
+    }
+    close(s);
+    return ntohs(address.sin_port);
+}
+
+void Run(const QString& program, const QStringList& arguments) {
+    QProcess process;
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(program, arguments);
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
+        process.exitCode() != 0) {
+        throw std::runtime_error((program + u' ' + arguments.join(u' ') + u'\n' +
+                                  QString::fromLocal8Bit(process.readAll()))
+                                     .toStdString());
+    }
+}
+
+QString Socket(const QString& folder) {
+    return folder + QStringLiteral("/mysqld.sock");
+}
+
+}  // namespace
+
+MariaDbTestServer& MariaDbTestServer::Instance() {
+    static MariaDbTestServer server;
+    return server;
+}
+
+MariaDbTestServer::MariaDbTestServer() {
+    QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/lindhollow-mariadb-XXXXXX"));
+    folder.setAutoRemove(false);
+    folder_ = folder.path();
+    const QString data = folder_ + QStringLiteral("/data");
+    Run(QStringLiteral("mariadb-install-db"),
+        {QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + data,
+         QStringLiteral("--auth-root-authentication-method=normal"),
+         QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
+
+    port_ = FreeLoopbackPort();
+    std::vector<std::string> arguments = {
+        "mariadbd",
+        "--no-defaults",
+        "--datadir=" + data.toStdString(),
+        "--socket=" + Socket(folder_).toStdString(),
+        "--port=" + std::to_string(port_),
+        "--bind-address=127.0.0.1",
+        "--user=root",
+        "--lower-case-table-names=1",
+        "--skip-log-bin",
+        "--innodb-buffer-pool-size=64M",
+        "--innodb-flush-log-at-trx-commit=2",
+        "--log-error=" + (folder_ + QStringLiteral("/server.log")).toStdString(),
+    };
+    std::vector<char*> argv;
+    for (std::string& argument : arguments) {
+        argv.push_back(argument.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "mariadbd", nullptr, nullptr, argv.data(), environ) != 0) {
+        throw std::runtime_error("cannot start mariadbd");
+    }
+    pid_ = pid;
+
+    for (int attempt = 0;; ++attempt) {
+        QProcess ping;
+        ping.start(QStringLiteral("mariadb-admin"),
+                   {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(folder_),
+                    QStringLiteral("--user=root"), QStringLiteral("ping")});
+        if (ping.waitForFinished(5000) && ping.exitCode() == 0) {
+            break;
+        }
+        if (attempt == 300 || waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            throw std::runtime_error("the test MariaDB server did not start; see " +
+                                     folder_.toStdString() + "/server.log");
+        }
+        QThread::msleep(100);
+    }
+    QString password = Password();
+    password.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+    RunAsAdministrator(QStringLiteral("CREATE USER '%1'@'%' IDENTIFIED BY '%2'; "
+                                      "CREATE USER '%1'@'localhost' IDENTIFIED BY '%2';")
+                           .arg(UserName(), password));
+}
+
+void MariaDbTestServer::RunAsAdministrator(const QString& sql) const {
+    Run(QStringLiteral("mariadb"),
+        {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(folder_),
+         QStringLiteral("--user=root"), QStringLiteral("--execute=") + sql});
+}
+
+MariaDbTestServer::~MariaDbTestServer() {
+    if (pid_ > 0) {
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    QDir(folder_).removeRecursively();
+}

@@ -1,0 +1,105 @@
+#include "TestDataSource.h"
+
+#include <QAtomicInteger>
+#include <QTemporaryDir>
+#include <stdexcept>
+
+#include "Connection.h"
+#include "MariaDbTestServer.h"
+#include "OdbcUserFile.h"
+#include "Recordset.h"
+#include "Schema.h"
+#include "UserDataSource.h"
+
+namespace {
+
+int NextNumber() {
+    static QAtomicInteger<int> counter;
+    return ++counter;
+}
+
+void CreateSchemaIn(const QString& connectString) {
+    Connection connection;
+    connection.Open(connectString);
+    CreateSchema(connection);
+}
+
+}  // namespace
+
+TestDataSource::TestDataSource(QString kind, QString dataSourceName, std::function<void()> cleanUp)
+    : kind_(std::move(kind)), name_(std::move(dataSourceName)), cleanUp_(std::move(cleanUp)) {}
+
+TestDataSource::~TestDataSource() {
+    if (cleanUp_) {
+        cleanUp_();
+    }
+}
+
+std::unique_ptr<TestDataSource> MakeSqliteDataSource() {
+    PrivateOdbcIniFile();
+    auto folder = std::make_shared<QTemporaryDir>();
+    const QString name = QStringLiteral("LindhollowTestSqlite%1").arg(NextNumber());
+    // Written the way installers write it, so the provisioning code is exercised too.
+    WriteSqliteDataSource(name, folder->filePath(QStringLiteral("lindhollow.db")), false);
+    auto source = std::make_unique<TestDataSource>(QStringLiteral("SQLite"), name,
+                                                   [folder]() mutable { folder.reset(); });
+    CreateSchemaIn(source->ConnectString());
+    return source;
+}
+
+std::unique_ptr<TestDataSource> MakeMariaDbDataSource() {
+    const MariaDbTestServer& server = MariaDbTestServer::Instance();
+    const int number = NextNumber();
+    const QString database = QStringLiteral("lindhollow_%1").arg(number);
+    server.RunAsAdministrator(QStringLiteral("CREATE DATABASE %1; GRANT ALL ON %1.* TO '%2'@'%'; "
+                                             "GRANT ALL ON %1.* TO '%2'@'localhost';")
+                                  .arg(database, MariaDbTestServer::UserName()));
+    const QString name = QStringLiteral("LindhollowTestMariaDb%1").arg(number);
+    // OPTION 2 makes the driver count matched rather than changed rows.
+    AddUserDataSource(name, {{"Driver", "MariaDB Unicode"},
+                             {"SERVER", "127.0.0.1"},
+                             {"PORT", QString::number(server.Port())},
+                             {"DATABASE", database},
+                             {"USER", MariaDbTestServer::UserName()},
+                             {"PASSWORD", MariaDbTestServer::Password()},
+                             {"OPTION", "2"}});
+    auto source = std::make_unique<TestDataSource>(QStringLiteral("MariaDB"), name, [database] {
+        MariaDbTestServer::Instance().RunAsAdministrator(
+            QStringLiteral("DROP DATABASE %1;").arg(database));
+    });
+    CreateSchemaIn(source->ConnectString());
+    return source;
+}
+
+std::unique_ptr<TestDataSource> MakeDataSource(const QString& kind) {
+    if (kind == u"SQLite") {
+        return MakeSqliteDataSource();
+    }
+    if (kind == u"MariaDB") {
+        return MakeMariaDbDataSource();
+    }
+    throw std::invalid_argument("unknown database kind " + kind.toStdString());
+}
+
+QString UnreachableConnectString() {
+    PrivateOdbcIniFile();
+    return QStringLiteral("DSN=LindhollowNoSuchDataSource;");
+}
+
+int ExecuteOn(const TestDataSource& source, const QString& statement) {
+    Connection connection;
+    connection.Open(source.ConnectString());
+    return connection.Execute(statement);
+}
+
+QString QueryOn(const TestDataSource& source, const QString& query) {
+    Connection connection;
+    connection.Open(source.ConnectString());
+    Recordset rows;
+    rows.Open(query, connection);
+    if (rows.Eof()) {
+        return {};
+    }
+    const QVariant value = rows.Fields(QStringLiteral("v")).Value();
+    return value.isNull() ? QStringLiteral("NULL") : value.toString();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+// A fresh counting-centre database with the schema in place, reached through a
+// real ODBC data source of this test process's own user data-source file.
+class TestDataSource {
+  public:
+    TestDataSource(QString kind, QString dataSourceName, std::function<void()> cleanUp);
+    ~TestDataSource();
+    TestDataSource(const TestDataSource&) = delete;
+    TestDataSource& operator=(const TestDataSource&) = delete;
+
+    const QString& Kind() const { return kind_; }
+    const QString& DataSourceName() const { return name_; }
+    QString ConnectString() const { return QStringLiteral("DSN=%1;").arg(name_); }
+
+  private:
+    QString kind_;
+    QString name_;
+    std::function<void()> cleanUp_;
+};
+
+// An SQLite database file in a temporary folder, through libsqliteodbc.
+std::unique_ptr<TestDataSource> MakeSqliteDataSource();
+
+// A new database on this process's private MariaDB server (started on first use on
+// a free loopback port, stopped when the process ends), through odbc-mariadb.
+std::unique_ptr<TestDataSource> MakeMariaDbDataSource();
+
+// Either of the two, by kind: "SQLite" or "MariaDB".
+std::unique_ptr<TestDataSource> MakeDataSource(const QString& kind);
+
+// A data source name that no data source answers to.
+QString UnreachableConnectString();
+
+// Runs one statement on the data source, for setting up and inspecting rows.
+int ExecuteOn(const TestDataSource& source, const QString& statement);
+// Column "v" of the first row of a query, as text ("NULL" for NULL, "" for no row).
+QString QueryOn(const TestDataSource& source, const QString& query);
