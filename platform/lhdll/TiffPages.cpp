@@ -14,10 +14,6 @@ namespace {
 // Far beyond any scanner's page, small enough that a forged header cannot exhaust memory.
 constexpr std::uint32_t kMaxSide = 20000;
 
-int Silently(TIFF*, void*, const char*, const char*, va_list) {
-    return 1;
-}
-
 double Scale(TIFF* tiff, std::uint32_t width) {
     float resolution = 0;
     std::uint16_t unit = RESUNIT_INCH;
@@ -80,9 +76,19 @@ bool DecodeAny(TIFF* tiff, Bitmap& page) {
 TiffPages::TiffPages(const char* path) {
     const std::unique_ptr<TIFFOpenOptions, decltype(&TIFFOpenOptionsFree)> options(
         TIFFOpenOptionsAlloc(), TIFFOpenOptionsFree);
-    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Silently, nullptr);
-    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Silently, nullptr);
+    TIFFOpenOptionsSetErrorHandlerExtR(options.get(), Complain, this);
+    TIFFOpenOptionsSetWarningHandlerExtR(options.get(), Complain, this);
     tiff_ = TIFFOpenExt(path, "r", options.get());
+}
+
+// Keeps libtiff's complaints from the host's terminal; those made while decoding image data
+// mean the image cannot be trusted.
+int TiffPages::Complain(TIFF*, void* pages, const char*, const char*, va_list) {
+    auto* self = static_cast<TiffPages*>(pages);
+    if (self->decoding_) {
+        ++self->decodingComplaints_;
+    }
+    return 1;
 }
 
 TiffPages::~TiffPages() {
@@ -109,10 +115,13 @@ bool TiffPages::Decode(Bitmap& page, double& scale) {
     scale = Scale(tiff_, width);
     const bool grey =
         photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
-    if (!TIFFIsTiled(tiff_) && samples == 1 && (bits == 1 || bits == 8) && grey) {
-        return DecodeGrey(tiff_, page, bits, photometric == PHOTOMETRIC_MINISWHITE);
-    }
-    return DecodeAny(tiff_, page);
+    decoding_ = true;
+    decodingComplaints_ = 0;
+    const bool decoded = !TIFFIsTiled(tiff_) && samples == 1 && (bits == 1 || bits == 8) && grey
+                             ? DecodeGrey(tiff_, page, bits, photometric == PHOTOMETRIC_MINISWHITE)
+                             : DecodeAny(tiff_, page);
+    decoding_ = false;
+    return decoded && decodingComplaints_ == 0;
 }
 
 bool TiffPages::Next() {

@@ -1,6 +1,8 @@
 // The pages of one TIFF file, decoded one at a time into a 1-bit page.
 #pragma once
 
+#include <cstdarg>
+
 #include "Bitmap.h"
 
 typedef struct tiff TIFF;
@@ -25,7 +27,12 @@ class TiffPages {
     bool Next();
 
   private:
+    static int Complain(TIFF*, void* pages, const char*, const char*, va_list);
+
     TIFF* tiff_ = nullptr;
+    bool decoding_ = false;
+    // libtiff's Group 4 decoder reports broken data as warnings and decodes on regardless.
+    int decodingComplaints_ = 0;
 };
 
 }  // namespace lhdll
