@@ -26,8 +26,9 @@ class C {
                          const std::u16string& delim) const;
     // Leaves the digits actually encoded in yourdata.
     std::u16string odeITF(std::u16string& yourdata, std::int16_t checkdigit) const;
-    // Leaves the symbol text without its stop character in yourdata; throws
-    // ReportFunctionError.
+    // Leaves the symbol text without its stop character in yourdata. Throws
+    // ReportFunctionError 5 for an empty symbol text and 6 when the check sum overflows;
+    // yourdata then holds the symbol text as far as it was built.
     std::u16string ode128(std::u16string& yourdata, std::int16_t format) const;
     std::u16string odeUPCA(const std::u16string& yourdata) const;
     std::u16string odeEAN13(const std::u16string& yourdata) const;
