@@ -80,6 +80,7 @@ MariaDbTestServer::MariaDbTestServer() {
         "--skip-log-bin",
         "--innodb-buffer-pool-size=64M",
         "--innodb-flush-log-at-trx-commit=2",
+        "--open-files-limit=1024",
         "--log-error=" + (folder_ + QStringLiteral("/server.log")).toStdString(),
     };
     std::vector<char*> argv;
