@@ -16,25 +16,27 @@ std::optional<QVariant> AsText(const QString& text) {
     return QVariant(text);
 }
 
-std::optional<QVariant> AsUnsigned8(const QString& text) {
-    const std::optional<quint8> value = TextToUnsigned8(text);
+template <typename T>
+std::optional<QVariant> Held(const std::optional<T>& value) {
     return value ? std::optional(QVariant::fromValue(*value)) : std::nullopt;
 }
 
+std::optional<QVariant> AsUnsigned8(const QString& text) {
+    return Held(TextToUnsigned8(text));
+}
+
 std::optional<QVariant> AsSigned16(const QString& text) {
-    const std::optional<qint16> value = TextToSigned16(text);
-    return value ? std::optional(QVariant::fromValue(*value)) : std::nullopt;
+    return Held(TextToSigned16(text));
 }
 
 // The ballot length is read as an unsigned 8-bit number and held as a 16-bit one.
 std::optional<QVariant> AsUnsigned8Widened(const QString& text) {
     const std::optional<quint8> value = TextToUnsigned8(text);
-    return value ? std::optional(QVariant::fromValue(static_cast<qint16>(*value))) : std::nullopt;
+    return value ? Held(std::optional<qint16>(*value)) : std::nullopt;
 }
 
 std::optional<QVariant> AsBoolean(const QString& text) {
-    const std::optional<bool> value = TextToBoolean(text);
-    return value ? std::optional(QVariant(*value)) : std::nullopt;
+    return Held(TextToBoolean(text));
 }
 
 struct Setting {
