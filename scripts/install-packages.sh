@@ -16,6 +16,8 @@ packages=(
     libtiff-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
     # a display for the station window where the machine has none
     xvfb xauth
+    # report-function DLL: 32-bit Windows cross build, tested under 32-bit wine
+    mingw-w64 mingw-w64-tools libwine-dev wine wine32:i386
 )
 
 missing=()
@@ -30,5 +32,9 @@ if [ "$(id -u)" -ne 0 ]; then
     exit 1
 fi
 echo "Installing: ${missing[*]}"
+# 32-bit wine comes from Debian's i386 architecture.
+if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
 apt-get update -qq
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
