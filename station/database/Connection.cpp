@@ -11,6 +11,7 @@
 #include "ConnectString.h"
 #include "DatabaseError.h"
 #include "SqliteJoinedDelete.h"
+#include "StatementObserver.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ void Connection::Open(const QString& connectString) {
         dbmsName_.contains(u"MySQL", Qt::CaseInsensitive)) {
         // Statements quote texts the standard way, by doubling single quotes; a
         // backslash inside a text must stay a plain character, not an escape.
-        Execute(QStringLiteral(
+        Run(QStringLiteral(
             "SET SESSION sql_mode = CONCAT(@@SESSION.sql_mode, ',NO_BACKSLASH_ESCAPES')"));
     }
 }
@@ -83,8 +84,13 @@ int Connection::Execute(const QString& statement) {
     if (!database_.isOpen()) {
         throw DatabaseError(QStringLiteral("The connection is not open."));
     }
+    ObserveStatement(statement);
+    return Run(Adapted(statement));
+}
+
+int Connection::Run(const QString& statement) {
     QSqlQuery query(database_);
-    if (!query.exec(Adapted(statement))) {
+    if (!query.exec(statement)) {
         throw DatabaseError(DriverMessage(query.lastError()));
     }
     return query.numRowsAffected();

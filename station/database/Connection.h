@@ -27,6 +27,9 @@ class Connection {
     const QString& DbmsName() const { return dbmsName_; }
 
   private:
+    // Sends a statement as it is, unseen by the statement observer.
+    int Run(const QString& statement);
+
     QString name_;
     QSqlDatabase database_;
     QString dbmsName_;

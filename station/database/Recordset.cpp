@@ -5,12 +5,14 @@
 
 #include "Connection.h"
 #include "DatabaseError.h"
+#include "StatementObserver.h"
 
 void Recordset::Open(const QString& source, Connection& activeConnection) {
     Close();
     if (activeConnection.State() == 0) {
         throw DatabaseError(QStringLiteral("The connection is not open."));
     }
+    ObserveStatement(source);
     source_ = activeConnection.Adapted(source);
     query_ = QSqlQuery(activeConnection.Database());
     query_.setForwardOnly(true);

@@ -1,8 +1,7 @@
 #include "SQLUtilities.h"
 
 QString QuoteSqlText(const QString& text) {
-    QString quoted = text;
-    quoted.replace(u'\'', QStringLiteral("''"));
+    const QString quoted = DoubleSqlQuotes(text);
     qsizetype first = 0;
     qsizetype last = quoted.size();
     while (first < last && quoted[first] == u' ') {
@@ -12,4 +11,9 @@ QString QuoteSqlText(const QString& text) {
         --last;
     }
     return quoted.mid(first, last - first);
+}
+
+QString DoubleSqlQuotes(const QString& text) {
+    QString doubled = text;
+    return doubled.replace(u'\'', QStringLiteral("''"));
 }

@@ -1,0 +1,144 @@
+// Batch rows: checking, numbering, creating, closing and deleting them.
+
+#include <exception>
+
+#include "Connection.h"
+#include "FieldNumbers.h"
+#include "LHDataAbstraction.h"
+#include "Recordset.h"
+#include "SQLUtilities.h"
+#include "SqlDateTime.h"
+#include "StationClock.h"
+
+bool BatchExists(const QString& connectString, qint16 systemId, qint16 batchNo) {
+    bool exists = false;
+    Connection connection;
+    Recordset rows;
+    try {
+        connection.Open(connectString);
+        rows.Open(QStringLiteral("SELECT BatchNo from Batches WHERE BatchNo = ") +
+                      QString::number(batchNo) + QStringLiteral(" AND SystemID = ") +
+                      QString::number(systemId),
+                  connection);
+        exists = !rows.Eof();
+    } catch (const std::exception&) {
+        // A number that cannot be checked must not be opened.
+        exists = true;
+    }
+    if (rows.State() != 0) {
+        rows.Close();
+    }
+    if (connection.State() != 0) {
+        connection.Close();
+    }
+    return exists;
+}
+
+qint16 GetNextBatchNumber(const QString& connectString, qint16 systemId) {
+    qint16 next = 1;
+    Connection connection;
+    Recordset rows;
+    try {
+        connection.Open(connectString);
+        rows.Open(QStringLiteral("SELECT BatchNo,SystemID FROM Batches WHERE SystemID = ") +
+                      QString::number(systemId) +
+                      QStringLiteral(" ORDER BY SystemID, BatchNo DESC"),
+                  connection);
+        if (!rows.Eof()) {
+            rows.MoveFirst();
+            // The highest is itself a batch number; its successor must be one too.
+            const qint16 highest =
+                ToInt16(WholeNumber(rows.Fields(QStringLiteral("BatchNo")).Value()));
+            next = ToInt16(qint64{highest} + 1);
+        }
+    } catch (const std::exception&) {
+        next = -1;
+    }
+    if (rows.State() != 0) {
+        rows.Close();
+    }
+    if (connection.State() != 0) {
+        connection.Close();
+    }
+    return next;
+}
+
+void CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
+                 const QString& userId) {
+    const QDateTime startTime = StationNow();
+    Connection connection;
+    try {
+        connection.Open(connectString);
+        connection.Execute(
+            QStringLiteral("INSERT INTO Batches(BatchNo,StartTime,SystemID,UserID) VALUES (") +
+            QString::number(batchNo) + QStringLiteral(", ") + QStringLiteral("'") +
+            SqlDateTimeText(startTime) + QStringLiteral("', ") + QString::number(systemId) +
+            QStringLiteral(", ") + QStringLiteral("'") + DoubleSqlQuotes(userId) +
+            QStringLiteral("')"));
+    } catch (const std::exception&) {
+        // The batch goes on without its row; nobody is told.
+    }
+    if (connection.State() != 0) {
+        connection.Close();
+    }
+}
+
+void DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo) {
+    Connection connection;
+    try {
+        connection.Open(connectString);
+        connection.Execute(QStringLiteral("DELETE FROM Batches WHERE BatchNo = ") +
+                           QString::number(batchNo) + QStringLiteral(" AND SystemID = ") +
+                           QString::number(systemId));
+        connection.Execute(QStringLiteral("DELETE FROM BallotImages WHERE SystemID = ") +
+                           QString::number(systemId) + QStringLiteral(" AND BatchNo = ") +
+                           QString::number(batchNo));
+    } catch (const std::exception&) {
+        // What was deleted stays deleted; nobody is told.
+    }
+    if (connection.State() != 0) {
+        connection.Close();
+    }
+}
+
+void DeleteOpenBatches(const QString& connectString, qint16 systemId) {
+    Connection connection;
+    try {
+        connection.Open(connectString);
+        // Images first: once the batch rows are gone nothing tells which images were open.
+        connection.Execute(
+            QStringLiteral("DELETE BallotImages FROM BallotImages INNER JOIN Batches ON "
+                           "BallotImages.BatchNo = Batches.BatchNo") +
+            QStringLiteral(" AND ") + QStringLiteral("BallotImages.SystemID = Batches.SystemID") +
+            QStringLiteral(" WHERE Batches.SystemID = ") + QString::number(systemId) +
+            QStringLiteral(" AND Batches.EndTime IS NULL"));
+        connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
+                           QString::number(systemId) + QStringLiteral(" AND EndTime IS NULL"));
+    } catch (const std::exception&) {
+        // Open batch rows left behind are removed at the next start.
+    }
+    if (connection.State() != 0) {
+        connection.Close();
+    }
+}
+
+void CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,
+                qint32 ballotCount) {
+    const QDateTime endTime = StationNow();
+    Connection connection;
+    try {
+        connection.Open(connectString);
+        connection.Execute(QStringLiteral("UPDATE Batches SET ") + QStringLiteral("ImageCount = ") +
+                           QString::number(imageCount) + QStringLiteral(", ") +
+                           QStringLiteral("BallotCount = ") + QString::number(ballotCount) +
+                           QStringLiteral(", ") + QStringLiteral("EndTime = '") +
+                           SqlDateTimeText(endTime) + QStringLiteral("' ") +
+                           QStringLiteral("WHERE BatchNo = ") + QString::number(batchNo) +
+                           QStringLiteral(" AND SystemID = ") + QString::number(systemId));
+    } catch (const std::exception&) {
+        // A batch left open is removed with its images at the next start.
+    }
+    if (connection.State() != 0) {
+        connection.Close();
+    }
+}
