@@ -32,16 +32,17 @@ ControlError typeMismatch(int dispid, const PropertyValue& value) {
 
 PropertyStore::PropertyStore(std::initializer_list<Declaration> declarations) {
     for (const Declaration& declaration : declarations) {
-        declarations_.insert(declaration.dispid, declaration);
-        values_.insert(declaration.dispid, initialValue(declaration.type));
+        declarations_.emplace(declaration.dispid, declaration);
+        values_.emplace(declaration.dispid, initialValue(declaration.type));
     }
 }
 
 PropertyValue PropertyStore::accept(int dispid, const PropertyValue& value) const {
-    const auto declaration = declarations_.constFind(dispid);
-    if (declaration == declarations_.cend())
+    const auto found = declarations_.find(dispid);
+    if (found == declarations_.end())
         throw ControlError(ScannerError::General,
                            QStringLiteral("The control has no property %1").arg(dispid));
+    const Declaration* declaration = &found->second;
     if (!declaration->writable)
         throw ControlError(ScannerError::General,
                            QStringLiteral("Property %1 is read-only").arg(dispid));
@@ -81,11 +82,11 @@ PropertyValue PropertyStore::get(int dispid) const {
     if (!values_.contains(dispid))
         throw ControlError(ScannerError::General,
                            QStringLiteral("The control has no property %1").arg(dispid));
-    return values_.value(dispid);
+    return values_.at(dispid);
 }
 
 qint32 PropertyStore::integer(int dispid) const {
-    const PropertyValue value = values_.value(dispid);
+    const PropertyValue value = values_.at(dispid);
     return std::holds_alternative<qint16>(value) ? std::get<qint16>(value)
                                                  : std::get<qint32>(value);
 }

@@ -2,8 +2,8 @@
 
 #include "PropertyValue.h"
 
-#include <QMap>
 #include <initializer_list>
+#include <map>
 
 // The numbered properties of one control: their types, which of them the station may write,
 // and their current values.
@@ -30,10 +30,10 @@ class PropertyStore {
 
     // Typed access for the control's own use.
     qint32 integer(int dispid) const;
-    QString text(int dispid) const { return std::get<QString>(values_.value(dispid)); }
-    bool boolean(int dispid) const { return std::get<bool>(values_.value(dispid)); }
+    QString text(int dispid) const { return std::get<QString>(values_.at(dispid)); }
+    bool boolean(int dispid) const { return std::get<bool>(values_.at(dispid)); }
 
   private:
-    QMap<int, Declaration> declarations_;
-    QMap<int, PropertyValue> values_;
+    std::map<int, Declaration> declarations_;
+    std::map<int, PropertyValue> values_;
 };

@@ -42,7 +42,7 @@ PropertyValue FakeControl::recordRead(int dispid) {
     if (!values_.contains(dispid))
         throw ControlError(ScannerError::General,
                            QStringLiteral("Property %1 cannot be read").arg(dispid));
-    const PropertyValue value = values_.value(dispid);
+    const PropertyValue value = values_.at(dispid);
     log_->append({name_, ControlCall::Read, dispid, value});
     return value;
 }
@@ -89,7 +89,7 @@ void FakeKScan::playNext() {
         case 12: {
             values_[97] = event.morePages;
             emit event12();
-            const QString file = std::get<QString>(values_.value(96));
+            const QString file = std::get<QString>(values_.at(96));
             pagesWritten_.append(file);
             if (!event.image.isEmpty()) {
                 QFile::remove(file);

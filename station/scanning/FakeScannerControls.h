@@ -4,7 +4,6 @@
 #include "KScan.h"
 
 #include <QList>
-#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <map>
@@ -54,7 +53,7 @@ class FakeControl {
 
     QString name_;
     QList<ControlCall>* log_;
-    QMap<int, PropertyValue> values_;
+    std::map<int, PropertyValue> values_;
     std::map<int, ControlError> errors_;
 };
 

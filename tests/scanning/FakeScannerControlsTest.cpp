@@ -1,11 +1,11 @@
 #include "ControlError.h"
 #include "FakeScannerControls.h"
 
+#include <gtest/gtest.h>
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
@@ -74,9 +74,11 @@ TEST(FakeScannerControls, RecordsReadsAndStartsWithTypedNeutralValues) {
     c.KScan1.read(67);
     c.KImgp1.read(45);
     c.KImgp1.read(138);
-    EXPECT_EQ(c.calls(), QStringList({"KScan1 read 86 -> 0 (16-bit)", R"(KScan1 read 96 -> "" (text))",
-                                      "KScan1 read 97 -> False (Boolean)", "KScan1 read 67 -> False (Boolean)",
-                                      "KImgp1 read 45 -> True (Boolean)", "KImgp1 read 138 -> False (Boolean)"}));
+    EXPECT_EQ(
+        c.calls(),
+        QStringList({"KScan1 read 86 -> 0 (16-bit)", R"(KScan1 read 96 -> "" (text))",
+                     "KScan1 read 97 -> False (Boolean)", "KScan1 read 67 -> False (Boolean)",
+                     "KImgp1 read 45 -> True (Boolean)", "KImgp1 read 138 -> False (Boolean)"}));
     EXPECT_THROW(c.KScan1.read(47), ControlError);  // never written
     c.KScan1.write(47, 128);
     EXPECT_EQ(std::get<qint32>(c.KScan1.read(47)), 128);
@@ -93,7 +95,7 @@ TEST(FakeScannerControls, ScriptedErrorIsRaisedOnceByItsWrite) {
         EXPECT_EQ(error.description(), "Scanner is off");
     }
     EXPECT_NO_THROW(startUp(c, QStringLiteral("k.ini")));  // Retry
-    EXPECT_EQ(c.log.size(), 12);  // the refused write is in the log too
+    EXPECT_EQ(c.log.size(), 12);                           // the refused write is in the log too
 }
 
 TEST(FakeScannerControls, ScriptedRunArrivesThroughTheEventLoopAfterTheWrite) {
@@ -105,7 +107,8 @@ TEST(FakeScannerControls, ScriptedRunArrivesThroughTheEventLoopAfterTheWrite) {
     source.close();
     FakeScannerControls c;
     QList<FakeEvent> run{{10}};
-    run << FakeEvent::page({}, true) << FakeEvent::page(card) << FakeEvent::failure(20025, "Feeder empty");
+    run << FakeEvent::page({}, true) << FakeEvent::page(card)
+        << FakeEvent::failure(20025, "Feeder empty");
     c.KScan1.scriptRun(run);
     Events events(c.KScan1, header);
 
@@ -113,8 +116,8 @@ TEST(FakeScannerControls, ScriptedRunArrivesThroughTheEventLoopAfterTheWrite) {
     EXPECT_TRUE(events.texts.isEmpty());
     events.waitForCount(8);
 
-    EXPECT_EQ(events.texts,
-              QStringList({"10", "11", "12 True", "14", "11", "12 False", "14", "15 20025 Feeder empty"}));
+    EXPECT_EQ(events.texts, QStringList({"10", "11", "12 True", "14", "11", "12 False", "14",
+                                         "15 20025 Feeder empty"}));
     EXPECT_EQ(std::get<qint16>(c.KScan1.read(86)), 20025);
     EXPECT_EQ(c.KScan1.pagesWritten(), QStringList({header, header}));
     QFile written(header);

@@ -1,5 +1,5 @@
-#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <QCoreApplication>
 
 // The fake scanner control delivers its events through the Qt event loop.
 int main(int argc, char** argv) {
