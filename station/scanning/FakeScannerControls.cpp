@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QTimer>
 
+#include <algorithm>
+
 QString describe(const ControlCall& call) {
     const QString verb = call.kind == ControlCall::Write ? QStringLiteral(" write %1 = %2 (%3)")
                                                          : QStringLiteral(" read %1 -> %2 (%3)");
@@ -64,7 +66,13 @@ void FakeKScan::write(int dispid, const PropertyValue& value) {
     if (action && *action == 4 && !scripts_.isEmpty()) {
         playing_ = scripts_.takeFirst();
         QTimer::singleShot(0, this, &FakeKScan::playNext);
-    } else if (action && (*action == 6 || *action == 13 || *action == 2)) {
+    } else if (action && *action == 6) {
+        // Like the scanner, finish the page under way and feed no other.
+        const auto nextPage =
+            std::find_if(playing_.begin(), playing_.end(),
+                         [](const FakeEvent& event) { return event.number == 11; });
+        playing_.erase(nextPage, playing_.end());
+    } else if (action && (*action == 13 || *action == 2)) {
         playing_.clear();
     }
 }

@@ -64,7 +64,8 @@ class FakeKScan : public KScan, public FakeControl {
     explicit FakeKScan(QList<ControlCall>* log, QObject* parent = nullptr);
 
     // Each write of Action = 4 plays the next scripted run, one event per turn of the event
-    // loop. Action = 6, 13 or 2 drops what is left of the run.
+    // loop. Action = 6 drops the run's pages after the current one; 13 or 2 drops all that is
+    // left of the run.
     void scriptRun(const QList<FakeEvent>& events);
     // The value of property 96 after each event 12 had returned, in order.
     QStringList pagesWritten() const { return pagesWritten_; }

@@ -139,6 +139,20 @@ TEST(FakeScannerControls, StopDropsTheRestOfTheRun) {
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));
 }
 
+TEST(FakeScannerControls, StopDuringPageEndStillFinishesThatPage) {
+    FakeScannerControls c;
+    QList<FakeEvent> run{{10}};
+    run << FakeEvent::page() << FakeEvent::page();
+    c.KScan1.scriptRun(run);
+    Events events(c.KScan1);
+    QObject::connect(&c.KScan1, &KScan::event12, [&] { c.KScan1.write(KScan::Action, 6); });
+
+    c.KScan1.write(KScan::Action, 4);
+    events.waitForCount(4);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));
+}
+
 TEST(PropertyValue, NamesTypesAndValues) {
     struct Case {
         PropertyValue value;
