@@ -131,6 +131,11 @@ HRESULT ReportFunctions::Invoke(DISPID member, REFIID riid, LCID, WORD flags, DI
         const HRESULT hr = type_info_->Invoke(static_cast<_C*>(this), member, flags,
                                               arguments.Params(), result, exception, arg_error);
         arguments.WriteBack();
+        if (FAILED(hr) && result != nullptr) {
+            // A failed call delivers no string; the type library's Invoke may have put an
+            // empty one there.
+            VariantClear(result);
+        }
         return hr;
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
