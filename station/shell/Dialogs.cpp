@@ -1,0 +1,7 @@
+#include "Dialogs.h"
+
+#include <QCoreApplication>
+
+QString ShownTitle(const QString& title) {
+    return title.isEmpty() ? QCoreApplication::applicationName() : title;
+}

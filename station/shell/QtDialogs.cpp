@@ -1,0 +1,74 @@
+#include "QtDialogs.h"
+
+#include <QApplication>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <map>
+
+#include "Keystrokes.h"
+
+namespace {
+
+QMessageBox::StandardButtons Standard(Dialogs::Buttons buttons) {
+    switch (buttons) {
+        case Dialogs::Buttons::OK:
+            return QMessageBox::Ok;
+        case Dialogs::Buttons::OKCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
+        case Dialogs::Buttons::RetryCancel:
+            return QMessageBox::Retry | QMessageBox::Cancel;
+        case Dialogs::Buttons::YesNoCancel:
+            return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+    }
+    return QMessageBox::Ok;
+}
+
+QMessageBox::Icon Standard(Dialogs::Icon icon) {
+    switch (icon) {
+        case Dialogs::Icon::None:
+            return QMessageBox::NoIcon;
+        case Dialogs::Icon::Exclamation:
+            return QMessageBox::Warning;
+        case Dialogs::Icon::Critical:
+            return QMessageBox::Critical;
+    }
+    return QMessageBox::NoIcon;
+}
+
+Dialogs::Answer Pressed(int button) {
+    static const std::map<int, Dialogs::Answer> answers = {
+        {QMessageBox::Ok, Dialogs::Answer::OK},
+        {QMessageBox::Cancel, Dialogs::Answer::Cancel},
+        {QMessageBox::Retry, Dialogs::Answer::Retry},
+        {QMessageBox::Yes, Dialogs::Answer::Yes},
+        {QMessageBox::No, Dialogs::Answer::No},
+    };
+    const auto answer = answers.find(button);
+    // Closing the box with Esc or its close box answers with its escape button.
+    return answer == answers.end() ? Dialogs::Answer::Cancel : answer->second;
+}
+
+}  // namespace
+
+Dialogs::Answer QtDialogs::MsgBox(const QString& prompt, Buttons buttons, Icon icon,
+                                  const QString& title) {
+    QString text = prompt;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(Standard(icon), ShownTitle(title), text, Standard(buttons),
+                    QApplication::activeWindow());
+    return Pressed(box.exec());
+}
+
+QString QtDialogs::InputBox(const QString& prompt, const QString& title,
+                            const QString& defaultText) {
+    bool accepted = false;
+    const QString text = QInputDialog::getText(QApplication::activeWindow(), ShownTitle(title),
+                                               prompt, QLineEdit::Normal, defaultText, &accepted);
+    return accepted ? text : QString();
+}
+
+void QtDialogs::SendKeys(const QString& keys) {
+    if (QWidget* focused = QApplication::focusWidget()) {
+        SendKeystrokes(*focused, keys);
+    }
+}

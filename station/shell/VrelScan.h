@@ -1,0 +1,143 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "BatchImage.h"
+#include "Connection.h"
+
+class Dialogs;
+class KImgp;
+class KScan;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QRadioButton;
+
+// The station's main window and the owner of all its run-time state. Other components read and
+// set the settings and the login result by name, through the properties.
+//
+// Its handlers are defined by topic: the form and its controls in VrelScanForm.cpp, start-up and
+// shut-down in VrelScanLifecycle.cpp, and the scanner runs and page events in
+// station/scanning/ScannerRuns.cpp and PageEvents.cpp.
+class VrelScan : public QWidget {
+    Q_OBJECT
+    Q_PROPERTY(QString DSNCONNECTSTR MEMBER DSNCONNECTSTR)
+    Q_PROPERTY(QString SQLCONNECTSTR MEMBER SQLCONNECTSTR)
+    Q_PROPERTY(QString ORLAHOST MEMBER ORLAHOST)
+    Q_PROPERTY(QString INTRAY MEMBER INTRAY)
+    Q_PROPERTY(QString NAMES_FILENAME MEMBER NAMES_FILENAME)
+    Q_PROPERTY(quint8 ELECTION_TYPE MEMBER ELECTION_TYPE)
+    Q_PROPERTY(qint16 ELECTION_ID MEMBER ELECTION_ID)
+    Q_PROPERTY(qint16 BALLOTSIZE MEMBER BALLOTSIZE)
+    Q_PROPERTY(bool WEIGHTED_ELECTION MEMBER WEIGHTED_ELECTION)
+    Q_PROPERTY(bool PROPORTIONAL_VOTING MEMBER PROPORTIONAL_VOTING)
+    Q_PROPERTY(qint16 SYSTEM_ID MEMBER SYSTEM_ID)
+    Q_PROPERTY(qint16 SYSTEM_TYPE MEMBER SYSTEM_TYPE)
+    Q_PROPERTY(QString SCANNER_INI MEMBER SCANNER_INI)
+    Q_PROPERTY(bool LOGIN_SUCCEEDED MEMBER LOGIN_SUCCEEDED)
+    Q_PROPERTY(qint16 PRIVILEGE_LEVEL MEMBER PRIVILEGE_LEVEL)
+    Q_PROPERTY(QString USER_ID MEMBER USER_ID)
+
+  public:
+    // The scanner controls and the dialogs outlive the window.
+    VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* parent = nullptr);
+    // The terminate step.
+    ~VrelScan() override;
+
+    // The station settings, filled by LoadStationSettings.
+    QString DSNCONNECTSTR;
+    QString SQLCONNECTSTR;
+    QString ORLAHOST;
+    QString INTRAY;
+    QString NAMES_FILENAME;
+    quint8 ELECTION_TYPE = 0;
+    qint16 ELECTION_ID = 0;
+    qint16 BALLOTSIZE = 0;
+    bool WEIGHTED_ELECTION = false;
+    bool PROPORTIONAL_VOTING = false;
+    qint16 SYSTEM_ID = 0;
+    qint16 SYSTEM_TYPE = 0;
+    QString SCANNER_INI;
+
+    // The login result, set by frmLogin.
+    bool LOGIN_SUCCEEDED = false;
+    qint16 PRIVILEGE_LEVEL = 0;
+    QString USER_ID;
+
+    // The load step: settings, login, buttons, scanner, registration, own connection, endorser,
+    // removal of batches left open. It may end the program (see Ended).
+    void Form_Load();
+    // True once the program has been ended from within the load step; the window then runs
+    // neither its unload nor its terminate step.
+    bool Ended() const { return ended_; }
+
+    // Controls.
+    QGroupBox* frmEndorsePos;
+    QCheckBox* chkActivateEndorser;
+    QRadioButton* optFirst;
+    QRadioButton* optSecond;
+    QRadioButton* optThird;
+    QRadioButton* OptFourth;
+    QLabel* Label1;
+    QLabel* Label2;
+    QLabel* Label3;
+    QLabel* Label4;
+    QGroupBox* frmBatchControl;
+    QPushButton* cmdStartBatch;
+    QPushButton* cmdEndBatch;
+    QLabel* lblBatch;
+    QGroupBox* frmScannerControl;
+    QPushButton* cmdStartScanner;
+    QPushButton* cmdStopScanner;
+    QLabel* lblImageCount;
+    QLabel* lblDB;
+    QProgressBar* pbarDB;
+    KScan& KScan1;
+    KImgp& KImgp1;
+
+    // Scanner runs.
+    void cmdStartScanner_Click();
+    void cmdStopScanner_Click();
+    // Scanner control events: 10 a run starts, 12 page end, 14 page done, 15 scanner error.
+    void KScan1_Event10();
+    void KScan1_Event12();
+    void KScan1_Event14();
+    void KScan1_Event15(qint16& number, QString& description);
+
+    // Run-time state, as the station's handlers share it. Public so that tests can put a batch
+    // in place.
+    std::unique_ptr<Connection> DbConnection;  // the window's own connection (SQLCONNECTSTR)
+    qint16 CurrentBatch = 0;                   // 0: no batch open
+    std::vector<BatchImage> BatchImages;       // allocated when a batch opens
+    QString BatchFolder;
+    QString NextImageFile;    // the file the next page is written to
+    QString NextImageSerial;  // the serial of the next image
+    qint32 ImageCounter = 0;  // sequence number of the next image
+    bool ScanningHeader = false;
+    bool HeaderPageDone = false;
+    bool ScanningEnder = false;
+    bool EnderPageDone = false;
+    qint32 EndorserOffset = 0;
+
+  protected:
+    // The unload step.
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    // Steps 1 to 9 of the load step; ControlError and other exceptions leave it for step 10.
+    void LoadSteps();
+    void InitialiseScannerControls();
+    // Ends the program: the caller returns at once, and the program's entry point returns
+    // instead of showing the window.
+    void End();
+    // A batch that holds its last image before the ender card: the run is stopped.
+    void StopFullBatch();
+
+    Dialogs& dialogs_;
+    bool ended_ = false;
+};

@@ -1,0 +1,93 @@
+// The main window's controls, as the form lays them out, and the wiring of their events.
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "KImgp.h"
+#include "KScan.h"
+#include "Twips.h"
+#include "VrelScan.h"
+
+namespace {
+
+template <typename Control>
+Control* Place(QWidget* container, const char* name, const QString& caption, const QRect& at) {
+    auto* control = new Control(caption, container);
+    control->setObjectName(QLatin1StringView(name));
+    control->setGeometry(at);
+    return control;
+}
+
+}  // namespace
+
+VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), KScan1(scanner), KImgp1(imaging), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("VrelScan"));
+    setWindowTitle(QStringLiteral("Kestrana Lindhollow Scanner Control"));
+    setFixedSize(Twips(0, 0, 12585, 2595).size());
+
+    frmEndorsePos = Place<QGroupBox>(this, "frmEndorsePos", QStringLiteral("Endorser Position"),
+                                     Twips(120, 120, 1935, 2055));
+    chkActivateEndorser =
+        Place<QCheckBox>(frmEndorsePos, "chkActivateEndorser", QStringLiteral("Activate Endorser"),
+                         Twips(120, 240, 1575, 255));
+    chkActivateEndorser->setCheckState(Qt::Checked);
+    // The option buttons show no caption of their own; the labels beside them name them.
+    optFirst = Place<QRadioButton>(frmEndorsePos, "optFirst", {}, Twips(120, 600, 255, 255));
+    optSecond = Place<QRadioButton>(frmEndorsePos, "optSecond", {}, Twips(120, 960, 255, 255));
+    optThird = Place<QRadioButton>(frmEndorsePos, "optThird", {}, Twips(120, 1320, 255, 255));
+    OptFourth = Place<QRadioButton>(frmEndorsePos, "OptFourth", {}, Twips(120, 1680, 255, 255));
+    optFirst->setChecked(true);
+    Label1 = Place<QLabel>(frmEndorsePos, "Label1", QStringLiteral("First Scan"),
+                           Twips(360, 600, 1455, 255));
+    Label2 = Place<QLabel>(frmEndorsePos, "Label2", QStringLiteral("Second Scan"),
+                           Twips(360, 960, 1455, 255));
+    Label3 = Place<QLabel>(frmEndorsePos, "Label3", QStringLiteral("Third Scan"),
+                           Twips(360, 1320, 1455, 255));
+    Label4 = Place<QLabel>(frmEndorsePos, "Label4", QStringLiteral("Fourth Scan"),
+                           Twips(360, 1680, 1455, 255));
+
+    frmBatchControl = Place<QGroupBox>(this, "frmBatchControl", QStringLiteral("Batch Control"),
+                                       Twips(2280, 120, 5055, 2055));
+    cmdStartBatch = Place<QPushButton>(frmBatchControl, "cmdStartBatch",
+                                       QStringLiteral("Start Batch"), Twips(240, 480, 1095, 495));
+    cmdEndBatch = Place<QPushButton>(frmBatchControl, "cmdEndBatch", QStringLiteral("End Batch"),
+                                     Twips(240, 1320, 1095, 495));
+    lblBatch = Place<QLabel>(frmBatchControl, "lblBatch", QStringLiteral("Current Batch:"),
+                             Twips(1440, 480, 2175, 255));
+
+    frmScannerControl = Place<QGroupBox>(
+        this, "frmScannerControl", QStringLiteral("Scanner Control"), Twips(7560, 120, 4815, 2055));
+    cmdStartScanner =
+        Place<QPushButton>(frmScannerControl, "cmdStartScanner", QStringLiteral("Start Scanner"),
+                           Twips(360, 480, 1335, 495));
+    cmdStopScanner =
+        Place<QPushButton>(frmScannerControl, "cmdStopScanner", QStringLiteral("Stop Scanner"),
+                           Twips(360, 1320, 1335, 495));
+    lblImageCount = Place<QLabel>(frmScannerControl, "lblImageCount",
+                                  QStringLiteral("Image Count:"), Twips(1920, 480, 2415, 375));
+
+    lblDB = Place<QLabel>(this, "lblDB", QStringLiteral("Write to Database"),
+                          Twips(840, 2280, 1335, 255));
+    pbarDB = new QProgressBar(this);
+    pbarDB->setObjectName(QStringLiteral("pbarDB"));
+    pbarDB->setGeometry(Twips(2280, 2280, 10095, 255));
+    pbarDB->setRange(0, 100);
+    pbarDB->setValue(0);
+    pbarDB->setTextVisible(false);
+
+    KScan1.setObjectName(QStringLiteral("KScan1"));
+    KImgp1.setObjectName(QStringLiteral("KImgp1"));
+
+    connect(cmdStartScanner, &QPushButton::clicked, this, &VrelScan::cmdStartScanner_Click);
+    connect(cmdStopScanner, &QPushButton::clicked, this, &VrelScan::cmdStopScanner_Click);
+    connect(&KScan1, &KScan::event10, this, &VrelScan::KScan1_Event10);
+    connect(&KScan1, &KScan::event12, this, &VrelScan::KScan1_Event12);
+    connect(&KScan1, &KScan::event14, this, &VrelScan::KScan1_Event14);
+    // The error number and description are passed by reference.
+    connect(&KScan1, &KScan::event15, this, &VrelScan::KScan1_Event15, Qt::DirectConnection);
+}

@@ -1,0 +1,188 @@
+// Start-up and shut-down of the station: the load, unload and terminate steps.
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QPushButton>
+#include <exception>
+#include <functional>
+
+#include "Connection.h"
+#include "ControlError.h"
+#include "Dialogs.h"
+#include "ImageNames.h"
+#include "KImgp.h"
+#include "KScan.h"
+#include "LHDataAbstraction.h"
+#include "LoadStationSettings.h"
+#include "StationSettingsStore.h"
+#include "VrelScan.h"
+#include "frmLogin.h"
+
+namespace {
+
+// Steps of the unload step carry on after a failing one; the failure goes to standard error.
+void Attempt(const char* step, const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const std::exception& error) {
+        qWarning("VrelScanning: unload step, %s: %s", step, error.what());
+    }
+}
+
+QString StationNumberRefusal(qint16 systemId) {
+    const QString file = OpenStationSettingsStore()->fileName();
+    const QString setIt = QStringLiteral(
+                              "Set SYSTEM_ID in section [SystemSettings] of %1 to a "
+                              "station number from 1 to %2.")
+                              .arg(file)
+                              .arg(LargestStationNumber);
+    if (systemId == 0) {
+        return QStringLiteral("No station number is configured.  ") + setIt +
+               QStringLiteral(
+                   "  A value that cannot be read stops the reading of every setting "
+                   "after it.");
+    }
+    return QStringLiteral("Station number %1 cannot be used: its image serials do not fit.  ")
+               .arg(systemId) +
+           setIt;
+}
+
+}  // namespace
+
+void VrelScan::Form_Load() {
+    for (;;) {
+        int errorNumber = 0;
+        try {
+            LoadSteps();
+            return;
+        } catch (const ControlError& error) {
+            errorNumber = error.number();
+        } catch (const std::exception&) {
+            return;  // the window stays as far as the steps got
+        }
+        if (errorNumber == ScannerError::NotConnected) {
+            const Dialogs::Answer answer = dialogs_.MsgBox(
+                QStringLiteral("Scanner is not hooked up or power is off.  Connect and turn on "
+                               "the scanner."),
+                Dialogs::Buttons::RetryCancel, Dialogs::Icon::None,
+                QStringLiteral("Scanner Failure"));
+            if (answer == Dialogs::Answer::Retry) {
+                continue;
+            }
+            End();
+        } else if (errorNumber == ScannerError::Reserved) {
+            dialogs_.MsgBox(QStringLiteral("Scanner is already reserved by another program.  "
+                                           "Restart application when scanner is available."),
+                            Dialogs::Buttons::OK, Dialogs::Icon::None,
+                            QStringLiteral("Scanner Already Reserved"));
+            End();
+        }
+        return;
+    }
+}
+
+void VrelScan::LoadSteps() {
+    LoadStationSettings(*this);
+    // Image serials carry the station number; one that breaks them is refused before the
+    // station touches the database.
+    if (!SerialsFit(SYSTEM_ID)) {
+        dialogs_.MsgBox(StationNumberRefusal(SYSTEM_ID), Dialogs::Buttons::OK,
+                        Dialogs::Icon::Critical, QStringLiteral("Station Number"));
+        End();
+        return;
+    }
+
+    if (!LOGIN_SUCCEEDED) {
+        frmLogin login(dialogs_, this);
+        login.CallingForm = this;
+        login.exec();
+        if (!LOGIN_SUCCEEDED) {
+            End();
+            return;
+        }
+    }
+
+    ScanningHeader = false;
+    ScanningEnder = false;
+
+    cmdStartBatch->setEnabled(true);
+    cmdEndBatch->setEnabled(false);
+    cmdStartScanner->setEnabled(false);
+    cmdStopScanner->setEnabled(false);
+
+    InitialiseScannerControls();
+
+    if (!StationStatusExists(DSNCONNECTSTR, SYSTEM_ID)) {
+        if (!AddStationStatus(DSNCONNECTSTR, SYSTEM_ID, SYSTEM_TYPE, USER_ID,
+                              QStringLiteral("ONLINE"), QStringLiteral("STANDING BY"))) {
+            dialogs_.MsgBox(
+                QStringLiteral("Unable to Log Into Network Monitor.  Session Terminated."),
+                Dialogs::Buttons::OK, Dialogs::Icon::None);
+            End();
+            return;
+        }
+    }
+    UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
+                        QStringLiteral("STANDING BY"));
+
+    if (!DbConnection) {
+        DbConnection = std::make_unique<Connection>();
+    }
+    DbConnection->Open(SQLCONNECTSTR);
+
+    if (!std::get<bool>(KImgp1.read(45))) {
+        chkActivateEndorser->setCheckState(Qt::PartiallyChecked);
+        chkActivateEndorser->setEnabled(false);
+    }
+
+    DeleteOpenBatches(DSNCONNECTSTR, SYSTEM_ID);
+}
+
+void VrelScan::InitialiseScannerControls() {
+    KScan1.write(112, QStringLiteral("8000"));
+    KScan1.write(KScan::Action, qint32(3));
+    KScan1.write(KScan::ActiveDevice, qint32(0));
+    KScan1.write(KScan::Action, qint32(1));
+    KScan1.write(79, SCANNER_INI);
+    KScan1.write(80, QStringLiteral("KSCAN"));
+    KScan1.write(KScan::Action, qint32(8));
+    KScan1.write(84, &KImgp1);
+    KImgp1.write(7, SCANNER_INI);
+    KImgp1.write(8, QStringLiteral("KImgp"));
+    KImgp1.write(KImgp::Action, qint32(2));
+}
+
+void VrelScan::End() {
+    ended_ = true;
+}
+
+void VrelScan::closeEvent(QCloseEvent* event) {
+    if (!ended_) {
+        Attempt("stopping a run", [this] {
+            if (std::get<bool>(KScan1.read(67))) {
+                KScan1.write(KScan::Action, qint32(13));
+            }
+        });
+        Attempt("releasing the scanner", [this] { KScan1.write(KScan::Action, qint32(2)); });
+        // A load step that stopped early may not have created the connection.
+        Attempt("closing the database connection", [this] {
+            if (DbConnection && DbConnection->State() != 0) {
+                DbConnection->Close();
+            }
+        });
+        UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("OFFLINE"),
+                            QStringLiteral("OFFLINE"));
+        SetStationOffline(DSNCONNECTSTR, SYSTEM_ID);
+    }
+    event->accept();
+}
+
+VrelScan::~VrelScan() {
+    if (ended_) {
+        return;
+    }
+    SetStationOffline(DSNCONNECTSTR, SYSTEM_ID);
+    if (CurrentBatch > 0) {
+        DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, CurrentBatch);
+    }
+}

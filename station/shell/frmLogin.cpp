@@ -1,0 +1,122 @@
+#include "frmLogin.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <exception>
+
+#include "Connection.h"
+#include "DatabaseError.h"
+#include "Dialogs.h"
+#include "FieldNumbers.h"
+#include "Recordset.h"
+#include "SQLUtilities.h"
+#include "Twips.h"
+
+namespace {
+
+void SetByName(QObject& form, const char* name, const QVariant& value) {
+    if (!form.setProperty(name, value)) {
+        throw DatabaseError(QStringLiteral("%1 cannot take the value %2")
+                                .arg(QLatin1StringView(name), value.toString()));
+    }
+}
+
+QString Text(const QVariant& value) {
+    if (value.isNull()) {
+        throw DatabaseError(QStringLiteral("Invalid use of Null"));
+    }
+    return value.toString();
+}
+
+}  // namespace
+
+frmLogin::frmLogin(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+    setObjectName(QStringLiteral("frmLogin"));
+    setWindowTitle(QStringLiteral("Kestrana Lindhollow Login"));
+    setFixedSize(Twips(0, 0, 3750, 1545).size());
+
+    lblLabels[0] = new QLabel(QStringLiteral("&User Name:"), this);
+    lblLabels[0]->setGeometry(Twips(105, 150, 1080, 270));
+    txtUserName = new QLineEdit(this);
+    txtUserName->setObjectName(QStringLiteral("txtUserName"));
+    txtUserName->setGeometry(Twips(1290, 135, 2325, 345));
+    lblLabels[1] = new QLabel(QStringLiteral("&Password:"), this);
+    lblLabels[1]->setGeometry(Twips(105, 540, 1080, 270));
+    txtPassword = new QLineEdit(this);
+    txtPassword->setObjectName(QStringLiteral("txtPassword"));
+    txtPassword->setGeometry(Twips(1290, 525, 2325, 345));
+    txtPassword->setEchoMode(QLineEdit::Password);
+    txtPassword->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));  // '*'
+    for (QLabel* label : lblLabels) {
+        label->setObjectName(QStringLiteral("lblLabels"));
+    }
+    lblLabels[0]->setBuddy(txtUserName);
+    lblLabels[1]->setBuddy(txtPassword);
+
+    cmdOK = new QPushButton(QStringLiteral("OK"), this);
+    cmdOK->setObjectName(QStringLiteral("cmdOK"));
+    cmdOK->setGeometry(Twips(495, 1020, 1140, 390));
+    cmdOK->setDefault(true);
+    cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
+    cmdCancel->setGeometry(Twips(2100, 1020, 1140, 390));
+    cmdCancel->setAutoDefault(false);
+
+    setTabOrder(txtUserName, txtPassword);
+    setTabOrder(txtPassword, cmdOK);
+    setTabOrder(cmdOK, cmdCancel);
+    txtUserName->setFocus();
+
+    connect(cmdOK, &QPushButton::clicked, this, &frmLogin::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmLogin::cmdCancel_Click);
+}
+
+void frmLogin::cmdOK_Click() {
+    Connection connection;
+    Recordset rows;
+    try {
+        SetByName(*CallingForm, "LOGIN_SUCCEEDED", false);
+        connection.Open(CallingForm->property("DSNCONNECTSTR").toString());
+        rows.Open(QStringLiteral("SELECT * FROM Users WHERE UserID = '") +
+                      QuoteSqlText(txtUserName->text()) + QStringLiteral("' and Password = '") +
+                      QuoteSqlText(txtPassword->text()) + QStringLiteral("'"),
+                  connection);
+        if (rows.Eof()) {
+            dialogs_.MsgBox(QStringLiteral("Invalid UserID or Password, try again!"),
+                            Dialogs::Buttons::OK, Dialogs::Icon::None, QStringLiteral("Login"));
+            // Select the whole password, so that the next typing replaces it.
+            txtPassword->setFocus();
+            dialogs_.SendKeys(QStringLiteral("{Home}+{End}"));
+        } else {
+            SetByName(*CallingForm, "USER_ID", Text(rows.Fields(QStringLiteral("userid")).Value()));
+            SetByName(*CallingForm, "PRIVILEGE_LEVEL",
+                      QVariant::fromValue(ToInt16(
+                          WholeNumber(rows.Fields(QStringLiteral("PrivilegeLevel")).Value()))));
+            SetByName(*CallingForm, "LOGIN_SUCCEEDED", true);
+            hide();
+        }
+    } catch (const std::exception&) {
+        // The dialog stays open and the operator is not logged in.
+    }
+    if (rows.State() != 0) {
+        rows.Close();
+    }
+    if (connection.State() != 0) {
+        connection.Close();
+    }
+}
+
+void frmLogin::cmdCancel_Click() {
+    CallingForm->setProperty("LOGIN_SUCCEEDED", false);
+    hide();
+}
+
+void frmLogin::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        cmdCancel->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QDialog>
+
+class Dialogs;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+// The operator login. Checks the typed user id and password against the Users table and reports
+// to CallingForm through its properties LOGIN_SUCCEEDED, USER_ID and PRIVILEGE_LEVEL; it reads
+// the connect string from CallingForm's DSNCONNECTSTR. Attempts are unlimited.
+class frmLogin : public QDialog {
+    Q_OBJECT
+
+  public:
+    explicit frmLogin(Dialogs& dialogs, QWidget* parent = nullptr);
+
+    QObject* CallingForm = nullptr;
+
+    QLabel* lblLabels[2];
+    QLineEdit* txtUserName;
+    QLineEdit* txtPassword;
+    QPushButton* cmdOK;
+    QPushButton* cmdCancel;
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+  protected:
+    // Esc presses the cancel button.
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    Dialogs& dialogs_;
+};
