@@ -23,7 +23,8 @@ class QRadioButton;
 //
 // Its handlers are defined by topic: the form and its controls in VrelScanForm.cpp, start-up and
 // shut-down in VrelScanLifecycle.cpp, and the scanner runs and page events in
-// station/scanning/ScannerRuns.cpp and PageEvents.cpp.
+// station/scanning/ScannerRuns.cpp and PageEvents.cpp, and the batch cycle in
+// station/scanning/BatchOpening.cpp, BatchStorage.cpp and BatchClosing.cpp.
 class VrelScan : public QWidget {
     Q_OBJECT
     Q_PROPERTY(QString DSNCONNECTSTR MEMBER DSNCONNECTSTR)
@@ -109,6 +110,12 @@ class VrelScan : public QWidget {
     void KScan1_Event14();
     void KScan1_Event15(qint16& number, QString& description);
 
+    // The batch cycle: opening with the header card, closing with the ender card, and storing
+    // every image of the batch as a database row (false when an error stopped the pass).
+    void cmdStartBatch_Click();
+    void cmdEndBatch_Click();
+    bool StoreScannedBatchIntoDatabase();
+
     // Run-time state, as the station's handlers share it. Public so that tests can put a batch
     // in place.
     std::unique_ptr<Connection> DbConnection;  // the window's own connection (SQLCONNECTSTR)
@@ -123,6 +130,12 @@ class VrelScan : public QWidget {
     bool ScanningEnder = false;
     bool EnderPageDone = false;
     qint32 EndorserOffset = 0;
+    // Tallies of the batch being stored.
+    qint32 BallotCount = 0;
+    qint32 DiscardedCount = 0;
+    qint32 RepairCount = 0;
+    qint32 HeaderCardCount = 0;
+    qint32 EnderCardCount = 0;
 
   protected:
     // The unload step.
@@ -137,6 +150,12 @@ class VrelScan : public QWidget {
     void End();
     // A batch that holds its last image before the ender card: the run is stopped.
     void StopFullBatch();
+    // The steps of Start Batch and End Batch before their closing steps; returning early ends
+    // the operation.
+    void StartBatchSteps();
+    void EndBatchSteps();
+    // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
+    void LeaveBatch(const QString& batchCaption);
 
     Dialogs& dialogs_;
     bool ended_ = false;

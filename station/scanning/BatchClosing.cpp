@@ -1,0 +1,122 @@
+// Batch closing: End Batch scans the ender card as the batch's next image, stores the batch,
+// writes its tallies, shows the summary, closes the batch row and stands the station by.
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <exception>
+
+#include "BatchFiles.h"
+#include "CardScanWait.h"
+#include "Dialogs.h"
+#include "ImageNames.h"
+#include "KImgp.h"
+#include "KScan.h"
+#include "LHDLLInterface.h"
+#include "LHDataAbstraction.h"
+#include "TextColour.h"
+#include "VrelScan.h"
+
+void VrelScan::cmdEndBatch_Click() {
+    try {
+        EndBatchSteps();
+    } catch (const std::exception&) {
+        // The steps already done stay done; nothing is shown.
+    }
+    ScanningEnder = false;
+    EnderPageDone = false;
+}
+
+void VrelScan::EndBatchSteps() {
+    ORLAProtocol7TypeDefs::BallotMarks marks{};
+    ScanningEnder = true;
+    EnderPageDone = false;
+    KScan1.write(47, qint32(128));
+    const qint32 k = ImageCounter;
+    const QString enderSerial = ImageSerial(SYSTEM_ID, CurrentBatch, k);
+    const QString enderFile = ImageFile(BatchFolder, enderSerial);
+    if (dialogs_.MsgBox(QStringLiteral("Place Ender Card into scanner.  Click OK when Ready."),
+                        Dialogs::Buttons::OKCancel, Dialogs::Icon::None,
+                        QStringLiteral("Scan Ender Card")) == Dialogs::Answer::Cancel) {
+        return;
+    }
+
+    // The ender card is not endorsed, and the endorser stays off until the next run sets it.
+    KImgp1.write(139, false);
+    KScan1.write(KScan::DeviceMethod, qint32(0));
+    KScan1.write(KScan::IOWriteMode, qint32(2));
+    KScan1.write(KScan::Action, qint32(4));
+    WaitForCardPage(*this, EnderPageDone);
+    // A scanner error has shown its own message from the error event.
+    if (std::get<qint16>(KScan1.read(86)) != 0) {
+        KScan1.write(86, qint16(0));
+        return;
+    }
+
+    LHDLLInterface::ClearImageBuffer();
+    if (LHDLLInterface::ReadBallotMarks(QFile::encodeName(enderFile).toStdString(), marks) != 0) {
+        dialogs_.MsgBox(
+            QStringLiteral("Unable to read ender card.  Try again with a different card."),
+            Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Bad Ender Card"));
+        DeleteFileIfExists(enderFile);
+        // The next page, or the next ender card, takes the ender's sequence number again.
+        ImageCounter = k;
+        NextImageSerial = enderSerial;
+        NextImageFile = enderFile;
+        return;
+    }
+    const qint16 n = CurrentBatch;
+    BatchImages.at(k).Serial = enderSerial.toInt();
+    if (!ORLAProtocol7TypeDefs::IsEnderCard(marks.CardType)) {
+        dialogs_.MsgBox(QStringLiteral("Scanned card is not a ender card.  Image will be added to "
+                                       "the batch.  End batch cancelled."),
+                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
+                        QStringLiteral("Bad Ender Card"));
+        return;
+    }
+    lblImageCount->setText(QStringLiteral("Image Count: ") + QString::number(ImageCounter));
+
+    if (!StoreScannedBatchIntoDatabase()) {
+        dialogs_.MsgBox(QStringLiteral("Error occurred during data storage.  Batch has been "
+                                       "lost.  Rescan batch."),
+                        Dialogs::Buttons::OK, Dialogs::Icon::Critical,
+                        QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Lost"));
+        DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, n);
+        // The batch row is gone: the operator rescans the batch from a new Start Batch.
+        LeaveBatch(QStringLiteral("BATCH LOST"));
+        return;
+    }
+
+    UpdateBatchTallies(DSNCONNECTSTR, SYSTEM_ID, n);
+    dialogs_.MsgBox(
+        QStringLiteral("Batch ") + QString::number(n) +
+            QStringLiteral(" is closed.  Remove ballots from output tray before continuing.\r\n") +
+            QStringLiteral("Image Count: ") + QString::number(ImageCounter) +
+            QStringLiteral("\r\n") + QStringLiteral("    Header / Ender: ") +
+            QString::number(HeaderCardCount + EnderCardCount) + QStringLiteral("\r\n") +
+            QStringLiteral("    Ballot Count: ") + QString::number(BallotCount) +
+            QStringLiteral("\r\n") + QStringLiteral("    Repair Count: ") +
+            QString::number(RepairCount) + QStringLiteral("\r\n") +
+            QStringLiteral("    Discarded: ") + QString::number(DiscardedCount) +
+            QStringLiteral("\r\n"),
+        Dialogs::Buttons::OK, Dialogs::Icon::None,
+        QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Ended"));
+    CloseBatch(DSNCONNECTSTR, SYSTEM_ID, n, ImageCounter, BallotCount);
+    LeaveBatch(QStringLiteral("BATCH CLOSED"));
+}
+
+void VrelScan::LeaveBatch(const QString& batchCaption) {
+    cmdStartScanner->setEnabled(false);
+    cmdStopScanner->setEnabled(false);
+    cmdStartBatch->setEnabled(true);
+    cmdEndBatch->setEnabled(false);
+    lblBatch->setText(batchCaption);
+    SetTextColour(*lblBatch, QColor(255, 0, 0));
+    lblImageCount->setText(QStringLiteral("Image Count:"));
+    CurrentBatch = 0;
+    ImageCounter = 0;
+    BatchFolder = INTRAY;
+    cmdStartBatch->setFocus();
+    UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
+                        QStringLiteral("STANDING BY"));
+}

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+#include <exception>
+
+// An unexpected error as the batch operations show it: its number, a line break (carriage
+// return and line feed) and its description.
+//
+// Numbers: the scanner controls' and the ballot-reading library's own; -2147467259 for a
+// database failure, as the database client reports a provider error; 75 for a file or folder
+// that cannot be used; 7 for memory that runs out; 51 for anything else.
+QString ErrorText(const std::exception& error);
