@@ -56,6 +56,10 @@ Connection::~Connection() {
 void Connection::Open(const QString& connectString) {
     Close();
     const ConnectString parts = ParseConnectString(connectString);
+    // unixODBC would fall back on a data source of its own choosing.
+    if (parts.databaseName.trimmed().isEmpty()) {
+        throw DatabaseError(QStringLiteral("The connect string names no data source."));
+    }
     database_ = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), name_);
     database_.setDatabaseName(parts.databaseName);
     database_.setUserName(parts.userName);

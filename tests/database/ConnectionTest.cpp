@@ -224,10 +224,13 @@ TEST(ConnectionFailure, UnreachableDataSourceRaisesTheDriverManagersMessage) {
     EXPECT_THROW(rows.Open("SELECT 1", connection), DatabaseError);
 }
 
+// Even where the user has data sources, which unixODBC would otherwise fall back on.
 TEST(ConnectionFailure, EmptyConnectStringRaises) {
-    PrivateOdbcIniFile();
+    const auto source = MakeDataSource("SQLite");
     Connection connection;
     EXPECT_THROW(connection.Open(""), DatabaseError);
+    EXPECT_THROW(connection.Open("DSN=;"), DatabaseError);
+    EXPECT_EQ(connection.State(), 0);
 }
 
 // A data source without credentials, reached with UID and PWD in the connect string.
