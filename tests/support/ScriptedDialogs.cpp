@@ -43,6 +43,9 @@ QString describe(const ShownBox& box) {
 Dialogs::Answer ScriptedDialogs::MsgBox(const QString& prompt, Buttons buttons, Icon icon,
                                         const QString& title) {
     shown.append({prompt, ShownTitle(title), buttons, icon});
+    if (onShown) {
+        onShown(shown.back());
+    }
     if (!answers.isEmpty()) {
         return answers.takeFirst();
     }

@@ -3,6 +3,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 #include "Dialogs.h"
 
@@ -28,6 +29,8 @@ class ScriptedDialogs : public Dialogs {
     QList<ShownBox> shown;     // every message box, in order
     QStringList inputPrompts;  // "title | prompt | default" of every input box
     QStringList keystrokes;    // every SendKeys, in order; also sent to the focused control
+    // Runs as each message box shows, before it is answered: what the operator does meanwhile.
+    std::function<void(const ShownBox&)> onShown;
 
     Answer MsgBox(const QString& prompt, Buttons buttons, Icon icon,
                   const QString& title = {}) override;
