@@ -6,33 +6,20 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 bash "$root/scripts/install-packages.sh"
 bash "$root/scripts/build.sh" "$root/build"
+bash "$root/scripts/provision-station.sh" "$root/build"
 
-data="${XDG_DATA_HOME:-$HOME/.local/share}/KestranaLindhollow"
-database="$data/lindhollow.db"
-intray="$data/intray/"
-scanner="$data/scanner"
-mkdir -p "$intray" "$scanner"
+program="$root/build/bin/VrelScanning"
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    cat <<INFO
+The station is set up, but there is no display to show its window on (neither DISPLAY nor
+WAYLAND_DISPLAY is set). Start it from a desktop session with
 
-admin="$root/build/db/lindhollow-admin"
-"$admin" write-dsn --name Lindhollow --sqlite "$database"
-"$admin" create-schema --connect "DSN=Lindhollow;"
-"$admin" add-operator --connect "DSN=Lindhollow;" --user demo --password demo --privilege 1
-"$admin" write-settings --dsn "DSN=Lindhollow;" --sql-connect "DSN=Lindhollow;" \
-    --intray "$intray" --system-id 3 --system-type 1 --ballot-size 11 \
-    --scanner-ini "$scanner/scanner.ini"
+    $program
 
-settings="${XDG_CONFIG_HOME:-$HOME/.config}/KestranaLindhollow.ini"
-cat <<INFO
+or on a virtual display, for example
 
-Demo operator:   demo   (password: demo)
-Settings file:   $settings
-ODBC data source Lindhollow in ${ODBCINI:-$HOME/.odbc.ini}
-Database:        $database
-In-tray folder:  $intray
-Scanner folders: $scanner
-
+    xvfb-run -a $program
 INFO
-
-echo "The station window is not part of the build yet: the database, the operator and"
-echo "the settings above are in place, and these operators can log in:"
-"$admin" list-operators --connect "DSN=Lindhollow;"
+    exit 0
+fi
+exec "$program"

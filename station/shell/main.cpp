@@ -1,6 +1,7 @@
 // VrelScanning: the program of one scanning station.
 
 #include <QApplication>
+#include <QFont>
 
 #include "QtDialogs.h"
 #include "ScannerControls.h"
@@ -9,6 +10,10 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VrelScanning"));
+    // The forms are laid out for an 8-point dialog font; larger captions would be cut off.
+    QFont font = QApplication::font();
+    font.setPointSize(8);
+    QApplication::setFont(font);
 
     QtDialogs dialogs;
     const ScannerControls controls = makeScannerControls();

@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Starts the station program on a virtual display against the embedded default, set up in a
+# throw-away home folder; logs in as the demo operator by typing into the login dialog; and
+# saves pictures of the login dialog and of the main window into docs/.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${1:-$root/build}
+bash "$root/scripts/build.sh" "$build"
+
+home=$(mktemp -d)
+trap 'rm -rf "$home"' EXIT
+export HOME=$home XDG_CONFIG_HOME=$home/.config XDG_DATA_HOME=$home/.local/share
+export ODBCINI=$home/.odbc.ini
+bash "$root/scripts/provision-station.sh" "$build" >/dev/null
+
+xvfb-run -a -s "-screen 0 1024x768x24" bash -s "$build/bin/VrelScanning" "$root/docs" <<'SHOT'
+set -euo pipefail
+program=$1 docs=$2
+mkdir -p "$docs"
+"$program" &
+pid=$!
+trap 'kill $pid 2>/dev/null || true' EXIT
+
+login=$(xdotool search --sync --onlyvisible --name '^Kestrana Lindhollow Login$' | head -1)
+xdotool windowfocus --sync "$login"
+sleep 0.5
+xdotool type --delay 50 demo
+xdotool key Tab
+xdotool type --delay 50 demo
+sleep 0.3
+import -window "$login" "$docs/login.png"
+xdotool key Return
+
+main=$(xdotool search --sync --onlyvisible --name '^Kestrana Lindhollow Scanner Control$' | head -1)
+sleep 1
+import -window "$main" "$docs/main-window.png"
+SHOT
+echo "Saved $root/docs/login.png and $root/docs/main-window.png"
