@@ -10,9 +10,10 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VrelScanning"));
-    // The forms are laid out for an 8-point dialog font; larger captions would be cut off.
-    QFont font = QApplication::font();
-    font.setPointSize(8);
+    // The forms are laid out for the small dialog font of their day, as narrow as Arial; wider
+    // faces or larger sizes would cut captions off.
+    QFont font(QStringLiteral("Liberation Sans"));
+    font.setPointSizeF(7.5);
     QApplication::setFont(font);
 
     QtDialogs dialogs;
