@@ -17,7 +17,12 @@ class RefuseOperatorInput : public QObject {
         }
         auto* widget = qobject_cast<QWidget*>(receiver);
         // isAncestorOf stops at window boundaries: message boxes over the window stay usable.
-        return widget != nullptr && (widget == &window_ || window_.isAncestorOf(widget));
+        if (widget == nullptr || (widget != &window_ && !window_.isAncestorOf(widget))) {
+            return false;
+        }
+        // A close request that is not refused would hide the window without its unload step.
+        event->ignore();
+        return true;
     }
 
   private:

@@ -85,6 +85,8 @@ VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* pa
 
     connect(cmdStartScanner, &QPushButton::clicked, this, &VrelScan::cmdStartScanner_Click);
     connect(cmdStopScanner, &QPushButton::clicked, this, &VrelScan::cmdStopScanner_Click);
+    connect(cmdStartBatch, &QPushButton::clicked, this, &VrelScan::cmdStartBatch_Click);
+    connect(cmdEndBatch, &QPushButton::clicked, this, &VrelScan::cmdEndBatch_Click);
     connect(&KScan1, &KScan::event10, this, &VrelScan::KScan1_Event10);
     connect(&KScan1, &KScan::event12, this, &VrelScan::KScan1_Event12);
     connect(&KScan1, &KScan::event14, this, &VrelScan::KScan1_Event14);
