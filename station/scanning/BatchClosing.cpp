@@ -28,6 +28,13 @@ void VrelScan::cmdEndBatch_Click() {
 }
 
 void VrelScan::EndBatchSteps() {
+    // The ender card cannot be scanned on its own while ballots are still being fed.
+    if (cmdStopScanner->isEnabled()) {
+        dialogs_.MsgBox(QStringLiteral("Click 'Stop Scanner' before ending the batch."),
+                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
+                        QStringLiteral("Scanner Running"));
+        return;
+    }
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     ScanningEnder = true;
     EnderPageDone = false;

@@ -304,6 +304,28 @@ TEST_P(ScriptedBatchCycle, TheWindowTakesNoClicksKeysOrCloseWhileACardIsScanned)
     EXPECT_EQ(window.CurrentBatch, 8);
 }
 
+TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
+    ScriptCard(QStringLiteral("0 -6 7"));
+    Window().cmdStartBatch_Click();
+    // A run whose pages are still to come.
+    station->fakes.KScan1.scriptRun(FakeEvent::page(Sheet(QStringLiteral("0 1"))) +
+                                    FakeEvent::page(Sheet(QStringLiteral("0 1"))));
+    Window().cmdStartScanner_Click();
+    const int boxes = station->dialogs.shown.size();
+    Window().cmdEndBatch_Click();
+    EXPECT_EQ(station->Shown().mid(boxes),
+              QStringList({"Scanner Running | Click 'Stop Scanner' before ending the batch. | OK "
+                           "| exclamation"}));
+    EXPECT_FALSE(Window().ScanningEnder);
+    EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Window().ImageCounter == 3; }));
+    Window().cmdStopScanner_Click();
+    End();
+    EXPECT_EQ(station->ImageRows(7), QStringList({"0 300700000 9 0", "1 300700001 0 0",
+                                                  "2 300700002 0 0", "3 300700003 10 0"}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, ScriptedBatchCycle, testing::Values("SQLite", "MariaDB"));
 
 }  // namespace
