@@ -28,6 +28,8 @@ Endorser = yes
 INI
 fi
 
+bash "$(dirname "$0")/load-demo-paper.sh" "$build" "$scanner"
+
 admin="$build/db/lindhollow-admin"
 "$admin" write-dsn --name Lindhollow --sqlite "$database"
 "$admin" create-schema --connect "DSN=Lindhollow;"

@@ -34,5 +34,25 @@ xdotool key Return
 main=$(xdotool search --sync --onlyvisible --name '^Kestrana Lindhollow Scanner Control$' | head -1)
 sleep 1
 import -window "$main" "$docs/main-window.png"
+
+# One batch with the demo paper: Start Batch, Start Scanner, End Batch. Each message box is
+# answered with its default button; the summary is saved.
+click() { xdotool mousemove --window "$main" "$1" "$2" click 1; }
+answer() {
+    local box
+    box=$(xdotool search --sync --onlyvisible --name "$1" | head -1)
+    xdotool windowfocus --sync "$box"
+    sleep 0.5
+    if [ -n "${2:-}" ]; then import -window "$box" "$2"; fi
+    xdotool key Return
+}
+click 204 56 # Start Batch
+answer '^Scan Header Card$'
+answer '^Assign Batch$'
+click 572 56 # Start Scanner
+answer '^Feeder Empty$'
+click 204 112 # End Batch
+answer '^Scan Ender Card$'
+answer '^Batch [0-9]+ Ended$' "$docs/batch-summary.png"
 SHOT
-echo "Saved $root/docs/login.png and $root/docs/main-window.png"
+echo "Saved $root/docs/login.png, $root/docs/main-window.png and $root/docs/batch-summary.png"
