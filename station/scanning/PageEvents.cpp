@@ -10,6 +10,7 @@
 #include "Dialogs.h"
 #include "ImageNames.h"
 #include "KScan.h"
+#include "LHDataAbstraction.h"
 #include "VrelScan.h"
 
 namespace {
@@ -101,5 +102,18 @@ void VrelScan::KScan1_Event15(qint16& number, QString& description) {
     }
     if (cmdStartScanner->isEnabled()) {
         cmdStartScanner->setFocus();
+    }
+}
+
+void VrelScan::ScannerControlFailed(const ControlError& error) {
+    dialogs_.MsgBox(
+        QStringLiteral("Scanner Error %1\r\n%2").arg(error.number()).arg(error.description()),
+        Dialogs::Buttons::OK, Dialogs::Icon::Critical, QStringLiteral("Scanner Error"));
+    // A run that was starting or under way has stopped with the failure.
+    if (cmdStopScanner->isEnabled()) {
+        cmdStopScanner->setEnabled(false);
+        cmdStartScanner->setEnabled(true);
+        UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
+                            QStringLiteral("STANDING BY"));
     }
 }

@@ -8,6 +8,7 @@
 #include "BatchImage.h"
 #include "Connection.h"
 
+class ControlError;
 class Dialogs;
 class KImgp;
 class KScan;
@@ -109,6 +110,9 @@ class VrelScan : public QWidget {
     void KScan1_Event12();
     void KScan1_Event14();
     void KScan1_Event15(qint16& number, QString& description);
+    // These handlers have no error trap of their own: a scanner control that refuses a write or
+    // read inside them is reported here, as a scanner error, instead of ending the program.
+    void ScannerControlFailed(const ControlError& error);
 
     // The batch cycle: opening with the header card, closing with the ender card, and storing
     // every image of the batch as a database row (false when an error stopped the pass).

@@ -7,12 +7,26 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ControlError.h"
 #include "KImgp.h"
 #include "KScan.h"
 #include "Twips.h"
 #include "VrelScan.h"
 
 namespace {
+
+// Runs a scanner button or event handler, reporting a scanner control's refusal through
+// ScannerControlFailed; an exception must not leave through Qt's event loop.
+template <typename... Args>
+auto Trapped(VrelScan* window, void (VrelScan::*handler)(Args...)) {
+    return [window, handler](Args... args) {
+        try {
+            (window->*handler)(args...);
+        } catch (const ControlError& error) {
+            window->ScannerControlFailed(error);
+        }
+    };
+}
 
 template <typename Control>
 Control* Place(QWidget* container, const char* name, const QString& caption, const QRect& at) {
@@ -83,13 +97,17 @@ VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* pa
     KScan1.setObjectName(QStringLiteral("KScan1"));
     KImgp1.setObjectName(QStringLiteral("KImgp1"));
 
-    connect(cmdStartScanner, &QPushButton::clicked, this, &VrelScan::cmdStartScanner_Click);
-    connect(cmdStopScanner, &QPushButton::clicked, this, &VrelScan::cmdStopScanner_Click);
+    connect(cmdStartScanner, &QPushButton::clicked, this,
+            Trapped(this, &VrelScan::cmdStartScanner_Click));
+    connect(cmdStopScanner, &QPushButton::clicked, this,
+            Trapped(this, &VrelScan::cmdStopScanner_Click));
     connect(cmdStartBatch, &QPushButton::clicked, this, &VrelScan::cmdStartBatch_Click);
     connect(cmdEndBatch, &QPushButton::clicked, this, &VrelScan::cmdEndBatch_Click);
-    connect(&KScan1, &KScan::event10, this, &VrelScan::KScan1_Event10);
-    connect(&KScan1, &KScan::event12, this, &VrelScan::KScan1_Event12);
-    connect(&KScan1, &KScan::event14, this, &VrelScan::KScan1_Event14);
+    connect(&KScan1, &KScan::event10, this, Trapped(this, &VrelScan::KScan1_Event10));
+    connect(&KScan1, &KScan::event12, this, Trapped(this, &VrelScan::KScan1_Event12));
+    connect(&KScan1, &KScan::event14, this,
+            [this](qint32, qint32) { Trapped(this, &VrelScan::KScan1_Event14)(); });
     // The error number and description are passed by reference.
-    connect(&KScan1, &KScan::event15, this, &VrelScan::KScan1_Event15, Qt::DirectConnection);
+    connect(&KScan1, &KScan::event15, this, Trapped(this, &VrelScan::KScan1_Event15),
+            Qt::DirectConnection);
 }

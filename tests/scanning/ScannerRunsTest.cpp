@@ -297,6 +297,39 @@ INSTANTIATE_TEST_SUITE_P(Errors, ScannerErrorDuringARun, testing::ValuesIn(Error
                              return std::to_string(info.param.number);
                          });
 
+// A scanner control that refuses a write inside a button or event handler is reported as a
+// scanner error; the station stands by and keeps running.
+TEST_F(ScannerRunsTest, RefusedWriteWhenStartingIsReportedAndStandsBy) {
+    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20086, QStringLiteral("Switched off"));
+    window().cmdStartScanner->click();
+    EXPECT_EQ(station_.dialogs.shown,
+              QList<ShownBox>{kScannerError("Scanner Error 20086\r\nSwitched off")});
+    EXPECT_TRUE(window().cmdStartScanner->isEnabled());
+    EXPECT_FALSE(window().cmdStopScanner->isEnabled());
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
+}
+
+TEST_F(ScannerRunsTest, RefusedWriteWhenStoppingIsReported) {
+    window().cmdStartScanner->click();
+    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20100, QStringLiteral("Stuck"));
+    window().cmdStopScanner->click();
+    EXPECT_EQ(station_.dialogs.shown,
+              QList<ShownBox>{kScannerError("Scanner Error 20100\r\nStuck")});
+    EXPECT_TRUE(window().cmdStartScanner->isEnabled());
+    EXPECT_FALSE(window().cmdStopScanner->isEnabled());
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
+}
+
+TEST_F(ScannerRunsTest, RefusedWriteInAPageEventIsReported) {
+    station_.controls.KScan1.raiseOnWrite(96, 20100, QStringLiteral("No such folder"));
+    station_.controls.KScan1.scriptRun(FakeEvent::page());
+    window().cmdStartScanner->click();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !station_.dialogs.shown.isEmpty(); }));
+    EXPECT_EQ(station_.dialogs.shown.front(),
+              kScannerError("Scanner Error 20100\r\nNo such folder"));
+    EXPECT_TRUE(window().isVisible());
+}
+
 TEST_F(ScannerRunsTest, ErrorDuringACardScanLeavesButtonsAndErrorCode) {
     window().ScanningHeader = true;
     window().cmdStartScanner->setEnabled(false);
