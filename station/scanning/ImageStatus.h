@@ -21,8 +21,6 @@ struct ImageClass {
     quint8 Status;
     qint16 ErrorCode;
     Tally CountedAs;
-
-    bool operator==(const ImageClass&) const = default;
 };
 
 // index is the image's sequence number, lastIndex that of the batch's ender card.

@@ -14,10 +14,11 @@
 
 namespace {
 
-// Windows whose program was killed: kept, never destroyed, never touched again.
+// Windows whose program was killed: kept, never destroyed, never touched again. The list itself
+// outlives the exit handlers, so that the windows stay reachable to the leak checker.
 std::vector<VrelScan*>& KilledWindows() {
-    static std::vector<VrelScan*> windows;
-    return windows;
+    static auto* windows = new std::vector<VrelScan*>;
+    return *windows;
 }
 
 void WriteText(const QString& path, const QString& text) {
