@@ -326,6 +326,51 @@ TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
                                                   "2 300700002 0 0", "3 300700003 10 0"}));
 }
 
+TEST_P(ScriptedBatchCycle, CancelInScanEnderCardScansNothing) {
+    OpenAndScan({"0 1"});
+    const int calls = station->fakes.log.size();
+    station->dialogs.answers = {Answer::Cancel};
+    Window().cmdEndBatch_Click();
+    // Only the page length is written before the box; nothing is fed.
+    EXPECT_EQ(station->fakes.calls().mid(calls), QStringList({"KScan1 write 47 = 128 (32-bit)"}));
+    EXPECT_EQ(Window().ImageCounter, 2);
+    EXPECT_EQ(Window().CurrentBatch, 7);
+    EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
+    EXPECT_FALSE(Window().ScanningEnder);
+    EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
+}
+
+TEST_P(ScriptedBatchCycle, AScannerErrorDuringACardScanEndsItSilently) {
+    // The header card: no batch, the error number reset, only the error event's own message.
+    station->fakes.KScan1.scriptRun({FakeEvent::failure(20025, QStringLiteral("Feeder empty"))});
+    Window().cmdStartBatch_Click();
+    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(86)), 0);
+    EXPECT_EQ(station->Shown().last(),
+              QStringLiteral("Feeder Empty | Feeder Empty.  Add more pages to scan and click "
+                             "'Start Scanner' to continue. | OK | exclamation"));
+    EXPECT_FALSE(Window().ScanningHeader);
+    EXPECT_FALSE(Window().HeaderPageDone);
+    EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
+              QStringLiteral("0"));
+
+    // The ender card: the batch stays open as it was.
+    OpenAndScan({"0 1"});
+    station->fakes.KScan1.scriptRun({FakeEvent::failure(20026, QStringLiteral("Jam"))});
+    station->dialogs.answers = {Answer::OK};
+    Window().cmdEndBatch_Click();
+    EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(86)), 0);
+    EXPECT_EQ(station->Shown().last(),
+              QStringLiteral("Paper Jam | Paper Jam Detected.  Remove jam and re-start scanner. "
+                             "| OK | exclamation"));
+    EXPECT_EQ(Window().CurrentBatch, 7);
+    EXPECT_EQ(Window().ImageCounter, 2);
+    EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
+    EXPECT_FALSE(Window().ScanningEnder);
+    EXPECT_FALSE(Window().EnderPageDone);
+    EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, ScriptedBatchCycle, testing::Values("SQLite", "MariaDB"));
 
 }  // namespace
