@@ -73,6 +73,22 @@ void VrelScan::EndBatchSteps() {
         return;
     }
     const qint16 n = CurrentBatch;
+    // The last five-digit sequence number is kept for the ender card: a batch that holds it
+    // has no room for another image, whose serial would not fit.
+    if (k == LastImageSequence && !ORLAProtocol7TypeDefs::IsEnderCard(marks.CardType)) {
+        dialogs_.MsgBox(
+            QStringLiteral("Scanned card is not a ender card and batch ") + QString::number(n) +
+                QStringLiteral(" is full.  Take that sheet from the output tray and "
+                               "scan it in the next batch, then place the ender card "
+                               "and click 'End Batch' again."),
+            Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Bad Ender Card"));
+        DeleteFileIfExists(enderFile);
+        BatchImages.at(k) = BatchImage{};
+        ImageCounter = k;
+        NextImageSerial = enderSerial;
+        NextImageFile = enderFile;
+        return;
+    }
     BatchImages.at(k).Serial = enderSerial.toInt();
     if (!ORLAProtocol7TypeDefs::IsEnderCard(marks.CardType)) {
         dialogs_.MsgBox(QStringLiteral("Scanned card is not a ender card.  Image will be added to "

@@ -14,6 +14,7 @@
 
 #include "BatchStation.h"
 #include "DatabaseError.h"
+#include "ImageNames.h"
 #include "StatementObserver.h"
 
 namespace {
@@ -324,6 +325,31 @@ TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
     End();
     EXPECT_EQ(station->ImageRows(7), QStringList({"0 300700000 9 0", "1 300700001 0 0",
                                                   "2 300700002 0 0", "3 300700003 10 0"}));
+}
+
+// A full batch keeps its last serial for the ender card: a ballot scanned in its place is not
+// added, since the next serial would not fit.
+TEST_P(ScriptedBatchCycle, AFullBatchTakesNoCardButTheEnderInItsLastSlot) {
+    OpenAndScan({"0 1"});
+    Window().ImageCounter = LastImageSequence;
+    Window().NextImageSerial = ImageSerial(3, 7, LastImageSequence);
+    Window().NextImageFile = ImageFile(Window().BatchFolder, Window().NextImageSerial);
+    const int boxes = station->dialogs.shown.size();
+    End(QStringLiteral("0 1"));
+    EXPECT_EQ(station->Shown().mid(boxes).last(),
+              "Bad Ender Card | Scanned card is not a ender card and batch 7 is full.  Take that "
+              "sheet from the output tray and scan it in the next batch, then place the ender "
+              "card and click 'End Batch' again. | OK | exclamation");
+    EXPECT_EQ(Window().ImageCounter, LastImageSequence);
+    EXPECT_EQ(Window().BatchImages.at(LastImageSequence).Serial, 0);
+    EXPECT_FALSE(QFile::exists(Window().NextImageFile));
+
+    // The ender card still closes the batch in the kept slot.
+    End();
+    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(station->Query("SELECT Count(*) AS v FROM BallotImages WHERE ImageSeq = 99999 AND "
+                             "Status = 10 AND BallotSN = 300799999"),
+              QStringLiteral("1"));
 }
 
 TEST_P(ScriptedBatchCycle, CancelInScanEnderCardScansNothing) {
