@@ -36,17 +36,19 @@ void VrelScan::EndBatchSteps() {
         return;
     }
     ORLAProtocol7TypeDefs::BallotMarks marks{};
-    ScanningEnder = true;
-    EnderPageDone = false;
     KScan1.write(47, qint32(128));
-    const qint32 k = ImageCounter;
-    const QString enderSerial = ImageSerial(SYSTEM_ID, CurrentBatch, k);
-    const QString enderFile = ImageFile(BatchFolder, enderSerial);
     if (dialogs_.MsgBox(QStringLiteral("Place Ender Card into scanner.  Click OK when Ready."),
                         Dialogs::Buttons::OKCancel, Dialogs::Icon::None,
                         QStringLiteral("Scan Ender Card")) == Dialogs::Answer::Cancel) {
         return;
     }
+    // The last page of a run stopped just before may still arrive while the box is open: it is
+    // a ballot of the batch. The ender card's scan, and its slot, begin only now.
+    ScanningEnder = true;
+    EnderPageDone = false;
+    const qint32 k = ImageCounter;
+    const QString enderSerial = ImageSerial(SYSTEM_ID, CurrentBatch, k);
+    const QString enderFile = ImageFile(BatchFolder, enderSerial);
 
     // The ender card is not endorsed, and the endorser stays off until the next run sets it.
     KImgp1.write(139, false);

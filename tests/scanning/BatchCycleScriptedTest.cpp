@@ -352,6 +352,29 @@ TEST_P(ScriptedBatchCycle, AFullBatchTakesNoCardButTheEnderInItsLastSlot) {
               QStringLiteral("1"));
 }
 
+// Stop Scanner lets the page under way finish; when End Batch follows at once, that page's events
+// arrive while "Scan Ender Card" is open. It is a ballot of the batch, not the ender card.
+TEST_P(ScriptedBatchCycle, ALastPageArrivingDuringTheEnderBoxStaysABallot) {
+    ScriptCard(QStringLiteral("0 -6 7"));
+    Window().cmdStartBatch_Click();
+    station->fakes.KScan1.scriptRun(FakeEvent::page(Sheet(QStringLiteral("0 1"))) +
+                                    FakeEvent::page(Sheet(QStringLiteral("0 1"))));
+    bool pageStarted = false;
+    const QMetaObject::Connection started =
+        QObject::connect(&station->fakes.KScan1, &KScan::event11, [&] { pageStarted = true; });
+    Window().cmdStartScanner_Click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pageStarted; }));
+    QObject::disconnect(started);
+    Window().cmdStopScanner_Click();
+    ASSERT_EQ(Window().ImageCounter, 1);  // the page under way has not ended yet
+
+    station->dialogs.onShown = [](const ShownBox&) { QTest::qWait(100); };
+    End();
+    EXPECT_EQ(station->ImageRows(7),
+              QStringList({"0 300700000 9 0", "1 300700001 0 0", "2 300700002 10 0"}));
+    EXPECT_EQ(Window().CurrentBatch, 0);
+}
+
 TEST_P(ScriptedBatchCycle, CancelInScanEnderCardScansNothing) {
     OpenAndScan({"0 1"});
     const int calls = station->fakes.log.size();
