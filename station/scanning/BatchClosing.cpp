@@ -7,7 +7,6 @@
 #include <exception>
 
 #include "BatchFiles.h"
-#include "CardScanWait.h"
 #include "Dialogs.h"
 #include "ImageNames.h"
 #include "KImgp.h"
@@ -52,13 +51,7 @@ void VrelScan::EndBatchSteps() {
 
     // The ender card is not endorsed, and the endorser stays off until the next run sets it.
     KImgp1.write(139, false);
-    KScan1.write(KScan::DeviceMethod, qint32(0));
-    KScan1.write(KScan::IOWriteMode, qint32(2));
-    KScan1.write(KScan::Action, qint32(4));
-    WaitForCardPage(*this, EnderPageDone);
-    // A scanner error has shown its own message from the error event.
-    if (std::get<qint16>(KScan1.read(86)) != 0) {
-        KScan1.write(86, qint16(0));
+    if (!ScanCard(EnderPageDone)) {
         return;
     }
 

@@ -8,7 +8,6 @@
 
 #include "BatchFiles.h"
 #include "BatchNumberDialogue.h"
-#include "CardScanWait.h"
 #include "Dialogs.h"
 #include "ErrorText.h"
 #include "ImageNames.h"
@@ -54,13 +53,7 @@ void VrelScan::StartBatchSteps() {
     BatchFolder = INTRAY;
     NextImageFile = headerFile;
     DeleteFileIfExists(headerFile);
-    KScan1.write(KScan::DeviceMethod, qint32(0));
-    KScan1.write(KScan::IOWriteMode, qint32(2));
-    KScan1.write(KScan::Action, qint32(4));
-    WaitForCardPage(*this, HeaderPageDone);
-    // A scanner error has shown its own message from the error event.
-    if (std::get<qint16>(KScan1.read(86)) != 0) {
-        KScan1.write(86, qint16(0));
+    if (!ScanCard(HeaderPageDone)) {
         return;
     }
 

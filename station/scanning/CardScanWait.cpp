@@ -4,6 +4,9 @@
 #include <QEvent>
 #include <QWidget>
 
+#include "KScan.h"
+#include "VrelScan.h"
+
 namespace {
 
 // Swallows the operator's input to one window and its controls.
@@ -54,4 +57,16 @@ void WaitForCardPage(QWidget& window, const bool& pageDone) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     QCoreApplication::instance()->removeEventFilter(&refuse);
+}
+
+bool VrelScan::ScanCard(const bool& pageDone) {
+    KScan1.write(KScan::DeviceMethod, qint32(0));
+    KScan1.write(KScan::IOWriteMode, qint32(2));
+    KScan1.write(KScan::Action, qint32(4));
+    WaitForCardPage(*this, pageDone);
+    if (std::get<qint16>(KScan1.read(86)) != 0) {
+        KScan1.write(86, qint16(0));
+        return false;
+    }
+    return true;
 }

@@ -158,6 +158,9 @@ class VrelScan : public QWidget {
     // the operation.
     void StartBatchSteps();
     void EndBatchSteps();
+    // Feeds one card from the card slot and waits for its page; false when the scan ended in a
+    // scanner error, whose event has shown its message.
+    bool ScanCard(const bool& pageDone);
     // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
     void LeaveBatch(const QString& batchCaption);
 
