@@ -8,17 +8,16 @@
 
 namespace {
 
-QString SchemaResource(const QString& dbmsName) {
-    if (dbmsName.startsWith(u"SQLite", Qt::CaseInsensitive)) {
+QString SchemaResource(const Connection& connection) {
+    if (connection.IsSqlite()) {
         return QStringLiteral(":/schema/sqlite.sql");
     }
-    if (dbmsName.contains(u"MariaDB", Qt::CaseInsensitive) ||
-        dbmsName.contains(u"MySQL", Qt::CaseInsensitive)) {
+    if (connection.IsMariaDb()) {
         return QStringLiteral(":/schema/mariadb.sql");
     }
     throw DatabaseError(
         QStringLiteral("No schema for the database \"%1\"; SQLite and MariaDB are supported.")
-            .arg(dbmsName));
+            .arg(connection.DbmsName()));
 }
 
 // The schema files hold plain statements ended by semicolons, with "--" comments.
@@ -41,7 +40,7 @@ QStringList Statements(const QString& script) {
 }  // namespace
 
 void CreateSchema(Connection& connection) {
-    QFile file(SchemaResource(connection.DbmsName()));
+    QFile file(SchemaResource(connection));
     if (!file.open(QIODevice::ReadOnly)) {
         throw DatabaseError(QStringLiteral("Cannot read %1.").arg(file.fileName()));
     }

@@ -69,8 +69,7 @@ void Connection::Open(const QString& connectString) {
         throw DatabaseError(DriverMessage(database_.lastError()));
     }
     dbmsName_ = QueryDbmsName(database_);
-    if (dbmsName_.contains(u"MariaDB", Qt::CaseInsensitive) ||
-        dbmsName_.contains(u"MySQL", Qt::CaseInsensitive)) {
+    if (IsMariaDb()) {
         // Statements quote texts the standard way, by doubling single quotes; a
         // backslash inside a text must stay a plain character, not an escape.
         Run(QStringLiteral(
@@ -79,9 +78,7 @@ void Connection::Open(const QString& connectString) {
 }
 
 QString Connection::Adapted(const QString& statement) const {
-    return dbmsName_.startsWith(u"SQLite", Qt::CaseInsensitive)
-               ? AdaptJoinedDeleteForSqlite(statement)
-               : statement;
+    return IsSqlite() ? AdaptJoinedDeleteForSqlite(statement) : statement;
 }
 
 int Connection::Execute(const QString& statement) {

@@ -25,6 +25,12 @@ class Connection {
     QString Adapted(const QString& statement) const;
     // The database product behind the data source, as its ODBC driver names it.
     const QString& DbmsName() const { return dbmsName_; }
+    bool IsSqlite() const { return dbmsName_.startsWith(u"SQLite", Qt::CaseInsensitive); }
+    // MariaDB's driver may name the server MySQL.
+    bool IsMariaDb() const {
+        return dbmsName_.contains(u"MariaDB", Qt::CaseInsensitive) ||
+               dbmsName_.contains(u"MySQL", Qt::CaseInsensitive);
+    }
 
   private:
     // Sends a statement as it is, unseen by the statement observer.
