@@ -39,7 +39,7 @@ const std::vector<int> kPatterns[] = {
 constexpr std::size_t kQuietZone = 10;
 
 // The symbol value a font character prints. Values 0, 7, 64 and 95 to 101 sit at codes 192
-// to 201 and the special characters at 134 to 138, so codes 32, 39, 96 and 127 to 133 are
+// to 201 and the remaining ones at 134 to 138, so codes 32, 39, 96 and 127 to 133 are
 // not font characters.
 int ValueOf(char c) {
     constexpr int kMoved[] = {0, 7, 64, 95, 96, 97, 98, 99, 100, 101};
