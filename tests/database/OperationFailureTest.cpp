@@ -218,14 +218,17 @@ TEST(ConnectionRelease, EveryOperationLeavesNoConnectionOpen) {
                 recorder.Refuse(refused);
                 operation.call(source->ConnectString());
             }
-            // The server notices a closed connection a moment later.
+            // The server notices a closed connection a moment later, and that includes the
+            // counting query's own earlier connections; so the verdict is the count that
+            // ended the wait, not a fresh query that could see the last one still closing.
             QElapsedTimer waited;
             waited.start();
-            while (QueryOn(*source, others) != u"0" && waited.elapsed() < 5000) {
+            QString open = QueryOn(*source, others);
+            while (open != u"0" && waited.elapsed() < 5000) {
                 QThread::msleep(20);
+                open = QueryOn(*source, others);
             }
-            EXPECT_EQ(QueryOn(*source, others), "0")
-                << operation.name << (refused != 0 ? " refused" : "");
+            EXPECT_EQ(open, "0") << operation.name << (refused != 0 ? " refused" : "");
         }
     }
 }

@@ -27,7 +27,7 @@ struct StoredImage {
 StoredImage probe(const QString& path);
 
 // Processes events until done() holds; false after the time limit.
-bool waitFor(const std::function<bool()>& done, int milliseconds = 10000);
+bool waitFor(const std::function<bool()>& done, int milliseconds = 60000);
 
 // Records the events of a scanner control as texts: "10", "11", "12", "14", "15 20025".
 // During event 12 it names the output file as the station does, from the files list, and

@@ -66,7 +66,8 @@ class ScriptedBatchCycle : public testing::TestWithParam<const char*> {
         run += FakeEvent::failure(20025, QStringLiteral("Feeder empty"));
         station->fakes.KScan1.scriptRun(run);
         Window().cmdStartScanner_Click();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return Window().cmdStartScanner->isEnabled(); }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return Window().cmdStartScanner->isEnabled(); }, 30000));
     }
 
     // End Batch with an ender card, OK in "Scan Ender Card".
@@ -320,7 +321,7 @@ TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
     EXPECT_FALSE(Window().ScanningEnder);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Window().ImageCounter == 3; }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Window().ImageCounter == 3; }, 30000));
     Window().cmdStopScanner_Click();
     End();
     EXPECT_EQ(station->ImageRows(7), QStringList({"0 300700000 9 0", "1 300700001 0 0",
@@ -363,7 +364,7 @@ TEST_P(ScriptedBatchCycle, ALastPageArrivingDuringTheEnderBoxStaysABallot) {
     const QMetaObject::Connection started =
         QObject::connect(&station->fakes.KScan1, &KScan::event11, [&] { pageStarted = true; });
     Window().cmdStartScanner_Click();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return pageStarted; }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return pageStarted; }, 30000));
     QObject::disconnect(started);
     Window().cmdStopScanner_Click();
     ASSERT_EQ(Window().ImageCounter, 1);  // the page under way has not ended yet

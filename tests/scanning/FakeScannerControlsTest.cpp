@@ -39,7 +39,7 @@ struct Events {
         });
     }
     void waitForCount(int count) {
-        QDeadlineTimer deadline(5000);
+        QDeadlineTimer deadline(30000);
         while (texts.size() < count && !deadline.hasExpired())
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }

@@ -30,7 +30,8 @@ class ScannerRunsTest : public testing::Test {
     void Run(const QList<FakeEvent>& events) {
         station_.controls.KScan1.scriptRun(events);
         window().cmdStartScanner->click();
-        ASSERT_TRUE(QTest::qWaitFor([this] { return !window().cmdStopScanner->isEnabled(); }));
+        ASSERT_TRUE(
+            QTest::qWaitFor([this] { return !window().cmdStopScanner->isEnabled(); }, 30000));
         QApplication::processEvents();
     }
     QStringList CallsAfterStart() {
@@ -324,7 +325,7 @@ TEST_F(ScannerRunsTest, RefusedWriteInAPageEventIsReported) {
     station_.controls.KScan1.raiseOnWrite(96, 20100, QStringLiteral("No such folder"));
     station_.controls.KScan1.scriptRun(FakeEvent::page());
     window().cmdStartScanner->click();
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !station_.dialogs.shown.isEmpty(); }));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !station_.dialogs.shown.isEmpty(); }, 30000));
     EXPECT_EQ(station_.dialogs.shown.front(),
               kScannerError("Scanner Error 20100\r\nNo such folder"));
     EXPECT_TRUE(window().isVisible());
