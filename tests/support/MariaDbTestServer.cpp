@@ -62,8 +62,13 @@ MariaDbTestServer::MariaDbTestServer() {
     folder.setAutoRemove(false);
     folder_ = folder.path();
     const QString data = folder_ + QStringLiteral("/data");
+    // Servers of test programs running side by side each keep their temporary tables in a
+    // folder of their own; in the shared /tmp one server's bootstrap can lose its own.
+    const QString temporary = folder_ + QStringLiteral("/tmp");
+    QDir().mkpath(temporary);
     Run(QStringLiteral("mariadb-install-db"),
         {QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + data,
+         QStringLiteral("--tmpdir=") + temporary,
          QStringLiteral("--auth-root-authentication-method=normal"),
          QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
 
@@ -72,6 +77,7 @@ MariaDbTestServer::MariaDbTestServer() {
         "mariadbd",
         "--no-defaults",
         "--datadir=" + data.toStdString(),
+        "--tmpdir=" + temporary.toStdString(),
         "--socket=" + Socket(folder_).toStdString(),
         "--port=" + std::to_string(port_),
         "--bind-address=127.0.0.1",
