@@ -72,6 +72,22 @@ MariaDbTestServer::MariaDbTestServer() {
          QStringLiteral("--auth-root-authentication-method=normal"),
          QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
 
+    // Another test program may take the free port before this server binds it; the server
+    // then ends at once, and a new port is tried.
+    for (int attempt = 1; !Start(data, temporary); ++attempt) {
+        if (attempt == 3) {
+            throw std::runtime_error("the test MariaDB server did not start; see " +
+                                     folder_.toStdString() + "/server.log");
+        }
+    }
+    QString password = Password();
+    password.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
+    RunAsAdministrator(QStringLiteral("CREATE USER '%1'@'%' IDENTIFIED BY '%2'; "
+                                      "CREATE USER '%1'@'localhost' IDENTIFIED BY '%2';")
+                           .arg(UserName(), password));
+}
+
+bool MariaDbTestServer::Start(const QString& data, const QString& temporary) {
     port_ = FreeLoopbackPort();
     std::vector<std::string> arguments = {
         "mariadbd",
@@ -106,19 +122,21 @@ MariaDbTestServer::MariaDbTestServer() {
                    {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(folder_),
                     QStringLiteral("--user=root"), QStringLiteral("ping")});
         if (ping.waitForFinished(5000) && ping.exitCode() == 0) {
-            break;
+            return true;
         }
-        if (attempt == 300 || waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            throw std::runtime_error("the test MariaDB server did not start; see " +
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = 0;
+            return false;
+        }
+        if (attempt == 300) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+            pid_ = 0;
+            throw std::runtime_error("the test MariaDB server did not answer; see " +
                                      folder_.toStdString() + "/server.log");
         }
         QThread::msleep(100);
     }
-    QString password = Password();
-    password.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
-    RunAsAdministrator(QStringLiteral("CREATE USER '%1'@'%' IDENTIFIED BY '%2'; "
-                                      "CREATE USER '%1'@'localhost' IDENTIFIED BY '%2';")
-                           .arg(UserName(), password));
 }
 
 void MariaDbTestServer::RunAsAdministrator(const QString& sql) const {

@@ -19,6 +19,8 @@ class MariaDbTestServer {
 
   private:
     MariaDbTestServer();
+    // Starts the server on a free port; false when it ended before answering.
+    bool Start(const QString& data, const QString& temporary);
 
     QString folder_;
     int port_ = 0;
