@@ -270,7 +270,7 @@ TEST_P(ScriptedBatchCycle, ADatabaseThatCannotProposeABatchOffersNone) {
 TEST_P(ScriptedBatchCycle, TheWindowTakesNoClicksKeysOrCloseWhileACardIsScanned) {
     VrelScan& window = Window();
     window.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window, 30000));
     int pagesStarted = 0;
     // Inside each card scan, as its page starts, the operator tries every button and closing.
     QObject::connect(&station->fakes.KScan1, &KScan::event11, [&] {

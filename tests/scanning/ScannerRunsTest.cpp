@@ -18,7 +18,7 @@ class ScannerRunsTest : public testing::Test {
         station_.Start();
         station_.OpenBatch(7);
         window().show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&window()));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window(), 30000));
         station_.controls.log.clear();
     }
 

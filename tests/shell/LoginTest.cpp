@@ -18,7 +18,7 @@ class LoginTest : public testing::Test {
         window.DSNCONNECTSTR = station_.database->ConnectString();
         dialog_.CallingForm = &window;
         dialog_.show();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog_));
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog_, 30000));
     }
 
     // Straight into the table: the provisioning tool refuses some of these rows.
