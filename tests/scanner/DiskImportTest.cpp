@@ -47,7 +47,7 @@ TEST_F(DiskImport, HeaderCardIsScannedAloneAfterTheWriteHasReturned) {
 
     station.scanCard();
     EXPECT_TRUE(log.events.isEmpty());  // nothing from inside the write
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+    ASSERT_TRUE(log.waitForEnd());
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14"}));
     EXPECT_EQ(log.morePages, QList<bool>{false});
@@ -65,7 +65,7 @@ TEST_F(DiskImport, RunFeedsSheetsInNameOrderUntilTheFeederIsEmpty) {
     EventLog log(station.KScan1, files);
 
     station.startRun(false);
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+    ASSERT_TRUE(log.waitForEnd());
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14", "11", "12", "14", "11", "12", "14",
                                        "15 20025"}));
@@ -83,7 +83,7 @@ TEST_F(DiskImport, StopScannerEndsTheRunAfterTheCurrentPage) {
     log.onPageDone = [&] { station.KScan1.write(KScan::Action, qint32(6)); };
 
     station.startRun(false);
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+    ASSERT_TRUE(log.waitForEnd());
     QCoreApplication::processEvents();
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14"}));
@@ -96,7 +96,7 @@ TEST_F(DiskImport, DuplexSheetIsOneImageOfTwoPages) {
     EventLog log(station.KScan1, {image, image});
 
     station.startRun(false);
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+    ASSERT_TRUE(log.waitForEnd());
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14", "11", "12", "14", "15 20025"}));
     EXPECT_EQ(log.morePages, QList<bool>({true, false}));
@@ -135,7 +135,7 @@ TEST_F(DiskImport, ErrorsComeFromTheirCauses) {
         c.arrange(station);
         EventLog log(station.KScan1);
         c.cardScan ? station.scanCard() : station.startRun(false);
-        ASSERT_TRUE(waitFor([&] { return log.ended(); })) << c.cause;
+        ASSERT_TRUE(log.waitForEnd()) << c.cause;
         EXPECT_EQ(log.events.last(), QStringLiteral("15 %1").arg(c.error)) << c.cause;
         EXPECT_EQ(std::get<qint16>(station.KScan1.read(86)), c.error) << c.cause;
         EXPECT_FALSE(log.descriptions.last().isEmpty()) << c.cause;

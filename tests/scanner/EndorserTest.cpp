@@ -65,7 +65,7 @@ TEST(Endorser, EveryPageOfARunCarriesTextAndCounter) {
     EventLog log(station.KScan1, files);
 
     station.startRun(true, 1, QStringLiteral("1007"), 1500);
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+    ASSERT_TRUE(log.waitForEnd());
 
     const QStringList expected{"100700001", "100700002", "100700003"};
     for (int i = 0; i < 3; ++i) {
@@ -84,7 +84,7 @@ TEST(Endorser, PrintPositionMovesTheImprint) {
         writeSheet(station.path("feeder/s1.tif"), 1, 1700, 2200);
         EventLog log(station.KScan1, {station.path("intray/a.tif")});
         station.startRun(true, 42, QStringLiteral("3012"), position);
-        ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+        ASSERT_TRUE(log.waitForEnd());
         EXPECT_EQ(readImprint(storedPage(station.path("intray/a.tif")), position, 2, 9),
                   "301200042")
             << position;
@@ -100,7 +100,7 @@ TEST(Endorser, EnderCardWithTheEndorserOffCarriesNoImprint) {
     station.KImgp1.write(139, false);
     EventLog log(station.KScan1, {station.path("intray/ender.tif")});
     station.scanCard();
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+    ASSERT_TRUE(log.waitForEnd());
     EXPECT_EQ(blackPixels(storedPage(station.path("intray/ender.tif"))), 0);
 }
 

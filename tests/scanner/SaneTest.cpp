@@ -50,7 +50,7 @@ TEST_F(Sane, FeederRunEndsEmptyAfterTenBilevelPagesStoredAsG4) {
     EventLog log(station.KScan1, files);
 
     station.startRun(false);
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }, 60000));
+    ASSERT_TRUE(log.waitForEnd());
 
     QStringList expected{"10"};
     for (int i = 0; i < 10; ++i)
@@ -78,7 +78,7 @@ TEST_F(Sane, CardScanTakesOneGrayPageStoredAsLzw) {
 
     station.scanCard();
     EXPECT_TRUE(log.events.isEmpty());
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+    ASSERT_TRUE(log.waitForEnd());
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14"}));
     const StoredImage image = probe(header);
@@ -99,7 +99,7 @@ TEST_F(Sane, PageLengthSetsTheScanLength) {
         station.KScan1.write(KScan::DeviceMethod, qint32(0));
         station.KScan1.write(KScan::IOWriteMode, qint32(2));
         station.KScan1.write(KScan::Action, qint32(4));
-        ASSERT_TRUE(waitFor([&] { return log.ended(); }));
+        ASSERT_TRUE(log.waitForEnd());
         EXPECT_NEAR(probe(station.path("intray/a.tif")).height, c.inches * 50, 1) << c.code;
     }
 }
@@ -127,7 +127,7 @@ TEST_F(Sane, StatusesBecomeScannerErrors) {
         // in the C library's allocator if it is still starting. Let it get past its start.
         QObject::connect(&station.KScan1, &KScan::event11, [] { QThread::msleep(200); });
         station.startRun(false);
-        ASSERT_TRUE(waitFor([&] { return log.ended(); })) << c.status;
+        ASSERT_TRUE(log.waitForEnd()) << c.status;
         EXPECT_EQ(log.events, QStringList({"10", "11", QStringLiteral("15 %1").arg(c.error)}))
             << c.status;
         EXPECT_EQ(log.descriptions.value(0), QLatin1String(c.description)) << c.status;
@@ -158,7 +158,7 @@ TEST_F(Sane, EndorserPrintsIntoScannedPages) {
             station.KScan1.write(KScan::Action, qint32(6));
     };
     station.startRun(true, 7, QStringLiteral("2005"), 500);
-    ASSERT_TRUE(waitFor([&] { return log.ended(); }, 60000));
+    ASSERT_TRUE(log.waitForEnd());
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14", "11", "12", "14"}));
     const Page second = readTiffPages(QFile::encodeName(files[1]).toStdString()).at(0);

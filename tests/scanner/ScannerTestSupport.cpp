@@ -3,9 +3,8 @@
 #include "TiffPages.h"
 
 #include <tiffio.h>
-#include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
+#include <QTest>
 
 Page whitePage(int width, int height, Page::Format format) {
     Page page;
@@ -38,16 +37,6 @@ StoredImage probe(const QString& path) {
     return image;
 }
 
-bool waitFor(const std::function<bool()>& done, int milliseconds) {
-    QDeadlineTimer deadline(milliseconds);
-    while (!done()) {
-        if (deadline.hasExpired())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
-    }
-    return true;
-}
-
 EventLog::EventLog(ScannerControl& scanner, QStringList files)
     : scanner_(scanner), files_(std::move(files)) {
     QObject::connect(&scanner, &KScan::event10, [this] { events.append(QStringLiteral("10")); });
@@ -72,6 +61,10 @@ EventLog::EventLog(ScannerControl& scanner, QStringList files)
 bool EventLog::ended() const {
     return (!events.isEmpty() && events.last().startsWith(u"15")) ||
            !std::get<bool>(scanner_.read(67));
+}
+
+bool EventLog::waitForEnd() const {
+    return QTest::qWaitFor([this] { return ended(); }, 60000);
 }
 
 Station::Station(const QString& kscanSection, const QString& kimgpSection)

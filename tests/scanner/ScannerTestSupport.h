@@ -26,9 +26,6 @@ struct StoredImage {
 };
 StoredImage probe(const QString& path);
 
-// Processes events until done() holds; false after the time limit.
-bool waitFor(const std::function<bool()>& done, int milliseconds = 60000);
-
 // Records the events of a scanner control as texts: "10", "11", "12", "14", "15 20025".
 // During event 12 it names the output file as the station does, from the files list, and
 // notes what property 97 read.
@@ -43,6 +40,8 @@ class EventLog {
     std::function<void()> onPageDone;
     // The run has ended: an error arrived, or the scanner no longer feeds.
     bool ended() const;
+    // Delivers events until the run has ended; false after a minute.
+    bool waitForEnd() const;
 
   private:
     ScannerControl& scanner_;

@@ -3,9 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QTest>
 
 namespace {
 
@@ -38,10 +38,8 @@ struct Events {
             texts << QStringLiteral("15 %1 %2").arg(number).arg(description);
         });
     }
-    void waitForCount(int count) {
-        QDeadlineTimer deadline(30000);
-        while (texts.size() < count && !deadline.hasExpired())
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    bool waitForCount(int count) {
+        return QTest::qWaitFor([&] { return texts.size() >= count; }, 30000);
     }
     QStringList texts;
 };
@@ -114,7 +112,7 @@ TEST(FakeScannerControls, ScriptedRunArrivesThroughTheEventLoopAfterTheWrite) {
 
     c.KScan1.write(KScan::Action, 4);
     EXPECT_TRUE(events.texts.isEmpty());
-    events.waitForCount(8);
+    ASSERT_TRUE(events.waitForCount(8));
 
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 True", "14", "11", "12 False", "14",
                                          "15 20025 Feeder empty"}));
@@ -134,7 +132,7 @@ TEST(FakeScannerControls, StopDropsTheRestOfTheRun) {
     QObject::connect(&c.KScan1, &KScan::event14, [&] { c.KScan1.write(KScan::Action, 6); });
 
     c.KScan1.write(KScan::Action, 4);
-    events.waitForCount(4);
+    ASSERT_TRUE(events.waitForCount(4));
     QCoreApplication::processEvents();
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));
 }
@@ -148,7 +146,7 @@ TEST(FakeScannerControls, StopDuringPageEndStillFinishesThatPage) {
     QObject::connect(&c.KScan1, &KScan::event12, [&] { c.KScan1.write(KScan::Action, 6); });
 
     c.KScan1.write(KScan::Action, 4);
-    events.waitForCount(4);
+    ASSERT_TRUE(events.waitForCount(4));
     QCoreApplication::processEvents();
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));
 }
