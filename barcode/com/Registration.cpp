@@ -17,6 +17,12 @@ namespace {
 constexpr WORD kMajorVersion = 1;
 constexpr WORD kMinorVersion = 0;
 constexpr LCID kLocale = 0x0409;
+// RegisterTypeLib files the library under the platform of the DLL's own build.
+#ifdef _WIN64
+constexpr SYSKIND kPlatform = SYS_WIN64;
+#else
+constexpr SYSKIND kPlatform = SYS_WIN32;
+#endif
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[39];
@@ -103,7 +109,7 @@ STDAPI DllUnregisterServer() {
     HRESULT result = S_OK;
     if (KeyExists(L"TypeLib\\" + GuidText(LIBID_CRUFLFernlowe))) {
         result = UnRegisterTypeLib(LIBID_CRUFLFernlowe, kMajorVersion, kMinorVersion, kLocale,
-                                   SYS_WIN32);
+                                   kPlatform);
     }
     for (const std::wstring& key : {ClassKey(), std::wstring(kProgId)}) {
         const HRESULT hr = DeleteTree(key);

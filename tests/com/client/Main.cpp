@@ -2,14 +2,18 @@
 //   cruflfernlowe-client registered CASES   after regsvr32: everything but unregistration
 //   cruflfernlowe-client unregistered       after regsvr32 /u
 //   cruflfernlowe-client timing CALLS       prints the time of CALLS Invoke calls of ode128
+//   cruflfernlowe-client shipped DLL        the version block and type library of the shipped
+//                                           32-bit DLL, read as data (any client, no registration)
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
+#include <string>
 
 #include "Checks.h"
+#include "Registry.h"
 #include "Tests.h"
 
 int main(int argc, char** argv) {
@@ -25,7 +29,7 @@ int main(int argc, char** argv) {
             CheckTypeInformation();
             CheckCalls(cases);
             CheckScriptArguments(cases);
-            CheckVersionBlock();
+            CheckVersionBlock(L"cruflFernlowe.dll");
             CheckUnloading();
             status = check::Summary();
         } catch (const std::exception& e) {
@@ -35,10 +39,18 @@ int main(int argc, char** argv) {
     } else if (argc == 2 && std::strcmp(argv[1], "unregistered") == 0) {
         CheckUnregistered();
         status = check::Summary();
+    } else if (argc == 3 && std::strcmp(argv[1], "shipped") == 0) {
+        const std::string name = argv[2];
+        const std::wstring file = FullPath(std::wstring(name.begin(), name.end()));
+        CheckVersionBlock(file);
+        CheckTypeLibraryFile(file, SYS_WIN32);
+        status = check::Summary();
     } else if (argc == 3 && std::strcmp(argv[1], "timing") == 0) {
         TimeInvoke(std::atoi(argv[2]));
     } else {
-        std::printf("usage: cruflfernlowe-client registered CASES | unregistered | timing CALLS\n");
+        std::printf(
+            "usage: cruflfernlowe-client registered CASES | unregistered | timing CALLS |"
+            " shipped DLL\n");
         status = 2;
     }
     CoUninitialize();

@@ -12,12 +12,6 @@ const std::wstring kClassKey = L"CLSID\\" + GuidText(CLSID_C);
 const std::wstring kTypeLibKey = L"TypeLib\\" + GuidText(LIBID_CRUFLFernlowe);
 const std::wstring kInterfaceKey = L"Interface\\" + GuidText(IID__C);
 
-std::wstring FullPath(const wchar_t* file) {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetFullPathNameW(file, MAX_PATH, path, nullptr);
-    return std::wstring(path, length);
-}
-
 std::wstring Value(const std::wstring& key, const wchar_t* name) {
     return TextValue(key, name).value_or(L"(missing)");
 }
@@ -42,8 +36,13 @@ void CheckRegistration() {
                  "class's TypeLib");
     check::Equal(Value(kClassKey + L"\\Version", nullptr), L"1.0", "class's Version");
 
-    check::That(KeyExists(kTypeLibKey + L"\\1.0\\409\\win32"),
-                "the type library is registered as 1.0, locale 409, win32");
+#ifdef _WIN64
+    const wchar_t* platform = L"win64";
+#else
+    const wchar_t* platform = L"win32";
+#endif
+    check::That(KeyExists(kTypeLibKey + L"\\1.0\\409\\" + platform),
+                "the type library is registered as 1.0, locale 409, " + check::Printable(platform));
     check::Equal(Value(kInterfaceKey + L"\\TypeLib", nullptr), GuidText(LIBID_CRUFLFernlowe),
                  "interface _C's TypeLib");
 }

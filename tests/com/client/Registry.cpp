@@ -31,3 +31,9 @@ std::wstring GuidText(REFGUID guid) {
     StringFromGUID2(guid, text, 39);
     return text;
 }
+
+std::wstring FullPath(const std::wstring& file) {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetFullPathNameW(file.c_str(), MAX_PATH, path, nullptr);
+    return std::wstring(path, length);
+}

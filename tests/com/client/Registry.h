@@ -13,3 +13,6 @@ bool KeyExists(const std::wstring& key);
 std::optional<std::wstring> TextValue(const std::wstring& key, const wchar_t* name);
 
 std::wstring GuidText(REFGUID guid);
+
+// A file's full path, as registration writes it.
+std::wstring FullPath(const std::wstring& file);

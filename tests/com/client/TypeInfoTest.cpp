@@ -1,5 +1,5 @@
-// The type information an object offers: the library, interface _C with exactly the six
-// methods as the report designer lists them, and class C.
+// The type information an object offers, or the DLL file holds: the library, interface _C with
+// exactly the six methods as the report designer lists them, and class C.
 #include <string>
 #include <vector>
 
@@ -50,8 +50,10 @@ void CheckMethod(ITypeInfo* info, UINT index, const Method& expected) {
     check::That(func->memid == expected.id, what + ": dispatch identifier");
     check::That(func->invkind == INVOKE_FUNC && func->callconv == CC_STDCALL,
                 what + ": a stdcall method");
-    // After the seven methods of IUnknown and IDispatch, 4 bytes each on 32-bit Windows.
-    check::That(func->oVft == static_cast<SHORT>((7 + index) * 4), what + ": function table slot");
+    // After the seven methods of IUnknown and IDispatch; the type library system gives the
+    // offsets in pointers of the reading process, whatever platform the library was made for.
+    check::That(func->oVft == static_cast<SHORT>((7 + index) * sizeof(void*)),
+                what + ": function table slot");
     check::That(func->elemdescFunc.tdesc.vt == VT_HRESULT, what + ": returns HRESULT");
     check::That(func->cParamsOpt == 0, what + ": no optional parameters");
     const UINT count = static_cast<UINT>(expected.parameters.size());
@@ -136,19 +138,21 @@ void CheckInterface(ITypeInfo* dispatch) {
     table->Release();
 }
 
-void CheckLibrary(ITypeLib* library) {
+void CheckLibrary(ITypeLib* library, SYSKIND platform) {
     TLIBATTR* attributes = nullptr;
     library->GetLibAttr(&attributes);
     check::That(IsEqualGUID(attributes->guid, LIBID_CRUFLFernlowe), "library identifier");
     check::That(attributes->wMajorVerNum == 1 && attributes->wMinorVerNum == 0, "version 1.0");
     check::That(attributes->lcid == 0x0409, "locale 0x0409");
-    check::That(attributes->syskind == SYS_WIN32, "32-bit Windows");
+    check::That(attributes->syskind == platform,
+                platform == SYS_WIN64 ? "made for 64-bit Windows" : "made for 32-bit Windows");
     library->ReleaseTLibAttr(attributes);
     Bstr name;
     Bstr help;
     library->GetDocumentation(-1, &name, &help, nullptr, nullptr);
     check::Equal(name.text(), L"CRUFLFernlowe", "library name");
-    check::That(!help.text().empty(), "the library has a help string");
+    check::Equal(help.text(), L"Fernlowe bar code report functions for the report designer",
+                 "library help string");
     check::That(library->GetTypeInfoCount() == 2, "two type infos: _C and C");
 
     ITypeInfo* coclass = nullptr;
@@ -196,10 +200,31 @@ void CheckTypeInformation() {
         check::Status(dispatch->GetContainingTypeLib(&library, &index), S_OK,
                       "the containing type library");
         if (library != nullptr) {
-            CheckLibrary(library);
+#ifdef _WIN64
+            CheckLibrary(library, SYS_WIN64);
+#else
+            CheckLibrary(library, SYS_WIN32);
+#endif
             library->Release();
         }
         dispatch->Release();
     }
     object->Release();
+}
+
+void CheckTypeLibraryFile(const std::wstring& file, SYSKIND platform) {
+    ITypeLib* library = nullptr;
+    check::Status(LoadTypeLibEx(file.c_str(), REGKIND_NONE, &library), S_OK,
+                  "the type library of " + check::Printable(file) + " loads as data");
+    if (library == nullptr) {
+        return;
+    }
+    CheckLibrary(library, platform);
+    ITypeInfo* dispatch = nullptr;
+    check::Status(library->GetTypeInfoOfGuid(IID__C, &dispatch), S_OK, "_C is in the library");
+    if (dispatch != nullptr) {
+        CheckInterface(dispatch);
+        dispatch->Release();
+    }
+    library->Release();
 }

@@ -32,16 +32,16 @@ void CheckField(const std::vector<BYTE>& block, const wchar_t* name, const wchar
 
 }  // namespace
 
-void CheckVersionBlock() {
-    const wchar_t* file = L"cruflFernlowe.dll";
+void CheckVersionBlock(const std::wstring& file) {
     DWORD handle = 0;
-    const DWORD size = GetFileVersionInfoSizeW(file, &handle);
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &handle);
     check::That(size > 0, "the DLL has a version block");
     if (size == 0) {
         return;
     }
     std::vector<BYTE> block(size);
-    check::That(GetFileVersionInfoW(file, 0, size, block.data()) != FALSE, "GetFileVersionInfo");
+    check::That(GetFileVersionInfoW(file.c_str(), 0, size, block.data()) != FALSE,
+                "GetFileVersionInfo");
 
     void* value = nullptr;
     UINT length = 0;
@@ -70,7 +70,7 @@ void CheckVersionBlock() {
     CheckField(block, L"FileDescription", nullptr);
     CheckField(block, L"ProductName", nullptr);
 
-    HMODULE module = LoadLibraryExW(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     check::That(module != nullptr && FindResourceW(module, MAKEINTRESOURCEW(1), L"TYPELIB"),
                 "the type library is resource TYPELIB 1");
     if (module != nullptr) {
