@@ -37,7 +37,7 @@ void VrelScan::KScan1_Event12() {
     // True while the sheet goes on with another page for the same image.
     if (!std::get<bool>(KScan1.read(97))) {
         if (!ScanningHeader) {
-            BatchImages[ImageCounter].Serial = NextImageSerial.toInt();
+            BatchImages.at(ImageCounter).Serial = NextImageSerial.toInt();
         }
         ++ImageCounter;
         NextImageSerial = ImageSerial(SYSTEM_ID, CurrentBatch, ImageCounter);

@@ -3,7 +3,6 @@
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <limits>
 #include <optional>
 
 #include "Dialogs.h"
@@ -31,17 +30,26 @@ std::optional<qint32> PageLength(qint16 ballotSize) {
     }
 }
 
-// The endorser counts on a 16-bit print position; a longer ballot would place it out of reach.
-bool FitsEndorser(qint32 offset) {
-    return offset >= std::numeric_limits<qint16>::min() &&
-           offset <= std::numeric_limits<qint16>::max();
-}
+// The endorser counts on a 16-bit print position. Up to this length its print position fits,
+// whichever endorser position is chosen.
+constexpr qint16 LongestBallot = 163;
 
 }  // namespace
 
 void VrelScan::cmdStartScanner_Click() {
     if (ImageCounter >= LastImageSequence) {
         StopFullBatch();
+        return;
+    }
+    if (BALLOTSIZE > LongestBallot) {
+        dialogs_.MsgBox(QStringLiteral("Ballot size %1 places the endorser beyond its reach.  Set "
+                                       "BALLOTSIZE in section [ElectionSettings] of %2 to a "
+                                       "ballot length of at most %3 inches.")
+                            .arg(BALLOTSIZE)
+                            .arg(OpenStationSettingsStore()->fileName())
+                            .arg(LongestBallot),
+                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
+                        QStringLiteral("Ballot Size"));
         return;
     }
     if (const std::optional<qint32> length = PageLength(BALLOTSIZE)) {
@@ -59,16 +67,6 @@ void VrelScan::cmdStartScanner_Click() {
         position = 4;
     }
     EndorserOffset = qint32{BALLOTSIZE} * 200 - 200 - position * 500;
-    if (!FitsEndorser(EndorserOffset)) {
-        dialogs_.MsgBox(QStringLiteral("Ballot size %1 places the endorser beyond its reach.  Set "
-                                       "BALLOTSIZE in section [ElectionSettings] of %2 to a "
-                                       "ballot length of at most 163 inches.")
-                            .arg(BALLOTSIZE)
-                            .arg(OpenStationSettingsStore()->fileName()),
-                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
-                        QStringLiteral("Ballot Size"));
-        return;
-    }
 
     // The endorser's readiness is asked on every start, whatever the check box says.
     const bool endorserReady = std::get<bool>(KImgp1.read(138));

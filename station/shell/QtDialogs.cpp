@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <map>
 
 #include "Keystrokes.h"
@@ -48,22 +49,35 @@ Dialogs::Answer Pressed(int button) {
     return answer == answers.end() ? Dialogs::Answer::Cancel : answer->second;
 }
 
+// The window a box was shown over takes the keyboard back as the box closes, as on the operators'
+// desktops. Without a window manager nothing else would give it back, and keystrokes typed after
+// the box would be lost.
+void GiveKeyboardBack(QWidget* owner) {
+    if (owner) {
+        owner->activateWindow();
+    }
+}
+
 }  // namespace
 
 Dialogs::Answer QtDialogs::MsgBox(const QString& prompt, Buttons buttons, Icon icon,
                                   const QString& title) {
     QString text = prompt;
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    QMessageBox box(Standard(icon), ShownTitle(title), text, Standard(buttons),
-                    QApplication::activeWindow());
-    return Pressed(box.exec());
+    const QPointer<QWidget> owner = QApplication::activeWindow();
+    QMessageBox box(Standard(icon), ShownTitle(title), text, Standard(buttons), owner);
+    const int pressed = box.exec();
+    GiveKeyboardBack(owner);
+    return Pressed(pressed);
 }
 
 QString QtDialogs::InputBox(const QString& prompt, const QString& title,
                             const QString& defaultText) {
     bool accepted = false;
-    const QString text = QInputDialog::getText(QApplication::activeWindow(), ShownTitle(title),
-                                               prompt, QLineEdit::Normal, defaultText, &accepted);
+    const QPointer<QWidget> owner = QApplication::activeWindow();
+    const QString text = QInputDialog::getText(owner, ShownTitle(title), prompt, QLineEdit::Normal,
+                                               defaultText, &accepted);
+    GiveKeyboardBack(owner);
     return accepted ? text : QString();
 }
 

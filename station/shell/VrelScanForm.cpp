@@ -6,6 +6,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <exception>
 
 #include "ControlError.h"
 #include "KImgp.h"
@@ -16,7 +17,8 @@
 namespace {
 
 // Runs a scanner button or event handler, reporting a scanner control's refusal through
-// ScannerControlFailed; an exception must not leave through Qt's event loop.
+// ScannerControlFailed, and any other failure (a page beyond the image list of the batch) in the
+// same way; an exception must not leave through Qt's event loop.
 template <typename... Args>
 auto Trapped(VrelScan* window, void (VrelScan::*handler)(Args...)) {
     return [window, handler](Args... args) {
@@ -24,6 +26,9 @@ auto Trapped(VrelScan* window, void (VrelScan::*handler)(Args...)) {
             (window->*handler)(args...);
         } catch (const ControlError& error) {
             window->ScannerControlFailed(error);
+        } catch (const std::exception& error) {
+            window->ScannerControlFailed(
+                ControlError(ScannerError::General, QString::fromLocal8Bit(error.what())));
         }
     };
 }

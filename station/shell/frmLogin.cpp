@@ -58,11 +58,11 @@ frmLogin::frmLogin(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs
     cmdOK = new QPushButton(QStringLiteral("OK"), this);
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(Twips(495, 1020, 1140, 390));
+    // Enter presses the button that has the focus, and OK from anywhere else.
     cmdOK->setDefault(true);
     cmdCancel = new QPushButton(QStringLiteral("Cancel"), this);
     cmdCancel->setObjectName(QStringLiteral("cmdCancel"));
     cmdCancel->setGeometry(Twips(2100, 1020, 1140, 390));
-    cmdCancel->setAutoDefault(false);
 
     setTabOrder(txtUserName, txtPassword);
     setTabOrder(txtPassword, cmdOK);
@@ -84,11 +84,14 @@ void frmLogin::cmdOK_Click() {
                       QuoteSqlText(txtPassword->text()) + QStringLiteral("'"),
                   connection);
         if (rows.Eof()) {
-            dialogs_.MsgBox(QStringLiteral("Invalid UserID or Password, try again!"),
-                            Dialogs::Buttons::OK, Dialogs::Icon::None, QStringLiteral("Login"));
-            // Select the whole password, so that the next typing replaces it.
+            // Select the whole password, so that the next typing replaces it: now, while the
+            // dialog has the focus. After the message, the desktop makes the dialog active again
+            // only some time after the box has gone; until then no control has the focus, and
+            // the operator's typing may already be arriving.
             txtPassword->setFocus();
             dialogs_.SendKeys(QStringLiteral("{Home}+{End}"));
+            dialogs_.MsgBox(QStringLiteral("Invalid UserID or Password, try again!"),
+                            Dialogs::Buttons::OK, Dialogs::Icon::None, QStringLiteral("Login"));
         } else {
             SetByName(*CallingForm, "USER_ID", Text(rows.Fields(QStringLiteral("userid")).Value()));
             SetByName(*CallingForm, "PRIVILEGE_LEVEL",

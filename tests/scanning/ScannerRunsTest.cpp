@@ -124,21 +124,41 @@ INSTANTIATE_TEST_SUITE_P(
         StartCase{"DuringEnder", 11, 0, true, Qt::Checked, "ender", "128", 1500, false}),
     [](const testing::TestParamInfo<StartCase>& info) { return info.param.what; });
 
-TEST_F(ScannerRunsTest, BallotTooLongForTheEndorserIsRefused) {
-    window().BALLOTSIZE = 200;
+struct TooLongCase {
+    qint16 ballotSize;
+    int option;  // 0 optFirst ... 3 OptFourth
+};
+
+class BallotTooLong : public ScannerRunsTest, public testing::WithParamInterface<TooLongCase> {};
+
+// Whatever the endorser position, even one whose print position would still fit.
+TEST_P(BallotTooLong, IsRefusedBeforeAnythingIsWritten) {
+    const TooLongCase& c = GetParam();
+    window().BALLOTSIZE = c.ballotSize;
+    const QList<QRadioButton*> options = {window().optFirst, window().optSecond, window().optThird,
+                                          window().OptFourth};
+    options[c.option]->setChecked(true);
     window().cmdStartScanner_Click();
     EXPECT_TRUE(station_.controls.calls().isEmpty());
     ASSERT_EQ(station_.dialogs.shown.size(), 1);
     const ShownBox& box = station_.dialogs.shown[0];
     EXPECT_EQ(box.title, QStringLiteral("Ballot Size"));
     EXPECT_EQ(box.icon, Dialogs::Icon::Exclamation);
-    EXPECT_EQ(box.text, QStringLiteral("Ballot size 200 places the endorser beyond its reach.  Set "
-                                       "BALLOTSIZE in section [ElectionSettings] of ") +
+    EXPECT_EQ(box.text, QStringLiteral("Ballot size %1 places the endorser beyond its reach.  Set "
+                                       "BALLOTSIZE in section [ElectionSettings] of ")
+                                .arg(c.ballotSize) +
                             station_.SettingsFile() +
                             QStringLiteral(" to a ballot length of at most 163 inches."));
     EXPECT_TRUE(window().cmdStartScanner->isEnabled());
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
 }
+
+INSTANTIATE_TEST_SUITE_P(Lengths, BallotTooLong,
+                         testing::Values(TooLongCase{164, 0}, TooLongCase{174, 3},
+                                         TooLongCase{200, 1}, TooLongCase{255, 2}),
+                         [](const testing::TestParamInfo<TooLongCase>& info) {
+                             return std::to_string(info.param.ballotSize);
+                         });
 
 TEST_F(ScannerRunsTest, StopScannerStopsFeedingAndStandsBy) {
     window().cmdStartScanner->click();
@@ -328,6 +348,18 @@ TEST_F(ScannerRunsTest, RefusedWriteInAPageEventIsReported) {
     ASSERT_TRUE(QTest::qWaitFor([this] { return !station_.dialogs.shown.isEmpty(); }, 30000));
     EXPECT_EQ(station_.dialogs.shown.front(),
               kScannerError("Scanner Error 20100\r\nNo such folder"));
+    EXPECT_TRUE(window().isVisible());
+}
+
+// Pages a scanner still delivers after a full batch has stopped it have no entry to go to.
+TEST_F(ScannerRunsTest, PageBeyondTheImageListIsReported) {
+    window().ImageCounter = BatchImagesSize;
+    emit station_.controls.KScan1.event12();
+    ASSERT_EQ(station_.dialogs.shown.size(), 1);
+    EXPECT_EQ(station_.dialogs.shown[0].title, QStringLiteral("Scanner Error"));
+    EXPECT_TRUE(
+        station_.dialogs.shown[0].text.startsWith(QStringLiteral("Scanner Error 20100\r\n")))
+        << describe(station_.dialogs.shown[0]).toStdString();
     EXPECT_TRUE(window().isVisible());
 }
 

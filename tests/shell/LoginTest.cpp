@@ -90,7 +90,13 @@ TEST_P(RefusedLogin, ShowsTheMessageAndSelectsThePassword) {
     AddOperatorRow(QStringLiteral("jsmith"), QStringLiteral("Secret"));
     Window().LOGIN_SUCCEEDED = true;  // each press of OK starts from False
     const RefusedCase& c = GetParam();
+    // Selected before the message takes the keyboard, not only once the dialog has it back.
+    QString selectedWhileShown = QStringLiteral("not shown");
+    station_.dialogs.onShown = [this, &selectedWhileShown](const ShownBox&) {
+        selectedWhileShown = dialog_.txtPassword->selectedText();
+    };
     Submit(QString::fromUtf8(c.typedUser), QString::fromUtf8(c.typedPassword));
+    EXPECT_EQ(selectedWhileShown, QString::fromUtf8(c.typedPassword));
     EXPECT_FALSE(Window().LOGIN_SUCCEEDED);
     EXPECT_TRUE(dialog_.isVisible());
     ASSERT_EQ(station_.dialogs.shown.size(), 1);
@@ -139,20 +145,38 @@ TEST_F(LoginTest, CorrectedPasswordLogsInAfterARefusal) {
     EXPECT_EQ(station_.dialogs.shown.size(), 1);
 }
 
-TEST_F(LoginTest, EnterPressesOk) {
+struct KeyCase {
+    const char* what;
+    const char* focused;  // object name of the control that has the focus
+    Qt::Key key;
+    bool logsIn;
+};
+
+class KeyOnControl : public LoginTest, public testing::WithParamInterface<KeyCase> {};
+
+// Enter presses the focused button, and OK from a text box; Esc cancels from anywhere.
+TEST_P(KeyOnControl, PressesItsButton) {
+    const KeyCase& c = GetParam();
     dialog_.txtUserName->setText(QStringLiteral("demo"));
     dialog_.txtPassword->setText(QStringLiteral("demo"));
-    QTest::keyClick(dialog_.txtPassword, Qt::Key_Return);
-    EXPECT_TRUE(Window().LOGIN_SUCCEEDED);
+    Window().LOGIN_SUCCEEDED = !c.logsIn;
+    QWidget* focused = dialog_.findChild<QWidget*>(QLatin1StringView(c.focused));
+    ASSERT_NE(focused, nullptr);
+    focused->setFocus();
+    QTest::keyClick(focused, c.key);
+    EXPECT_EQ(Window().LOGIN_SUCCEEDED, c.logsIn);
     EXPECT_FALSE(dialog_.isVisible());
 }
 
-TEST_F(LoginTest, EscPressesCancel) {
-    Window().LOGIN_SUCCEEDED = true;
-    QTest::keyClick(dialog_.txtUserName, Qt::Key_Escape);
-    EXPECT_FALSE(Window().LOGIN_SUCCEEDED);
-    EXPECT_FALSE(dialog_.isVisible());
-}
+INSTANTIATE_TEST_SUITE_P(
+    Keys, KeyOnControl,
+    testing::Values(KeyCase{"EnterInPassword", "txtPassword", Qt::Key_Return, true},
+                    KeyCase{"EnterInUserName", "txtUserName", Qt::Key_Enter, true},
+                    KeyCase{"EnterOnOk", "cmdOK", Qt::Key_Return, true},
+                    KeyCase{"EnterOnCancel", "cmdCancel", Qt::Key_Return, false},
+                    KeyCase{"EscInUserName", "txtUserName", Qt::Key_Escape, false},
+                    KeyCase{"EscOnOk", "cmdOK", Qt::Key_Escape, false}),
+    [](const testing::TestParamInfo<KeyCase>& info) { return info.param.what; });
 
 TEST_F(LoginTest, ControlsAsDesigned) {
     EXPECT_EQ(dialog_.objectName(), QStringLiteral("frmLogin"));
