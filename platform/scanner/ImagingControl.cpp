@@ -1,9 +1,9 @@
-#include "ImagingControl.h"
+#include "scanner/ImagingControl.h"
 
-#include "ControlError.h"
-#include "Imprint.h"
-#include "IniSection.h"
-#include "ScannerControl.h"
+#include "controls/ControlError.h"
+#include "scanner/Imprint.h"
+#include "scanner/IniSection.h"
+#include "scanner/ScannerControl.h"
 
 #include <QFileInfo>
 

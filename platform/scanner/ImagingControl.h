@@ -1,8 +1,8 @@
 #pragma once
 
-#include "KImgp.h"
-#include "Page.h"
-#include "PropertyStore.h"
+#include "controls/KImgp.h"
+#include "scanner/Page.h"
+#include "scanner/PropertyStore.h"
 
 #include <QPointer>
 

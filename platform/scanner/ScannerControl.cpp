@@ -1,9 +1,9 @@
-#include "ScannerControl.h"
+#include "scanner/ScannerControl.h"
 
-#include "ControlError.h"
-#include "DiskImportSource.h"
-#include "SaneSource.h"
-#include "TiffPages.h"
+#include "controls/ControlError.h"
+#include "scanner/DiskImportSource.h"
+#include "scanner/SaneSource.h"
+#include "scanner/TiffPages.h"
 
 #include <QFile>
 #include <QTimer>

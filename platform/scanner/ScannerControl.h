@@ -1,11 +1,11 @@
 #pragma once
 
-#include "ControlError.h"
-#include "ImagingControl.h"
-#include "IniSection.h"
-#include "KScan.h"
-#include "PageSource.h"
-#include "PropertyStore.h"
+#include "controls/ControlError.h"
+#include "controls/KScan.h"
+#include "scanner/ImagingControl.h"
+#include "scanner/IniSection.h"
+#include "scanner/PageSource.h"
+#include "scanner/PropertyStore.h"
 
 #include <QPointer>
 #include <memory>

@@ -6,15 +6,15 @@
 #include <QPushButton>
 #include <exception>
 
-#include "BatchFiles.h"
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "LHDLLInterface.h"
-#include "LHDataAbstraction.h"
-#include "TextColour.h"
-#include "VrelScan.h"
+#include "controls/KImgp.h"
+#include "controls/KScan.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/BatchFiles.h"
+#include "scanning/ImageNames.h"
+#include "scanning/LHDLLInterface.h"
+#include "scanning/TextColour.h"
+#include "shell/Dialogs.h"
+#include "shell/VrelScan.h"
 
 void VrelScan::cmdEndBatch_Click() {
     try {

@@ -1,11 +1,11 @@
-#include "CardScanWait.h"
+#include "scanning/CardScanWait.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
 
-#include "KScan.h"
-#include "VrelScan.h"
+#include "controls/KScan.h"
+#include "shell/VrelScan.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QSet>
 
-#include "ControlError.h"
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KScan.h"
-#include "LHDataAbstraction.h"
-#include "VrelScan.h"
+#include "controls/ControlError.h"
+#include "controls/KScan.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/ImageNames.h"
+#include "shell/Dialogs.h"
+#include "shell/VrelScan.h"
 
 namespace {
 

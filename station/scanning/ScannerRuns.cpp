@@ -6,13 +6,13 @@
 #include <limits>
 #include <optional>
 
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "LHDataAbstraction.h"
-#include "StationSettingsStore.h"
-#include "VrelScan.h"
+#include "controls/KImgp.h"
+#include "controls/KScan.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/ImageNames.h"
+#include "shell/Dialogs.h"
+#include "shell/StationSettingsStore.h"
+#include "shell/VrelScan.h"
 
 namespace {
 

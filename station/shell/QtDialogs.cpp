@@ -1,11 +1,11 @@
-#include "QtDialogs.h"
+#include "shell/QtDialogs.h"
 
 #include <QApplication>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <map>
 
-#include "Keystrokes.h"
+#include "shell/Keystrokes.h"
 
 namespace {
 

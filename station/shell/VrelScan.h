@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "BatchImage.h"
-#include "Connection.h"
+#include "database/Connection.h"
+#include "scanning/BatchImage.h"
 
 class ControlError;
 class Dialogs;

@@ -7,11 +7,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "ControlError.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "Twips.h"
-#include "VrelScan.h"
+#include "controls/ControlError.h"
+#include "controls/KImgp.h"
+#include "controls/KScan.h"
+#include "shell/Twips.h"
+#include "shell/VrelScan.h"
 
 namespace {
 

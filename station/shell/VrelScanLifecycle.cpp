@@ -6,17 +6,17 @@
 #include <exception>
 #include <functional>
 
-#include "Connection.h"
-#include "ControlError.h"
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "LHDataAbstraction.h"
-#include "LoadStationSettings.h"
-#include "StationSettingsStore.h"
-#include "VrelScan.h"
-#include "frmLogin.h"
+#include "controls/ControlError.h"
+#include "controls/KImgp.h"
+#include "controls/KScan.h"
+#include "database/Connection.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/ImageNames.h"
+#include "shell/Dialogs.h"
+#include "shell/LoadStationSettings.h"
+#include "shell/StationSettingsStore.h"
+#include "shell/VrelScan.h"
+#include "shell/frmLogin.h"
 
 namespace {
 
