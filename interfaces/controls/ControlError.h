@@ -9,6 +9,7 @@ namespace ScannerError {
 constexpr int Reserved = 20012;      // another program holds the scanner
 constexpr int FeederEmpty = 20025;   // no sheet left to feed
 constexpr int PaperJam = 20026;      // a sheet could not be fed
+constexpr int MultiFeed = 20122;     // more than one sheet was fed at once
 constexpr int NotConnected = 20086;  // the scanner is absent or switched off
 constexpr int General = 20100;       // any other failure; the description says what
 }  // namespace ScannerError

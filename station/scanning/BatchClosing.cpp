@@ -6,8 +6,7 @@
 #include <QPushButton>
 #include <exception>
 
-#include "controls/KImgp.h"
-#include "controls/KScan.h"
+#include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
 #include "scanning/BatchFiles.h"
 #include "scanning/ImageNames.h"
@@ -35,7 +34,7 @@ void VrelScan::EndBatchSteps() {
         return;
     }
     ORLAProtocol7TypeDefs::BallotMarks marks{};
-    KScan1.write(47, qint32(128));
+    KScan1.write(KScan::PageLength, KScan::Length11Inches);
     if (dialogs_.MsgBox(QStringLiteral("Place Ender Card into scanner.  Click OK when Ready."),
                         Dialogs::Buttons::OKCancel, Dialogs::Icon::None,
                         QStringLiteral("Scan Ender Card")) == Dialogs::Answer::Cancel) {
@@ -50,7 +49,7 @@ void VrelScan::EndBatchSteps() {
     const QString enderFile = ImageFile(BatchFolder, enderSerial);
 
     // The ender card is not endorsed, and the endorser stays off until the next run sets it.
-    KImgp1.write(139, false);
+    SetEndorser(KImgp1, std::nullopt);
     if (!ScanCard(EnderPageDone)) {
         return;
     }

@@ -45,7 +45,7 @@ void VrelScan::StartBatchSteps() {
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     ScanningHeader = true;
     HeaderPageDone = false;
-    KScan1.write(47, qint32(128));
+    KScan1.write(KScan::PageLength, KScan::Length11Inches);
     dialogs_.MsgBox(QStringLiteral("Place Header Card into scanner.  Click OK when Ready."),
                     Dialogs::Buttons::OK, Dialogs::Icon::None, QStringLiteral("Scan Header Card"));
 

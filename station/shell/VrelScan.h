@@ -148,7 +148,6 @@ class VrelScan : public QWidget {
   private:
     // Steps 1 to 9 of the load step; ControlError and other exceptions leave it for step 10.
     void LoadSteps();
-    void InitialiseScannerControls();
     // Ends the program: the caller returns at once, and the program's entry point returns
     // instead of showing the window.
     void End();

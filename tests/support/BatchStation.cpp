@@ -49,7 +49,7 @@ BatchStation::BatchStation(const QString& databaseKind, Scanner scanner)
     store->setValue(QStringLiteral("SystemSettings/SYSTEM_ID"), QStringLiteral("3"));
     store->setValue(QStringLiteral("SystemSettings/SYSTEM_TYPE"), QStringLiteral("1"));
     store->setValue(QStringLiteral("SystemSettings/SCANNER_INI"), ini);
-    fakes.KImgp1.setValue(45, true);
+    fakes.KImgp1.setValue(KImgp::EndorserFitted, true);
 }
 
 BatchStation::~BatchStation() {
@@ -83,7 +83,7 @@ VrelScan& BatchStation::Start() {
 
 void BatchStation::Kill() {
     if (scanner_ == Scanner::DiskImport) {
-        disk_.KScan1->write(KScan::Action, qint32(2));
+        disk_.KScan1->write(KScan::Action, KScan::Release);
     }
     QObject::disconnect(&window->KScan1, nullptr, window.get(), nullptr);
     window->hide();

@@ -51,7 +51,8 @@ PropertyValue FakeControl::recordRead(int dispid) {
 
 FakeKScan::FakeKScan(QList<ControlCall>* log, QObject* parent)
     : KScan(parent), FakeControl(QStringLiteral("KScan1"), log) {
-    values_ = {{86, qint16(0)}, {96, QString()}, {97, false}, {67, false}};
+    values_ = {
+        {ErrorCode, qint16(0)}, {OutputFile, QString()}, {MorePages, false}, {Feeding, false}};
 }
 
 void FakeKScan::scriptRun(const QList<FakeEvent>& events) {
@@ -63,16 +64,16 @@ void FakeKScan::write(int dispid, const PropertyValue& value) {
     if (dispid != Action)
         return;
     const auto* action = std::get_if<qint32>(&value);
-    if (action && *action == 4 && !scripts_.isEmpty()) {
+    if (action && *action == StartFeeding && !scripts_.isEmpty()) {
         playing_ = scripts_.takeFirst();
         QTimer::singleShot(0, this, &FakeKScan::playNext);
-    } else if (action && *action == 6) {
+    } else if (action && *action == StopFeeding) {
         // Like the scanner, finish the page under way and feed no other.
         const auto nextPage =
             std::find_if(playing_.begin(), playing_.end(),
                          [](const FakeEvent& event) { return event.number == 11; });
         playing_.erase(nextPage, playing_.end());
-    } else if (action && (*action == 13 || *action == 2)) {
+    } else if (action && (*action == ClearPaperPath || *action == Release)) {
         playing_.clear();
     }
 }
@@ -95,9 +96,9 @@ void FakeKScan::playNext() {
             emit event11();
             break;
         case 12: {
-            values_[97] = event.morePages;
+            values_[MorePages] = event.morePages;
             emit event12();
-            const QString file = std::get<QString>(values_.at(96));
+            const QString file = std::get<QString>(values_.at(OutputFile));
             pagesWritten_.append(file);
             if (!event.image.isEmpty()) {
                 QFile::remove(file);
@@ -109,7 +110,7 @@ void FakeKScan::playNext() {
             emit event14(pagesWritten_.size(), 1);
             break;
         case 15: {
-            values_[86] = event.error;
+            values_[ErrorCode] = event.error;
             qint16 number = event.error;
             QString description = event.description;
             emit event15(number, description);
@@ -120,7 +121,7 @@ void FakeKScan::playNext() {
 
 FakeKImgp::FakeKImgp(QList<ControlCall>* log, QObject* parent)
     : KImgp(parent), FakeControl(QStringLiteral("KImgp1"), log) {
-    values_ = {{45, false}, {138, false}};
+    values_ = {{EndorserFitted, false}, {EndorserReady, false}};
 }
 
 void FakeKImgp::write(int dispid, const PropertyValue& value) {

@@ -25,8 +25,8 @@ QString describe(const ControlCall& call);
 // One event of a scripted run.
 struct FakeEvent {
     int number;              // 10, 11, 12, 14 or 15
-    bool morePages = false;  // event 12: what property 97 reads during the event
-    QString image{};         // event 12: a file copied to the file named by property 96 afterwards
+    bool morePages = false;  // event 12: what MorePages reads during the event
+    QString image{};         // event 12: a file copied to the file named by OutputFile afterwards
     qint16 error = 0;        // event 15
     QString description{};   // event 15
 
@@ -36,8 +36,9 @@ struct FakeEvent {
 };
 
 // Fake controls for the station's tests. Every write and read lands in a shared log; the
-// readable properties start with their declared type and a neutral value (86 = 0, 96 = "",
-// 97 = False, 67 = False; 45 = False, 138 = False) and can be set with setValue.
+// readable properties start with their declared type and a neutral value (ErrorCode 0,
+// OutputFile "", MorePages and Feeding False; EndorserFitted and EndorserReady False) and can be
+// set with setValue.
 class FakeControl {
   public:
     FakeControl(QString name, QList<ControlCall>* log);
@@ -63,11 +64,11 @@ class FakeKScan : public KScan, public FakeControl {
   public:
     explicit FakeKScan(QList<ControlCall>* log, QObject* parent = nullptr);
 
-    // Each write of Action = 4 plays the next scripted run, one event per turn of the event
-    // loop. Action = 6 drops the run's pages after the current one; 13 or 2 drops all that is
-    // left of the run.
+    // Each StartFeeding plays the next scripted run, one event per turn of the event loop.
+    // StopFeeding drops the run's pages after the current one; ClearPaperPath or Release drops
+    // all that is left of the run.
     void scriptRun(const QList<FakeEvent>& events);
-    // The value of property 96 after each event 12 had returned, in order.
+    // The value of OutputFile after each event 12 had returned, in order.
     QStringList pagesWritten() const { return pagesWritten_; }
 
     void write(int dispid, const PropertyValue& value) override;

@@ -73,7 +73,7 @@ StationHarness::StationHarness() : database(MakeDataSource(QStringLiteral("SQLit
     Connection connection;
     connection.Open(database->ConnectString());
     AddOperator(connection, QStringLiteral("demo"), QStringLiteral("demo"), 1, false);
-    controls.KImgp1.setValue(45, true);
+    controls.KImgp1.setValue(KImgp::EndorserFitted, true);
     login.steps = {{LoginStep::Submit, QStringLiteral("demo"), QStringLiteral("demo")}};
 }
 

@@ -1,4 +1,5 @@
 #include "controls/ControlError.h"
+#include "controls/ControlSequences.h"
 #include "support/FakeScannerControls.h"
 
 #include <gtest/gtest.h>
@@ -9,29 +10,15 @@
 
 namespace {
 
-void startUp(FakeScannerControls& c, const QString& ini) {
-    c.KScan1.write(112, QStringLiteral("8000"));
-    c.KScan1.write(KScan::Action, 3);
-    c.KScan1.write(KScan::ActiveDevice, 0);
-    c.KScan1.write(KScan::Action, 1);
-    c.KScan1.write(79, ini);
-    c.KScan1.write(80, QStringLiteral("KSCAN"));
-    c.KScan1.write(KScan::Action, 8);
-    c.KScan1.write(84, &c.KImgp1);
-    c.KImgp1.write(7, ini);
-    c.KImgp1.write(8, QStringLiteral("KImgp"));
-    c.KImgp1.write(KImgp::Action, 2);
-}
-
 // Records events as texts and, during event 12, names the output file as the station does.
 struct Events {
     Events(FakeKScan& scanner, const QString& file = {}) {
         QObject::connect(&scanner, &KScan::event10, [this] { texts << "10"; });
         QObject::connect(&scanner, &KScan::event11, [this] { texts << "11"; });
         QObject::connect(&scanner, &KScan::event12, [this, &scanner, file] {
-            texts << QStringLiteral("12 %1").arg(valueText(scanner.read(97)));
+            texts << QStringLiteral("12 %1").arg(valueText(scanner.read(KScan::MorePages)));
             if (!file.isEmpty())
-                scanner.write(96, file);
+                scanner.write(KScan::OutputFile, file);
         });
         QObject::connect(&scanner, &KScan::event14, [this](qint32, qint32) { texts << "14"; });
         QObject::connect(&scanner, &KScan::event15, [this](qint16& number, QString& description) {
@@ -44,9 +31,10 @@ struct Events {
     QStringList texts;
 };
 
+// The start-up sequence that the station writes, with the numbers and types of the controls.
 TEST(FakeScannerControls, RecordsTheStartUpWritesInOrderWithTheirTypes) {
     FakeScannerControls c;
-    startUp(c, QStringLiteral("/etc/station/scanner.ini"));
+    InitialiseScannerControls(c.KScan1, c.KImgp1, QStringLiteral("/etc/station/scanner.ini"));
     EXPECT_EQ(c.calls(), QStringList({
                              R"(KScan1 write 112 = "8000" (text))",
                              "KScan1 write 3 = 3 (32-bit)",
@@ -65,35 +53,36 @@ TEST(FakeScannerControls, RecordsTheStartUpWritesInOrderWithTheirTypes) {
 
 TEST(FakeScannerControls, RecordsReadsAndStartsWithTypedNeutralValues) {
     FakeScannerControls c;
-    c.KImgp1.setValue(45, true);
-    c.KScan1.read(86);
-    c.KScan1.read(96);
-    c.KScan1.read(97);
-    c.KScan1.read(67);
-    c.KImgp1.read(45);
-    c.KImgp1.read(138);
+    c.KImgp1.setValue(KImgp::EndorserFitted, true);
+    c.KScan1.read(KScan::ErrorCode);
+    c.KScan1.read(KScan::OutputFile);
+    c.KScan1.read(KScan::MorePages);
+    c.KScan1.read(KScan::Feeding);
+    c.KImgp1.read(KImgp::EndorserFitted);
+    c.KImgp1.read(KImgp::EndorserReady);
     EXPECT_EQ(
         c.calls(),
         QStringList({"KScan1 read 86 -> 0 (16-bit)", R"(KScan1 read 96 -> "" (text))",
                      "KScan1 read 97 -> False (Boolean)", "KScan1 read 67 -> False (Boolean)",
                      "KImgp1 read 45 -> True (Boolean)", "KImgp1 read 138 -> False (Boolean)"}));
-    EXPECT_THROW(c.KScan1.read(47), ControlError);  // never written
-    c.KScan1.write(47, 128);
-    EXPECT_EQ(std::get<qint32>(c.KScan1.read(47)), 128);
+    EXPECT_THROW(c.KScan1.read(KScan::PageLength), ControlError);  // never written
+    c.KScan1.write(KScan::PageLength, KScan::Length11Inches);
+    EXPECT_EQ(std::get<qint32>(c.KScan1.read(KScan::PageLength)), 128);
 }
 
 TEST(FakeScannerControls, ScriptedErrorIsRaisedOnceByItsWrite) {
     FakeScannerControls c;
     c.KScan1.raiseOnWrite(KScan::Action, 20086, QStringLiteral("Scanner is off"));
     try {
-        c.KScan1.write(KScan::Action, 3);
+        c.KScan1.write(KScan::Action, KScan::CloseDevice);
         FAIL() << "no error raised";
     } catch (const ControlError& error) {
         EXPECT_EQ(error.number(), 20086);
         EXPECT_EQ(error.description(), "Scanner is off");
     }
-    EXPECT_NO_THROW(startUp(c, QStringLiteral("k.ini")));  // Retry
-    EXPECT_EQ(c.log.size(), 12);                           // the refused write is in the log too
+    EXPECT_NO_THROW(
+        InitialiseScannerControls(c.KScan1, c.KImgp1, QStringLiteral("k.ini")));  // Retry
+    EXPECT_EQ(c.log.size(), 12);  // the refused write is in the log too
 }
 
 TEST(FakeScannerControls, ScriptedRunArrivesThroughTheEventLoopAfterTheWrite) {
@@ -110,13 +99,13 @@ TEST(FakeScannerControls, ScriptedRunArrivesThroughTheEventLoopAfterTheWrite) {
     c.KScan1.scriptRun(run);
     Events events(c.KScan1, header);
 
-    c.KScan1.write(KScan::Action, 4);
+    c.KScan1.write(KScan::Action, KScan::StartFeeding);
     EXPECT_TRUE(events.texts.isEmpty());
     ASSERT_TRUE(events.waitForCount(8));
 
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 True", "14", "11", "12 False", "14",
                                          "15 20025 Feeder empty"}));
-    EXPECT_EQ(std::get<qint16>(c.KScan1.read(86)), 20025);
+    EXPECT_EQ(std::get<qint16>(c.KScan1.read(KScan::ErrorCode)), 20025);
     EXPECT_EQ(c.KScan1.pagesWritten(), QStringList({header, header}));
     QFile written(header);
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
@@ -129,9 +118,10 @@ TEST(FakeScannerControls, StopDropsTheRestOfTheRun) {
     run << FakeEvent::page() << FakeEvent::page() << FakeEvent::failure(20025, "Feeder empty");
     c.KScan1.scriptRun(run);
     Events events(c.KScan1);
-    QObject::connect(&c.KScan1, &KScan::event14, [&] { c.KScan1.write(KScan::Action, 6); });
+    QObject::connect(&c.KScan1, &KScan::event14,
+                     [&] { c.KScan1.write(KScan::Action, KScan::StopFeeding); });
 
-    c.KScan1.write(KScan::Action, 4);
+    c.KScan1.write(KScan::Action, KScan::StartFeeding);
     ASSERT_TRUE(events.waitForCount(4));
     QCoreApplication::processEvents();
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));
@@ -143,9 +133,10 @@ TEST(FakeScannerControls, StopDuringPageEndStillFinishesThatPage) {
     run << FakeEvent::page() << FakeEvent::page();
     c.KScan1.scriptRun(run);
     Events events(c.KScan1);
-    QObject::connect(&c.KScan1, &KScan::event12, [&] { c.KScan1.write(KScan::Action, 6); });
+    QObject::connect(&c.KScan1, &KScan::event12,
+                     [&] { c.KScan1.write(KScan::Action, KScan::StopFeeding); });
 
-    c.KScan1.write(KScan::Action, 4);
+    c.KScan1.write(KScan::Action, KScan::StartFeeding);
     ASSERT_TRUE(events.waitForCount(4));
     QCoreApplication::processEvents();
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));

@@ -30,10 +30,10 @@ class DiskImport : public testing::Test {
 };
 
 TEST_F(DiskImport, StartUpOffersTheEndorser) {
-    EXPECT_TRUE(std::get<bool>(station.KImgp1.read(45)));
-    EXPECT_TRUE(std::get<bool>(station.KImgp1.read(138)));
-    EXPECT_FALSE(std::get<bool>(station.KScan1.read(67)));
-    EXPECT_EQ(std::get<qint16>(station.KScan1.read(86)), 0);
+    EXPECT_TRUE(std::get<bool>(station.KImgp1.read(KImgp::EndorserFitted)));
+    EXPECT_TRUE(std::get<bool>(station.KImgp1.read(KImgp::EndorserReady)));
+    EXPECT_FALSE(std::get<bool>(station.KScan1.read(KScan::Feeding)));
+    EXPECT_EQ(std::get<qint16>(station.KScan1.read(KScan::ErrorCode)), 0);
 }
 
 TEST_F(DiskImport, HeaderCardIsScannedAloneAfterTheWriteHasReturned) {
@@ -54,7 +54,7 @@ TEST_F(DiskImport, HeaderCardIsScannedAloneAfterTheWriteHasReturned) {
     EXPECT_EQ(probe(header).pages, 1);
     EXPECT_EQ(station.filesIn("slot"), QStringList{"a-card.tif"});  // the oldest card was fed
     EXPECT_EQ(station.filesIn("tray"), QStringList{"b-card.tif"});
-    EXPECT_EQ(std::get<qint16>(station.KScan1.read(86)), 0);
+    EXPECT_EQ(std::get<qint16>(station.KScan1.read(KScan::ErrorCode)), 0);
 }
 
 TEST_F(DiskImport, RunFeedsSheetsInNameOrderUntilTheFeederIsEmpty) {
@@ -69,7 +69,7 @@ TEST_F(DiskImport, RunFeedsSheetsInNameOrderUntilTheFeederIsEmpty) {
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14", "11", "12", "14", "11", "12", "14",
                                        "15 20025"}));
-    EXPECT_EQ(std::get<qint16>(station.KScan1.read(86)), 20025);
+    EXPECT_EQ(std::get<qint16>(station.KScan1.read(KScan::ErrorCode)), 20025);
     EXPECT_EQ(station.filesIn("tray"), QStringList({"s1.tif", "s2.tif", "s3.tif"}));
     EXPECT_EQ(station.filesIn("intray"), QStringList({"1.tif", "2.tif", "3.tif"}));
     for (const QString& file : files)
@@ -80,7 +80,7 @@ TEST_F(DiskImport, StopScannerEndsTheRunAfterTheCurrentPage) {
     for (const char* name : {"s1.tif", "s2.tif", "s3.tif"})
         writeSheet(station.path(QStringLiteral("feeder/") + name));
     EventLog log(station.KScan1, {station.path("intray/1.tif")});
-    log.onPageDone = [&] { station.KScan1.write(KScan::Action, qint32(6)); };
+    log.onPageDone = [&] { station.KScan1.write(KScan::Action, KScan::StopFeeding); };
 
     station.startRun(false);
     ASSERT_TRUE(log.waitForEnd());
@@ -137,7 +137,7 @@ TEST_F(DiskImport, ErrorsComeFromTheirCauses) {
         c.cardScan ? station.scanCard() : station.startRun(false);
         ASSERT_TRUE(log.waitForEnd()) << c.cause;
         EXPECT_EQ(log.events.last(), QStringLiteral("15 %1").arg(c.error)) << c.cause;
-        EXPECT_EQ(std::get<qint16>(station.KScan1.read(86)), c.error) << c.cause;
+        EXPECT_EQ(std::get<qint16>(station.KScan1.read(KScan::ErrorCode)), c.error) << c.cause;
         EXPECT_FALSE(log.descriptions.last().isEmpty()) << c.cause;
     }
 }
@@ -146,7 +146,7 @@ TEST(DiskImportStartUp, MissingDeviceFolderGives20086) {
     Station station(diskSection);
     QDir(station.path("feeder")).removeRecursively();
     EXPECT_EQ(errorOf([&] { station.startUp(); }), ScannerError::NotConnected);
-    EXPECT_FALSE(std::get<bool>(station.KImgp1.read(45)));
+    EXPECT_FALSE(std::get<bool>(station.KImgp1.read(KImgp::EndorserFitted)));
 
     // Retry, once the folder is back, completes the start-up.
     station.dir.mkpath("feeder");
@@ -155,9 +155,9 @@ TEST(DiskImportStartUp, MissingDeviceFolderGives20086) {
 
 TEST(DiskImportStartUp, MissingInitialisationSectionGives20086) {
     Station station(QString{});
-    station.KScan1.write(79, station.ini);
-    station.KScan1.write(80, QStringLiteral("NOSUCH"));
-    EXPECT_EQ(errorOf([&] { station.KScan1.write(KScan::Action, qint32(8)); }),
+    station.KScan1.write(KScan::IniFile, station.ini);
+    station.KScan1.write(KScan::IniSectionName, QStringLiteral("NOSUCH"));
+    EXPECT_EQ(errorOf([&] { station.KScan1.write(KScan::Action, KScan::LoadSection); }),
               ScannerError::NotConnected);
 }
 
@@ -179,18 +179,18 @@ TEST_F(DiskImport, UnloadReleasesTheDevice) {
     writeSheet(station.path("feeder/s1.tif"));
     EventLog log(station.KScan1);
     station.startRun(false);
-    EXPECT_TRUE(
-        std::get<bool>(station.KScan1.read(67)));  // the station's unload then clears the path
-    station.KScan1.write(KScan::Action, qint32(13));
-    station.KScan1.write(KScan::Action, qint32(2));
+    EXPECT_TRUE(std::get<bool>(
+        station.KScan1.read(KScan::Feeding)));  // the station's unload then clears the path
+    station.KScan1.write(KScan::Action, KScan::ClearPaperPath);
+    station.KScan1.write(KScan::Action, KScan::Release);
     QCoreApplication::processEvents();
     EXPECT_TRUE(log.events.isEmpty());
     EXPECT_EQ(station.filesIn("feeder"), QStringList{"s1.tif"});
 
     ScannerControl next;
-    next.write(79, station.ini);
-    next.write(80, QStringLiteral("KSCAN"));
-    EXPECT_EQ(errorOf([&] { next.write(KScan::Action, qint32(8)); }), 0);
+    next.write(KScan::IniFile, station.ini);
+    next.write(KScan::IniSectionName, QStringLiteral("KSCAN"));
+    EXPECT_EQ(errorOf([&] { next.write(KScan::Action, KScan::LoadSection); }), 0);
 }
 
 TEST_F(DiskImport, WritesWithAWrongTypeOrValueAreRefused) {
@@ -198,27 +198,25 @@ TEST_F(DiskImport, WritesWithAWrongTypeOrValueAreRefused) {
         int dispid;
         PropertyValue value;
     };
-    const Case cases[] = {{47, qint32(100)},
-                          {47, QStringLiteral("128")},
-                          {79, qint32(1)},
-                          {KScan::DeviceMethod, qint32(2)},
-                          {KScan::IOWriteMode, qint32(1)},
-                          {KScan::Action, qint32(99)},
-                          {97, true},
-                          {500, qint32(0)}};
+    const Case cases[] = {
+        {KScan::PageLength, qint32(100)}, {KScan::PageLength, QStringLiteral("128")},
+        {KScan::IniFile, qint32(1)},      {KScan::DeviceMethod, qint32(2)},
+        {KScan::IOWriteMode, qint32(1)},  {KScan::Action, qint32(99)},
+        {KScan::MorePages, true},         {500, qint32(0)}};  // no such property
     for (const Case& c : cases)
         EXPECT_EQ(errorOf([&] { station.KScan1.write(c.dispid, c.value); }), ScannerError::General)
             << c.dispid << " " << valueText(c.value).toStdString();
-    EXPECT_EQ(errorOf([&] { station.KImgp1.write(150, qint32(70000)); }), ScannerError::General);
+    EXPECT_EQ(errorOf([&] { station.KImgp1.write(KImgp::CounterDigits, qint32(70000)); }),
+              ScannerError::General);
     // The 16-bit error code takes a 16-bit write and reads back as 16-bit.
-    station.KScan1.write(86, qint16(0));
-    EXPECT_TRUE(std::holds_alternative<qint16>(station.KScan1.read(86)));
+    station.KScan1.write(KScan::ErrorCode, qint16(0));
+    EXPECT_TRUE(std::holds_alternative<qint16>(station.KScan1.read(KScan::ErrorCode)));
 }
 
 TEST(DiskImportStartUp, ImpossibleEndorserIsNotOffered) {
     Station station(diskSection, QStringLiteral("Endorser = no"));
     station.startUp();
-    EXPECT_FALSE(std::get<bool>(station.KImgp1.read(45)));
+    EXPECT_FALSE(std::get<bool>(station.KImgp1.read(KImgp::EndorserFitted)));
 }
 
 }  // namespace

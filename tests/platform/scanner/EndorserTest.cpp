@@ -74,7 +74,7 @@ TEST(Endorser, EveryPageOfARunCarriesTextAndCounter) {
         EXPECT_EQ(blackPixels(page), dots(expected[i]) * 4);  // nothing else was drawn
     }
     // The counter carries on in the next run.
-    EXPECT_EQ(std::get<qint32>(station.KImgp1.read(149)), 4);
+    EXPECT_EQ(std::get<qint32>(station.KImgp1.read(KImgp::Counter)), 4);
 }
 
 TEST(Endorser, PrintPositionMovesTheImprint) {
@@ -95,9 +95,9 @@ TEST(Endorser, EnderCardWithTheEndorserOffCarriesNoImprint) {
     Station station(diskSection);
     station.startUp();
     writeSheet(station.path("slot/ender.tif"), 1, 1700, 2200);
-    station.KImgp1.write(139, true);
-    station.KImgp1.write(142, QStringLiteral("1007"));
-    station.KImgp1.write(139, false);
+    station.KImgp1.write(KImgp::Endorsing, true);
+    station.KImgp1.write(KImgp::FixedText, QStringLiteral("1007"));
+    station.KImgp1.write(KImgp::Endorsing, false);
     EventLog log(station.KScan1, {station.path("intray/ender.tif")});
     station.scanCard();
     ASSERT_TRUE(log.waitForEnd());

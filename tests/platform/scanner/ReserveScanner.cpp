@@ -12,9 +12,9 @@ int main(int argc, char** argv) {
         return 2;
     ScannerControl scanner;
     try {
-        scanner.write(79, QString::fromLocal8Bit(argv[1]));
-        scanner.write(80, QStringLiteral("KSCAN"));
-        scanner.write(KScan::Action, qint32(8));
+        scanner.write(KScan::IniFile, QString::fromLocal8Bit(argv[1]));
+        scanner.write(KScan::IniSectionName, QStringLiteral("KSCAN"));
+        scanner.write(KScan::Action, KScan::LoadSection);
     } catch (const ControlError& error) {
         std::cerr << error.what() << '\n';
         return 1;

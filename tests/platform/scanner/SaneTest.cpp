@@ -1,5 +1,6 @@
 #include "ScannerTestSupport.h"
 #include "controls/ControlError.h"
+#include "controls/ControlSequences.h"
 #include "scanner/Imprint.h"
 #include "scanner/TiffPages.h"
 
@@ -88,17 +89,16 @@ TEST_F(Sane, CardScanTakesOneGrayPageStoredAsLzw) {
 
 TEST_F(Sane, PageLengthSetsTheScanLength) {
     struct Case {
-        qint32 code;
+        KScan::PageLengthCode code;
         int inches;
     };
-    for (const Case c : {Case{128, 11}, Case{32768, 14}, Case{4194304, 18}}) {
+    for (const Case c : {Case{KScan::Length11Inches, 11}, Case{KScan::Length14Inches, 14},
+                         Case{KScan::Length18Inches, 18}}) {
         Station station(section("Option.depth = 1"));
         station.startUp();
         EventLog log(station.KScan1, {station.path("intray/a.tif")});
-        station.KScan1.write(47, c.code);
-        station.KScan1.write(KScan::DeviceMethod, qint32(0));
-        station.KScan1.write(KScan::IOWriteMode, qint32(2));
-        station.KScan1.write(KScan::Action, qint32(4));
+        station.KScan1.write(KScan::PageLength, c.code);
+        StartFeeding(station.KScan1, KScan::CardSlot);
         ASSERT_TRUE(log.waitForEnd());
         EXPECT_NEAR(probe(station.path("intray/a.tif")).height, c.inches * 50, 1) << c.code;
     }
@@ -131,7 +131,7 @@ TEST_F(Sane, StatusesBecomeScannerErrors) {
         EXPECT_EQ(log.events, QStringList({"10", "11", QStringLiteral("15 %1").arg(c.error)}))
             << c.status;
         EXPECT_EQ(log.descriptions.value(0), QLatin1String(c.description)) << c.status;
-        EXPECT_EQ(std::get<qint16>(station.KScan1.read(86)), c.error) << c.status;
+        EXPECT_EQ(std::get<qint16>(station.KScan1.read(KScan::ErrorCode)), c.error) << c.status;
     }
 }
 
@@ -150,12 +150,12 @@ TEST_F(Sane, EndorserPrintsIntoScannedPages) {
         section("Option.mode = Gray\nOption.depth = 8\nOption.resolution = 200\n"
                 "Option.test-picture = Solid white\nOption.br-x = 60"));
     station.startUp();
-    ASSERT_TRUE(std::get<bool>(station.KImgp1.read(45)));
+    ASSERT_TRUE(std::get<bool>(station.KImgp1.read(KImgp::EndorserFitted)));
     const QStringList files = numbered(station.path("intray"), 11);
     EventLog log(station.KScan1, files);
     log.onPageDone = [&] {
         if (log.events.count(QStringLiteral("14")) == 2)
-            station.KScan1.write(KScan::Action, qint32(6));
+            station.KScan1.write(KScan::Action, KScan::StopFeeding);
     };
     station.startRun(true, 7, QStringLiteral("2005"), 500);
     ASSERT_TRUE(log.waitForEnd());
@@ -175,7 +175,7 @@ TEST_F(Sane, EndorserPrintsIntoScannedPages) {
 TEST_F(Sane, ReleasedDeviceCanBeOpenedAgain) {
     Station station(section("Option.depth = 1"));
     station.startUp();
-    station.KScan1.write(KScan::Action, qint32(2));
+    station.KScan1.write(KScan::Action, KScan::Release);
     EXPECT_NO_THROW(station.startUp());
 }
 

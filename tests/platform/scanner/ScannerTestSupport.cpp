@@ -1,5 +1,6 @@
 #include "ScannerTestSupport.h"
 
+#include "controls/ControlSequences.h"
 #include "scanner/TiffPages.h"
 
 #include <tiffio.h>
@@ -44,8 +45,8 @@ EventLog::EventLog(ScannerControl& scanner, QStringList files)
     QObject::connect(&scanner, &KScan::event12, [this] {
         events.append(QStringLiteral("12"));
         if (!files_.isEmpty())
-            scanner_.write(96, files_.takeFirst());
-        morePages.append(std::get<bool>(scanner_.read(97)));
+            scanner_.write(KScan::OutputFile, files_.takeFirst());
+        morePages.append(std::get<bool>(scanner_.read(KScan::MorePages)));
     });
     QObject::connect(&scanner, &KScan::event14, [this](qint32, qint32) {
         events.append(QStringLiteral("14"));
@@ -60,7 +61,7 @@ EventLog::EventLog(ScannerControl& scanner, QStringList files)
 
 bool EventLog::ended() const {
     return (!events.isEmpty() && events.last().startsWith(u"15")) ||
-           !std::get<bool>(scanner_.read(67));
+           !std::get<bool>(scanner_.read(KScan::Feeding));
 }
 
 bool EventLog::waitForEnd() const {
@@ -78,43 +79,20 @@ Station::Station(const QString& kscanSection, const QString& kimgpSection)
 }
 
 void Station::startUp() {
-    KScan1.write(112, QStringLiteral("8000"));
-    KScan1.write(KScan::Action, qint32(3));
-    KScan1.write(KScan::ActiveDevice, qint32(0));
-    KScan1.write(KScan::Action, qint32(1));
-    KScan1.write(79, ini);
-    KScan1.write(80, QStringLiteral("KSCAN"));
-    KScan1.write(KScan::Action, qint32(8));
-    KScan1.write(84, static_cast<KImgp*>(&KImgp1));
-    KImgp1.write(7, ini);
-    KImgp1.write(8, QStringLiteral("KImgp"));
-    KImgp1.write(KImgp::Action, qint32(2));
+    InitialiseScannerControls(KScan1, KImgp1, ini);
 }
 
 void Station::scanCard() {
-    KScan1.write(47, qint32(128));
-    KScan1.write(KScan::DeviceMethod, qint32(0));
-    KScan1.write(KScan::IOWriteMode, qint32(2));
-    KScan1.write(KScan::Action, qint32(4));
+    KScan1.write(KScan::PageLength, KScan::Length11Inches);
+    StartFeeding(KScan1, KScan::CardSlot);
 }
 
 void Station::startRun(bool endorse, qint32 counter, const QString& fixedText, qint32 position) {
-    KScan1.write(47, qint32(128));
-    if (endorse && std::get<bool>(KImgp1.read(138))) {
-        KImgp1.write(139, true);
-        KImgp1.write(143, position);
-        KImgp1.write(142, fixedText);
-        KImgp1.write(149, counter);
-        KImgp1.write(150, qint16(5));
-        KImgp1.write(153, qint32(2));
-        KImgp1.write(155, qint16(1));
-        KImgp1.write(154, qint16(1));
-    } else {
-        KImgp1.write(139, false);
-    }
-    KScan1.write(KScan::DeviceMethod, qint32(1));
-    KScan1.write(KScan::IOWriteMode, qint32(2));
-    KScan1.write(KScan::Action, qint32(4));
+    KScan1.write(KScan::PageLength, KScan::Length11Inches);
+    const bool endorsing = endorse && std::get<bool>(KImgp1.read(KImgp::EndorserReady));
+    SetEndorser(KImgp1, endorsing ? std::optional<EndorserSetting>({position, fixedText, counter})
+                                  : std::nullopt);
+    StartFeeding(KScan1, KScan::Feeder);
 }
 
 QStringList Station::filesIn(const QString& folder) const {

@@ -28,14 +28,14 @@ StoredImage probe(const QString& path);
 
 // Records the events of a scanner control as texts: "10", "11", "12", "14", "15 20025".
 // During event 12 it names the output file as the station does, from the files list, and
-// notes what property 97 read.
+// notes what MorePages read.
 class EventLog {
   public:
     EventLog(ScannerControl& scanner, QStringList files = {});
 
     QStringList events;
     QStringList descriptions;  // of each event 15
-    QList<bool> morePages;     // property 97 at each event 12
+    QList<bool> morePages;     // MorePages at each event 12
     // Runs inside the handler of event 14, after recording.
     std::function<void()> onPageDone;
     // The run has ended: an error arrived, or the scanner no longer feeds.
@@ -53,11 +53,11 @@ class Station {
   public:
     explicit Station(const QString& kscanSection, const QString& kimgpSection = {});
 
-    // The writes of the station's start-up, in order; throws ControlError.
+    // The station's start-up sequence; throws ControlError.
     void startUp();
-    // A card scan: page length 128, card slot, write mode 2, Action 4.
+    // A card scan as the station starts it.
     void scanCard();
-    // A run as Start Scanner makes it, with or without the endorser.
+    // A run of 11-inch ballots as Start Scanner starts it, with or without the endorser.
     void startRun(bool endorse, qint32 counter = 1, const QString& fixedText = {},
                   qint32 position = 1500);
 

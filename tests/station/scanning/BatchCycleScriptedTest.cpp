@@ -395,7 +395,7 @@ TEST_P(ScriptedBatchCycle, AScannerErrorDuringACardScanEndsItSilently) {
     station->fakes.KScan1.scriptRun({FakeEvent::failure(20025, QStringLiteral("Feeder empty"))});
     Window().cmdStartBatch_Click();
     EXPECT_EQ(Window().CurrentBatch, 0);
-    EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(86)), 0);
+    EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(KScan::ErrorCode)), 0);
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Feeder Empty | Feeder Empty.  Add more pages to scan and click "
                              "'Start Scanner' to continue. | OK | exclamation"));
@@ -409,7 +409,7 @@ TEST_P(ScriptedBatchCycle, AScannerErrorDuringACardScanEndsItSilently) {
     station->fakes.KScan1.scriptRun({FakeEvent::failure(20026, QStringLiteral("Jam"))});
     station->dialogs.answers = {Answer::OK};
     Window().cmdEndBatch_Click();
-    EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(86)), 0);
+    EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(KScan::ErrorCode)), 0);
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Paper Jam | Paper Jam Detected.  Remove jam and re-start scanner. "
                              "| OK | exclamation"));

@@ -81,7 +81,7 @@ TEST_P(StartScanner, WritesInOrder) {
     const QList<QRadioButton*> options = {window().optFirst, window().optSecond, window().optThird,
                                           window().OptFourth};
     options[c.option]->setChecked(true);
-    station_.controls.KImgp1.setValue(138, c.endorserReady);
+    station_.controls.KImgp1.setValue(KImgp::EndorserReady, c.endorserReady);
     window().chkActivateEndorser->setCheckState(c.check);
     window().ScanningHeader = QLatin1StringView(c.cardScan) == u"header";
     window().ScanningEnder = QLatin1StringView(c.cardScan) == u"ender";
@@ -170,7 +170,7 @@ TEST_F(ScannerRunsTest, PageThatDoesNotCompleteAnImageKeepsTheFileName) {
     EXPECT_EQ(station_.controls.KScan1.pagesWritten(), (QStringList{File(1), File(1)}));
     EXPECT_EQ(window().ImageCounter, 2);
     EXPECT_EQ(window().BatchImages[1].Serial, 300700001);
-    // The second page finds property 96 already naming the file.
+    // The second page finds OutputFile already naming the file.
     EXPECT_EQ(CallsAfterStart(),
               (QStringList{QStringLiteral("KScan1 read 96 -> \"\" (text)"),
                            QStringLiteral("KScan1 write 96 = \"%1\" (text)").arg(File(1)),
@@ -322,7 +322,8 @@ TEST_F(ScannerRunsTest, RefusedWriteWhenStoppingIsReported) {
 }
 
 TEST_F(ScannerRunsTest, RefusedWriteInAPageEventIsReported) {
-    station_.controls.KScan1.raiseOnWrite(96, 20100, QStringLiteral("No such folder"));
+    station_.controls.KScan1.raiseOnWrite(KScan::OutputFile, 20100,
+                                          QStringLiteral("No such folder"));
     station_.controls.KScan1.scriptRun(FakeEvent::page());
     window().cmdStartScanner->click();
     ASSERT_TRUE(QTest::qWaitFor([this] { return !station_.dialogs.shown.isEmpty(); }, 30000));

@@ -110,7 +110,7 @@ TEST_F(LifecycleTest, StartUpSequenceAndButtons) {
 }
 
 TEST_F(LifecycleTest, NoEndorserGraysTheCheckBox) {
-    station_.controls.KImgp1.setValue(45, false);
+    station_.controls.KImgp1.setValue(KImgp::EndorserFitted, false);
     station_.Start();
     EXPECT_EQ(station_.window->chkActivateEndorser->checkState(), Qt::PartiallyChecked);
     EXPECT_FALSE(station_.window->chkActivateEndorser->isEnabled());
@@ -131,7 +131,7 @@ TEST_F(LifecycleTest, OpenBatchesOfThisStationAreDeletedWithTheirImages) {
 
 TEST_F(LifecycleTest, EmptySqlConnectStringStopsSilentlyAtTheConnection) {
     station_.SetSettings({{"SQLCONNECTSTR", QString()}});
-    station_.controls.KImgp1.setValue(45, false);
+    station_.controls.KImgp1.setValue(KImgp::EndorserFitted, false);
     AddBatchRows(5, true);
     station_.Start();
     VrelScan& window = *station_.window;
@@ -166,7 +166,7 @@ TEST_F(LifecycleTest, RetryAfterScannerOffCompletesWithoutSecondLogin) {
 }
 
 TEST_F(LifecycleTest, CancelAfterScannerOffEndsWithoutStatus) {
-    station_.controls.KScan1.raiseOnWrite(79, 20086, QStringLiteral("No scanner"));
+    station_.controls.KScan1.raiseOnWrite(KScan::IniFile, 20086, QStringLiteral("No scanner"));
     station_.dialogs.answers = {Dialogs::Answer::Cancel};
     VrelScan& window = station_.MakeWindow();
     window.Form_Load();
@@ -195,7 +195,8 @@ TEST_F(LifecycleTest, ScannerReservedEndsTheProgram) {
 }
 
 TEST_F(LifecycleTest, OtherScannerErrorIsDroppedSilently) {
-    station_.controls.KScan1.raiseOnWrite(84, 20100, QStringLiteral("Wrong type"));
+    station_.controls.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100,
+                                          QStringLiteral("Wrong type"));
     VrelScan& window = station_.MakeWindow();
     window.Form_Load();
     EXPECT_FALSE(window.Ended());
@@ -320,7 +321,7 @@ TEST_F(LifecycleTest, ClosingMarksTheStationOffline) {
 
 TEST_F(LifecycleTest, ClosingDuringARunClearsThePaperPathFirst) {
     station_.Start();
-    station_.controls.KScan1.setValue(67, true);
+    station_.controls.KScan1.setValue(KScan::Feeding, true);
     station_.controls.log.clear();
     station_.window->close();
     EXPECT_EQ(station_.controls.calls(),
@@ -375,7 +376,8 @@ TEST_F(LifecycleTest, UnloadErrorIsReportedAndTheStepGoesOn) {
 }
 
 TEST_F(LifecycleTest, ClosingAfterAnEarlyStopStillMarksTheStationOffline) {
-    station_.controls.KScan1.raiseOnWrite(84, 20100, QStringLiteral("Wrong type"));
+    station_.controls.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100,
+                                          QStringLiteral("Wrong type"));
     station_.Execute(
         QStringLiteral("INSERT INTO SystemStatus VALUES (3, 1, 'demo', 'ONLINE', 'SCANNING')"));
     VrelScan& window = station_.MakeWindow();
