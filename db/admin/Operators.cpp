@@ -1,10 +1,10 @@
-#include "Operators.h"
+#include "admin/Operators.h"
 
 #include <stdexcept>
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "Recordset.h"
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
+#include "database/Recordset.h"
 
 namespace {
 

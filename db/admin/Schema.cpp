@@ -1,10 +1,10 @@
-#include "Schema.h"
+#include "admin/Schema.h"
 
 #include <QFile>
 #include <QStringList>
 
-#include "Connection.h"
-#include "DatabaseError.h"
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
 
 namespace {
 

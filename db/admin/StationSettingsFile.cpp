@@ -1,8 +1,8 @@
-#include "StationSettingsFile.h"
+#include "admin/StationSettingsFile.h"
 
 #include <stdexcept>
 
-#include "StationSettingsStore.h"
+#include "shell/StationSettingsStore.h"
 
 QString StationSettingsFile() {
     return OpenStationSettingsStore()->fileName();

@@ -4,7 +4,7 @@
 #include <QPair>
 #include <QString>
 
-#include "UserDataSource.h"
+#include "admin/UserDataSource.h"
 
 // One stored station setting: "Section/NAME" and its text.
 using SettingValue = QPair<QString, QString>;

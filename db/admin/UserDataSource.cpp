@@ -1,4 +1,4 @@
-#include "UserDataSource.h"
+#include "admin/UserDataSource.h"
 
 #include <odbcinst.h>
 

@@ -9,13 +9,13 @@
 #include <map>
 #include <stdexcept>
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "Operators.h"
-#include "Schema.h"
-#include "SettingConversions.h"
-#include "StationSettingsFile.h"
-#include "UserDataSource.h"
+#include "admin/Operators.h"
+#include "admin/Schema.h"
+#include "admin/StationSettingsFile.h"
+#include "admin/UserDataSource.h"
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
+#include "shell/SettingConversions.h"
 
 namespace {
 

@@ -3,14 +3,19 @@
 #include <charconv>
 #include <limits>
 
+#include "reader/ORLAProtocol7TypeDefs.h"
+
 namespace lhdll {
+
+using namespace ORLAProtocol7TypeDefs;
+
 namespace {
 
 constexpr std::string_view kPrefix = "LH1:";
 
 // Types -3 and -2 are never printed: hosts have no use for them.
-bool IsCardType(int type) {
-    return type == -6 || type == -5 || type == -4 || type == -1 || type >= 0 || type <= -7;
+bool IsCardType(std::int16_t type) {
+    return IsHeaderCard(type) || IsEnderCard(type) || IsBallot(type);
 }
 
 // Parses a canonical decimal integer (no plus sign, no leading zeros) filling all of text.
@@ -36,12 +41,12 @@ bool IsValidCardCode(const CardCode& code) {
         return false;
     }
     // Batch numbers become three digits of every image serial, so only 1 to 999 will do.
-    return CarriesBatch(code.type) ? code.batch >= 1 && code.batch <= 999 : code.batch == 0;
+    return CarriesBatchNumber(code.type) ? code.batch >= 1 && code.batch <= 999 : code.batch == 0;
 }
 
 std::string FormatCardCode(const CardCode& code) {
     std::string text = std::string(kPrefix) + std::to_string(code.type);
-    if (CarriesBatch(code.type)) {
+    if (CarriesBatchNumber(code.type)) {
         text += ':' + std::to_string(code.batch);
     }
     return text;
@@ -61,7 +66,7 @@ std::optional<CardCode> ParseCardCode(std::string_view text) {
     CardCode code{static_cast<std::int16_t>(*type), 0};
     if (colon != std::string_view::npos) {
         const auto batch = ParseCanonical(text.substr(colon + 1));
-        if (!batch || !CarriesBatch(code.type) || *batch < 1 || *batch > 999) {
+        if (!batch || !CarriesBatchNumber(code.type) || *batch < 1 || *batch > 999) {
             return std::nullopt;
         }
         code.batch = static_cast<std::int16_t>(*batch);

@@ -13,11 +13,6 @@ struct CardCode {
     std::int16_t batch = 0;  // 0 when the type carries no batch number
 };
 
-// Header cards of types -6 and -4 carry a batch number; no other card does.
-constexpr bool CarriesBatch(std::int16_t type) {
-    return type == -6 || type == -4;
-}
-
 // True for the combinations this system prints and accepts.
 bool IsValidCardCode(const CardCode& code);
 

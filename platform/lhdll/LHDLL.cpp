@@ -1,6 +1,7 @@
 #include "LHDLL.h"
 
 #include <new>
+#include <type_traits>
 
 #include "PageReader.h"
 
@@ -8,6 +9,12 @@ namespace {
 
 // Hosts call from one thread, one read at a time, as with the library this one stands in for.
 lhdll::PageReader reader;
+
+// The exports keep the types that hosts bind them with.
+static_assert(
+    std::is_same_v<decltype(ClearImageBuffer), ORLAProtocol7TypeDefs::ClearImageBufferEntry>);
+static_assert(
+    std::is_same_v<decltype(ReadBallotMarks), ORLAProtocol7TypeDefs::ReadBallotMarksEntry>);
 
 }  // namespace
 

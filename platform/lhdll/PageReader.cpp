@@ -50,7 +50,7 @@ ResultCode PageReader::ReadPage(BallotMarks& marks, double scale) {
     if (!code) {
         return kForeignCardCode;
     }
-    if (code->type <= -1 && code->type >= -6) {
+    if (!ORLAProtocol7TypeDefs::IsBallot(code->type)) {
         marks.CardType = code->type;
         marks.BatchNumber = code->batch;
     } else {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "CardCode.h"
+#include "reader/ORLAProtocol7TypeDefs.h"
 
 namespace lhdll {
 
@@ -62,7 +63,7 @@ std::variant<SheetDrawing, std::string> Drawing(const std::string& kind, const O
     if (kind == "header") {
         const auto text = one("--type");
         const auto type = text ? Number<std::int16_t>(*text) : std::nullopt;
-        if (!type || *type < -6 || *type > -4) {
+        if (!type || !ORLAProtocol7TypeDefs::IsHeaderCard(*type)) {
             return "header needs --type -6, -5 or -4";
         }
         CardCode code{*type, 0};
@@ -74,8 +75,9 @@ std::variant<SheetDrawing, std::string> Drawing(const std::string& kind, const O
             code.batch = *number;
         }
         if (!IsValidCardCode(code)) {
-            return CarriesBatch(code.type) ? "header type -6 and -4 need --batch 1 to 999"
-                                           : "header type -5 carries no batch number";
+            return ORLAProtocol7TypeDefs::CarriesBatchNumber(code.type)
+                       ? "header type -6 and -4 need --batch 1 to 999"
+                       : "header type -5 carries no batch number";
         }
         drawing.cardCode = FormatCardCode(code);
     } else if (kind == "ender") {
@@ -83,7 +85,7 @@ std::variant<SheetDrawing, std::string> Drawing(const std::string& kind, const O
     } else if (kind == "ballot") {
         const auto type = one("--type").value_or("1");
         const auto number = Number<std::int16_t>(type);
-        if (!number || (*number >= -6 && *number <= -1)) {
+        if (!number || !ORLAProtocol7TypeDefs::IsBallot(*number)) {
             return "ballot --type must be a 16-bit number outside -6 to -1";
         }
         drawing.cardCode = FormatCardCode({*number, 0});

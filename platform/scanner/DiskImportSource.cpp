@@ -1,7 +1,7 @@
-#include "DiskImportSource.h"
+#include "scanner/DiskImportSource.h"
 
-#include "ControlError.h"
-#include "TiffPages.h"
+#include "controls/ControlError.h"
+#include "scanner/TiffPages.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,15 +1,13 @@
-#include "ImagingControl.h"
+#include "scanner/ImagingControl.h"
 
-#include "ControlError.h"
-#include "Imprint.h"
-#include "IniSection.h"
-#include "ScannerControl.h"
+#include "controls/ControlError.h"
+#include "scanner/Imprint.h"
+#include "scanner/IniSection.h"
+#include "scanner/ScannerControl.h"
 
 #include <QFileInfo>
 
 namespace {
-
-enum : int { IniFile = 7, IniSectionName = 8 };
 
 using Type = PropertyStore::Type;
 
@@ -20,8 +18,8 @@ ImagingControl::ImagingControl(QObject* parent)
       properties_({{Action, Type::Int32},
                    {IniFile, Type::Text},
                    {IniSectionName, Type::Text},
-                   {Fitted, Type::Boolean, false},
-                   {Ready, Type::Boolean, false},
+                   {EndorserFitted, Type::Boolean, false},
+                   {EndorserReady, Type::Boolean, false},
                    {Endorsing, Type::Boolean},
                    {FixedText, Type::Text},
                    {PrintPosition, Type::Int32},
@@ -34,8 +32,8 @@ ImagingControl::ImagingControl(QObject* parent)
 void ImagingControl::write(int dispid, const PropertyValue& value) {
     const PropertyValue accepted = properties_.accept(dispid, value);
     if (dispid == Action) {
-        // The only action: load the endorser's settings from the initialisation file.
-        if (std::get<qint32>(accepted) != 2)
+        // The only action.
+        if (std::get<qint32>(accepted) != LoadSection)
             throw ControlError(
                 ScannerError::General,
                 QStringLiteral("Action %1 is not supported").arg(std::get<qint32>(accepted)));
@@ -53,7 +51,7 @@ void ImagingControl::write(int dispid, const PropertyValue& value) {
 }
 
 PropertyValue ImagingControl::read(int dispid) {
-    if (dispid == Fitted || dispid == Ready)
+    if (dispid == EndorserFitted || dispid == EndorserReady)
         return ready();
     return properties_.get(dispid);
 }

@@ -1,4 +1,4 @@
-#include "Imprint.h"
+#include "scanner/Imprint.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "IniSection.h"
+#include "scanner/IniSection.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,7 +1,7 @@
-#include "ScannerControls.h"
+#include "controls/ScannerControls.h"
 
-#include "ImagingControl.h"
-#include "ScannerControl.h"
+#include "scanner/ImagingControl.h"
+#include "scanner/ScannerControl.h"
 
 ScannerControls makeScannerControls() {
     return {std::make_unique<ScannerControl>(), std::make_unique<ImagingControl>()};

@@ -1,4 +1,4 @@
-#include "Page.h"
+#include "scanner/Page.h"
 
 int Page::bytesPerLine() const {
     switch (format) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Page.h"
+#include "scanner/Page.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
-#include "PropertyStore.h"
+#include "scanner/PropertyStore.h"
 
-#include "ControlError.h"
+#include "controls/ControlError.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PropertyValue.h"
+#include "controls/PropertyValue.h"
 
 #include <initializer_list>
 #include <map>

@@ -1,6 +1,6 @@
-#include "SaneSource.h"
+#include "scanner/SaneSource.h"
 
-#include "ControlError.h"
+#include "controls/ControlError.h"
 
 #include <cstring>
 #include <vector>

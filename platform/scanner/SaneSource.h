@@ -1,7 +1,7 @@
 #pragma once
 
-#include "IniSection.h"
-#include "PageSource.h"
+#include "scanner/IniSection.h"
+#include "scanner/PageSource.h"
 
 #include <sane/sane.h>
 #include <sane/saneopts.h>

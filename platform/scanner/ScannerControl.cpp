@@ -1,9 +1,9 @@
-#include "ScannerControl.h"
+#include "scanner/ScannerControl.h"
 
-#include "ControlError.h"
-#include "DiskImportSource.h"
-#include "SaneSource.h"
-#include "TiffPages.h"
+#include "controls/ControlError.h"
+#include "scanner/DiskImportSource.h"
+#include "scanner/SaneSource.h"
+#include "scanner/TiffPages.h"
 
 #include <QFile>
 #include <QTimer>
@@ -16,12 +16,12 @@ using Type = PropertyStore::Type;
 
 std::optional<double> pageLengthInches(qint32 code) {
     switch (code) {
-        case 128:
+        case KScan::Length11Inches:
             return 11;
-        case 32768:
+        case KScan::Length14Inches:
             return 14;
-        case 4194304:
-            return 18;  // 17- and 18-inch pages
+        case KScan::Length18Inches:
+            return 18;
     }
     return std::nullopt;
 }
@@ -63,12 +63,12 @@ void ScannerControl::write(int dispid, const PropertyValue& value) {
             if (*number != 0)
                 throw unsupported("Device", *number);
             break;
-        case DeviceMethod:  // 0 the card slot, 1 the feeder
-            if (*number != 0 && *number != 1)
+        case DeviceMethod:
+            if (*number != CardSlot && *number != Feeder)
                 throw unsupported("Device method", *number);
             break;
-        case IOWriteMode:  // each page to the file named by property 96, as TIFF
-            if (*number != 2)
+        case IOWriteMode:  // as TIFF
+            if (*number != PageToFile)
                 throw unsupported("Write mode", *number);
             break;
         case PageLength:
@@ -99,26 +99,26 @@ PropertyValue ScannerControl::read(int dispid) {
 
 void ScannerControl::act(qint32 action) {
     switch (action) {
-        case 1:  // open the device of the loaded section
+        case OpenDevice:
             if (section_ && !source_)
                 open();
             break;
-        case 2:  // release the scanner
+        case Release:
             endRun();
             close();
             section_.reset();
             break;
-        case 3:  // close the device, keeping the loaded section
+        case CloseDevice:
             endRun();
             close();
             break;
-        case 4:
+        case StartFeeding:
             startRun();
             break;
-        case 6:  // stop feeding once the current page is stored
+        case StopFeeding:
             stopping_ = true;
             break;
-        case 8: {  // load the initialisation section and open the device it names
+        case LoadSection: {
             endRun();
             close();
             const QString file = properties_.text(IniFile);
@@ -135,7 +135,7 @@ void ScannerControl::act(qint32 action) {
             }
             break;
         }
-        case 13:  // clear the paper path: the run ends at once
+        case ClearPaperPath:
             endRun();
             break;
         default:
@@ -191,8 +191,8 @@ void ScannerControl::beginPages() {
     emit event10();
     if (!alive || !running_)
         return;
-    const auto feed = properties_.integer(DeviceMethod) == 0 ? PageSource::Feed::CardSlot
-                                                             : PageSource::Feed::Feeder;
+    const auto feed = properties_.integer(DeviceMethod) == CardSlot ? PageSource::Feed::CardSlot
+                                                                    : PageSource::Feed::Feeder;
     try {
         source_->beginRun(feed, pageLengthInches(properties_.integer(PageLength)));
     } catch (const ControlError& error) {
@@ -203,7 +203,7 @@ void ScannerControl::beginPages() {
 }
 
 // One page: event 11, the page is read, event 12, the page is stored under the name that
-// property 96 holds after event 12, event 14. Handlers may stop or release the scanner, or
+// OutputFile holds after event 12, event 14. Handlers may stop or release the scanner, or
 // delete it, while an event is being delivered.
 void ScannerControl::scanPage() {
     if (stopping_ && side_ == 0) {
@@ -249,7 +249,7 @@ void ScannerControl::scanPage() {
     emit event14(pagesDone_, side);
     if (!alive || !running_)
         return;
-    const bool cardDone = properties_.integer(DeviceMethod) == 0 && !morePages;
+    const bool cardDone = properties_.integer(DeviceMethod) == CardSlot && !morePages;
     if (cardDone)
         endRun();
     else

@@ -1,34 +1,23 @@
 #pragma once
 
-#include "ControlError.h"
-#include "ImagingControl.h"
-#include "IniSection.h"
-#include "KScan.h"
-#include "PageSource.h"
-#include "PropertyStore.h"
+#include "controls/ControlError.h"
+#include "controls/KScan.h"
+#include "scanner/ImagingControl.h"
+#include "scanner/IniSection.h"
+#include "scanner/PageSource.h"
+#include "scanner/PropertyStore.h"
 
 #include <QPointer>
 #include <memory>
 
-// The scanner control. Action 8 loads the initialisation file and section named by properties
-// 79 and 80 and opens the page source that the section names; Action 4 starts a run whose pages
-// and errors arrive as events, one page per turn of the event loop.
+// The scanner control. LoadSection loads the initialisation file and section named by IniFile and
+// IniSectionName and opens the page source that the section names; StartFeeding starts a run
+// whose pages and errors arrive as events, one page per turn of the event loop. Setup is kept and
+// has no effect on these sources.
 class ScannerControl : public KScan {
     Q_OBJECT
 
   public:
-    enum Numbered : int {
-        PageLength = 47,
-        IniFile = 79,
-        IniSectionName = 80,
-        ImageProcessing = 84,
-        ErrorCode = 86,
-        OutputFile = 96,
-        MorePages = 97,  // read-only: the page ending does not complete an image
-        Feeding = 67,    // read-only: a run is under way
-        Setup = 112,     // kept; has no effect on these sources
-    };
-
     explicit ScannerControl(QObject* parent = nullptr);
     ~ScannerControl() override;
 
@@ -52,7 +41,7 @@ class ScannerControl : public KScan {
     PropertyStore properties_;
     QPointer<ImagingControl> imaging_;
     std::unique_ptr<PageSource> source_;
-    std::optional<IniSection> section_;  // the section loaded by Action 8
+    std::optional<IniSection> section_;  // the section loaded by LoadSection
     quint64 run_ = 0;                    // numbers runs, so that steps of an ended run are dropped
     bool running_ = false;
     bool stopping_ = false;

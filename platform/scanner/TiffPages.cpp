@@ -1,4 +1,4 @@
-#include "TiffPages.h"
+#include "scanner/TiffPages.h"
 
 #include <tiffio.h>
 

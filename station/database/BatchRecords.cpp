@@ -2,13 +2,13 @@
 
 #include <exception>
 
-#include "Connection.h"
-#include "FieldNumbers.h"
-#include "LHDataAbstraction.h"
-#include "Recordset.h"
-#include "SQLUtilities.h"
-#include "SqlDateTime.h"
-#include "StationClock.h"
+#include "database/Connection.h"
+#include "database/FieldNumbers.h"
+#include "database/LHDataAbstraction.h"
+#include "database/Recordset.h"
+#include "database/SQLUtilities.h"
+#include "database/SqlDateTime.h"
+#include "database/StationClock.h"
 
 bool BatchExists(const QString& connectString, qint16 systemId, qint16 batchNo) {
     bool exists = false;

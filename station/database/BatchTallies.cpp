@@ -4,10 +4,10 @@
 #include <array>
 #include <exception>
 
-#include "Connection.h"
-#include "FieldNumbers.h"
-#include "LHDataAbstraction.h"
-#include "Recordset.h"
+#include "database/Connection.h"
+#include "database/FieldNumbers.h"
+#include "database/LHDataAbstraction.h"
+#include "database/Recordset.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ConnectString.h"
+#include "database/ConnectString.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "Connection.h"
+#include "database/Connection.h"
 
 #include <sql.h>
 #include <sqlext.h>
@@ -8,10 +8,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "ConnectString.h"
-#include "DatabaseError.h"
-#include "SqliteJoinedDelete.h"
-#include "StatementObserver.h"
+#include "database/ConnectString.h"
+#include "database/DatabaseError.h"
+#include "database/SqliteJoinedDelete.h"
+#include "database/StatementObserver.h"
 
 namespace {
 

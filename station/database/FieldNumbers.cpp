@@ -1,8 +1,8 @@
-#include "FieldNumbers.h"
+#include "database/FieldNumbers.h"
 
 #include <limits>
 
-#include "DatabaseError.h"
+#include "database/DatabaseError.h"
 
 namespace {
 

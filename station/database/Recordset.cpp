@@ -1,11 +1,11 @@
-#include "Recordset.h"
+#include "database/Recordset.h"
 
 #include <QSqlError>
 #include <QSqlRecord>
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "StatementObserver.h"
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
+#include "database/StatementObserver.h"
 
 void Recordset::Open(const QString& source, Connection& activeConnection) {
     Close();

@@ -1,4 +1,4 @@
-#include "SQLUtilities.h"
+#include "database/SQLUtilities.h"
 
 QString QuoteSqlText(const QString& text) {
     const QString quoted = DoubleSqlQuotes(text);

@@ -1,4 +1,4 @@
-#include "SqlDateTime.h"
+#include "database/SqlDateTime.h"
 
 QString SqlDateTimeText(const QDateTime& moment) {
     const QTime time = moment.time();

@@ -1,4 +1,4 @@
-#include "SqliteJoinedDelete.h"
+#include "database/SqliteJoinedDelete.h"
 
 #include <QRegularExpression>
 

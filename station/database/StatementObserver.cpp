@@ -1,4 +1,4 @@
-#include "StatementObserver.h"
+#include "database/StatementObserver.h"
 
 namespace {
 

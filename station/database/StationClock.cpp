@@ -1,4 +1,4 @@
-#include "StationClock.h"
+#include "database/StationClock.h"
 
 namespace {
 

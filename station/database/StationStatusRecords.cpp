@@ -3,10 +3,10 @@
 
 #include <exception>
 
-#include "Connection.h"
-#include "LHDataAbstraction.h"
-#include "Recordset.h"
-#include "SQLUtilities.h"
+#include "database/Connection.h"
+#include "database/LHDataAbstraction.h"
+#include "database/Recordset.h"
+#include "database/SQLUtilities.h"
 
 bool StationStatusExists(const QString& connectString, qint16 systemId) {
     bool exists = false;

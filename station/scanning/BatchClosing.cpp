@@ -6,15 +6,14 @@
 #include <QPushButton>
 #include <exception>
 
-#include "BatchFiles.h"
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "LHDLLInterface.h"
-#include "LHDataAbstraction.h"
-#include "TextColour.h"
-#include "VrelScan.h"
+#include "controls/ControlSequences.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/BatchFiles.h"
+#include "scanning/ImageNames.h"
+#include "scanning/LHDLLInterface.h"
+#include "scanning/TextColour.h"
+#include "shell/Dialogs.h"
+#include "shell/VrelScan.h"
 
 void VrelScan::cmdEndBatch_Click() {
     try {
@@ -35,7 +34,7 @@ void VrelScan::EndBatchSteps() {
         return;
     }
     ORLAProtocol7TypeDefs::BallotMarks marks{};
-    KScan1.write(47, qint32(128));
+    KScan1.write(KScan::PageLength, KScan::Length11Inches);
     if (dialogs_.MsgBox(QStringLiteral("Place Ender Card into scanner.  Click OK when Ready."),
                         Dialogs::Buttons::OKCancel, Dialogs::Icon::None,
                         QStringLiteral("Scan Ender Card")) == Dialogs::Answer::Cancel) {
@@ -50,7 +49,7 @@ void VrelScan::EndBatchSteps() {
     const QString enderFile = ImageFile(BatchFolder, enderSerial);
 
     // The ender card is not endorsed, and the endorser stays off until the next run sets it.
-    KImgp1.write(139, false);
+    SetEndorser(KImgp1, std::nullopt);
     if (!ScanCard(EnderPageDone)) {
         return;
     }

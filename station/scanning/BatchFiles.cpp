@@ -1,4 +1,4 @@
-#include "BatchFiles.h"
+#include "scanning/BatchFiles.h"
 
 #include <QFile>
 #include <filesystem>

@@ -1,10 +1,10 @@
-#include "BatchNumberDialogue.h"
+#include "scanning/BatchNumberDialogue.h"
 
 #include <QLocale>
 #include <cmath>
 
-#include "Dialogs.h"
-#include "LHDataAbstraction.h"
+#include "database/LHDataAbstraction.h"
+#include "shell/Dialogs.h"
 
 namespace {
 

@@ -6,16 +6,16 @@
 #include <QPushButton>
 #include <exception>
 
-#include "BatchFiles.h"
-#include "BatchNumberDialogue.h"
-#include "Dialogs.h"
-#include "ErrorText.h"
-#include "ImageNames.h"
-#include "KScan.h"
-#include "LHDLLInterface.h"
-#include "LHDataAbstraction.h"
-#include "TextColour.h"
-#include "VrelScan.h"
+#include "controls/KScan.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/BatchFiles.h"
+#include "scanning/BatchNumberDialogue.h"
+#include "scanning/ErrorText.h"
+#include "scanning/ImageNames.h"
+#include "scanning/LHDLLInterface.h"
+#include "scanning/TextColour.h"
+#include "shell/Dialogs.h"
+#include "shell/VrelScan.h"
 
 namespace {
 
@@ -45,7 +45,7 @@ void VrelScan::StartBatchSteps() {
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     ScanningHeader = true;
     HeaderPageDone = false;
-    KScan1.write(47, qint32(128));
+    KScan1.write(KScan::PageLength, KScan::Length11Inches);
     dialogs_.MsgBox(QStringLiteral("Place Header Card into scanner.  Click OK when Ready."),
                     Dialogs::Buttons::OK, Dialogs::Icon::None, QStringLiteral("Scan Header Card"));
 

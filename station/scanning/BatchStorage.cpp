@@ -5,12 +5,12 @@
 #include <QProgressBar>
 #include <exception>
 
-#include "Connection.h"
-#include "Dialogs.h"
-#include "ErrorText.h"
-#include "ImageStatus.h"
-#include "LHDLLInterface.h"
-#include "VrelScan.h"
+#include "database/Connection.h"
+#include "scanning/ErrorText.h"
+#include "scanning/ImageStatus.h"
+#include "scanning/LHDLLInterface.h"
+#include "shell/Dialogs.h"
+#include "shell/VrelScan.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "CardScanWait.h"
+#include "scanning/CardScanWait.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
 
-#include "KScan.h"
-#include "VrelScan.h"
+#include "controls/ControlSequences.h"
+#include "shell/VrelScan.h"
 
 namespace {
 
@@ -60,12 +60,10 @@ void WaitForCardPage(QWidget& window, const bool& pageDone) {
 }
 
 bool VrelScan::ScanCard(const bool& pageDone) {
-    KScan1.write(KScan::DeviceMethod, qint32(0));
-    KScan1.write(KScan::IOWriteMode, qint32(2));
-    KScan1.write(KScan::Action, qint32(4));
+    StartFeeding(KScan1, KScan::CardSlot);
     WaitForCardPage(*this, pageDone);
-    if (std::get<qint16>(KScan1.read(86)) != 0) {
-        KScan1.write(86, qint16(0));
+    if (std::get<qint16>(KScan1.read(KScan::ErrorCode)) != 0) {
+        KScan1.write(KScan::ErrorCode, qint16(0));
         return false;
     }
     return true;

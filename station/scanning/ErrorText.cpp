@@ -1,11 +1,11 @@
-#include "ErrorText.h"
+#include "scanning/ErrorText.h"
 
 #include <filesystem>
 #include <new>
 
-#include "ControlError.h"
-#include "DatabaseError.h"
-#include "LHDLLInterface.h"
+#include "controls/ControlError.h"
+#include "database/DatabaseError.h"
+#include "scanning/LHDLLInterface.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ImageNames.h"
+#include "scanning/ImageNames.h"
 
 #include <QDir>
 

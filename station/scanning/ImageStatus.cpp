@@ -1,6 +1,6 @@
-#include "ImageStatus.h"
+#include "scanning/ImageStatus.h"
 
-#include "ORLAProtocol7TypeDefs.h"
+#include "reader/ORLAProtocol7TypeDefs.h"
 
 ImageClass ClassifyImage(qint16 result, qint16 cardType, qint32 index, qint32 lastIndex) {
     using namespace ORLAProtocol7TypeDefs;

@@ -1,9 +1,9 @@
-#include "LHDLLInterface.h"
+#include "scanning/LHDLLInterface.h"
 
 #include <cstdlib>
 #include <filesystem>
 
-#include "LibraryBinding.h"
+#include "scanning/LibraryBinding.h"
 
 namespace LHDLLInterface {
 namespace {
@@ -27,15 +27,15 @@ std::string LibraryPath() {
 
 void ClearImageBuffer() {
     // A failed binding leaves the pointer unset, so the next call tries again.
-    static const auto entry =
-        reinterpret_cast<void (*)()>(Library().EntryPoint("ClearImageBuffer"));
+    static const auto entry = reinterpret_cast<ORLAProtocol7TypeDefs::ClearImageBufferEntry*>(
+        Library().EntryPoint("ClearImageBuffer"));
     entry();
 }
 
 std::int16_t ReadBallotMarks(const std::string& imageFile,
                              ORLAProtocol7TypeDefs::BallotMarks& marks) {
-    using Entry = std::int16_t (*)(const char*, ORLAProtocol7TypeDefs::BallotMarks*);
-    static const auto entry = reinterpret_cast<Entry>(Library().EntryPoint("ReadBallotMarks"));
+    static const auto entry = reinterpret_cast<ORLAProtocol7TypeDefs::ReadBallotMarksEntry*>(
+        Library().EntryPoint("ReadBallotMarks"));
     return entry(imageFile.c_str(), &marks);
 }
 

@@ -4,7 +4,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "ORLAProtocol7TypeDefs.h"
+#include "reader/ORLAProtocol7TypeDefs.h"
 
 // The ballot-reading library's entry points. Each is bound by name on its first call, from the
 // library file beside the station program (LINDHOLLOW_LHDLL, when set, names another file).

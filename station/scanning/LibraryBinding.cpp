@@ -1,8 +1,8 @@
-#include "LibraryBinding.h"
+#include "scanning/LibraryBinding.h"
 
 #include <dlfcn.h>
 
-#include "LHDLLInterface.h"
+#include "scanning/LHDLLInterface.h"
 
 void* LibraryBinding::EntryPoint(const char* name) {
     if (handle_ == nullptr) {

@@ -6,12 +6,12 @@
 #include <QPushButton>
 #include <QSet>
 
-#include "ControlError.h"
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KScan.h"
-#include "LHDataAbstraction.h"
-#include "VrelScan.h"
+#include "controls/ControlError.h"
+#include "controls/KScan.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/ImageNames.h"
+#include "shell/Dialogs.h"
+#include "shell/VrelScan.h"
 
 namespace {
 
@@ -26,16 +26,16 @@ bool Silent(int number) {
 
 void VrelScan::KScan1_Event10() {
     if (CurrentBatch == 0 || EnderPageDone) {
-        KScan1.write(86, qint16(0));
+        KScan1.write(KScan::ErrorCode, qint16(0));
     }
 }
 
 void VrelScan::KScan1_Event12() {
-    if (std::get<QString>(KScan1.read(96)) != NextImageFile) {
-        KScan1.write(96, NextImageFile);
+    if (std::get<QString>(KScan1.read(KScan::OutputFile)) != NextImageFile) {
+        KScan1.write(KScan::OutputFile, NextImageFile);
     }
     // True while the sheet goes on with another page for the same image.
-    if (!std::get<bool>(KScan1.read(97))) {
+    if (!std::get<bool>(KScan1.read(KScan::MorePages))) {
         if (!ScanningHeader) {
             BatchImages.at(ImageCounter).Serial = NextImageSerial.toInt();
         }
@@ -75,8 +75,8 @@ void VrelScan::KScan1_Event15(qint16& number, QString& description) {
                                        "Scanner' to continue."),
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Feeder Empty"));
-    } else if (number == 20122) {
-        KScan1.write(KScan::Action, qint32(13));
+    } else if (number == ScannerError::MultiFeed) {
+        KScan1.write(KScan::Action, KScan::ClearPaperPath);
         dialogs_.MsgBox(QStringLiteral("Multi-Feed Detected!\r\nClear partially fed ballots from "
                                        "feeder path.\r\nFan ballots and replace in feeder."),
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
@@ -95,7 +95,7 @@ void VrelScan::KScan1_Event15(qint16& number, QString& description) {
 
     // A card scan waits for its own flag and leaves the buttons to its handler.
     if (!ScanningHeader && !ScanningEnder) {
-        KScan1.write(86, qint16(0));
+        KScan1.write(KScan::ErrorCode, qint16(0));
         cmdStartScanner->setEnabled(true);
         cmdStopScanner->setEnabled(false);
         QCoreApplication::processEvents();

@@ -5,26 +5,25 @@
 #include <QRadioButton>
 #include <optional>
 
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "LHDataAbstraction.h"
-#include "StationSettingsStore.h"
-#include "VrelScan.h"
+#include "controls/ControlSequences.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/ImageNames.h"
+#include "shell/Dialogs.h"
+#include "shell/StationSettingsStore.h"
+#include "shell/VrelScan.h"
 
 namespace {
 
-// Page length property values by ballot length in inches; other lengths keep what was written.
-std::optional<qint32> PageLength(qint16 ballotSize) {
+// Page lengths by ballot length in inches; other lengths keep what was written.
+std::optional<KScan::PageLengthCode> PageLength(qint16 ballotSize) {
     switch (ballotSize) {
         case 11:
-            return 128;
+            return KScan::Length11Inches;
         case 14:
-            return 32768;
+            return KScan::Length14Inches;
         case 17:
         case 18:
-            return 4194304;
+            return KScan::Length18Inches;
         default:
             return std::nullopt;
     }
@@ -52,8 +51,8 @@ void VrelScan::cmdStartScanner_Click() {
                         QStringLiteral("Ballot Size"));
         return;
     }
-    if (const std::optional<qint32> length = PageLength(BALLOTSIZE)) {
-        KScan1.write(47, *length);
+    if (const std::optional<KScan::PageLengthCode> length = PageLength(BALLOTSIZE)) {
+        KScan1.write(KScan::PageLength, *length);
     }
 
     qint32 position = 0;
@@ -69,34 +68,24 @@ void VrelScan::cmdStartScanner_Click() {
     EndorserOffset = qint32{BALLOTSIZE} * 200 - 200 - position * 500;
 
     // The endorser's readiness is asked on every start, whatever the check box says.
-    const bool endorserReady = std::get<bool>(KImgp1.read(138));
+    const bool endorserReady = std::get<bool>(KImgp1.read(KImgp::EndorserReady));
     const bool endorse = endorserReady && chkActivateEndorser->checkState() == Qt::Checked &&
                          !ScanningEnder && !ScanningHeader;
-    if (endorse) {
-        KImgp1.write(139, true);
-        KImgp1.write(143, EndorserOffset);
-        KImgp1.write(142, SerialPrefix(SYSTEM_ID, CurrentBatch));
-        KImgp1.write(149, ImageCounter);
-        KImgp1.write(150, qint16(5));
-        KImgp1.write(153, qint32(2));
-        KImgp1.write(155, qint16(1));
-        KImgp1.write(154, qint16(1));
-    } else {
-        KImgp1.write(139, false);
-    }
+    SetEndorser(KImgp1,
+                endorse ? std::optional<EndorserSetting>(
+                              {EndorserOffset, SerialPrefix(SYSTEM_ID, CurrentBatch), ImageCounter})
+                        : std::nullopt);
 
     UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
                         QStringLiteral("SCANNING"));
     cmdStartScanner->setEnabled(false);
     cmdStopScanner->setEnabled(true);
 
-    KScan1.write(KScan::DeviceMethod, qint32(1));
-    KScan1.write(KScan::IOWriteMode, qint32(2));
-    KScan1.write(KScan::Action, qint32(4));
+    StartFeeding(KScan1, KScan::Feeder);
 }
 
 void VrelScan::cmdStopScanner_Click() {
-    KScan1.write(KScan::Action, qint32(6));
+    KScan1.write(KScan::Action, KScan::StopFeeding);
     UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
                         QStringLiteral("STANDING BY"));
     cmdStartScanner->setEnabled(true);

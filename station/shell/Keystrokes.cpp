@@ -1,4 +1,4 @@
-#include "Keystrokes.h"
+#include "shell/Keystrokes.h"
 
 #include <QApplication>
 #include <QKeyEvent>

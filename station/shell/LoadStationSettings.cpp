@@ -1,12 +1,12 @@
-#include "LoadStationSettings.h"
+#include "shell/LoadStationSettings.h"
 
 #include <QObject>
 #include <QStringList>
 #include <QVariant>
 #include <optional>
 
-#include "SettingConversions.h"
-#include "StationSettingsStore.h"
+#include "shell/SettingConversions.h"
+#include "shell/StationSettingsStore.h"
 
 namespace {
 

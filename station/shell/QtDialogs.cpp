@@ -1,4 +1,4 @@
-#include "QtDialogs.h"
+#include "shell/QtDialogs.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -6,7 +6,7 @@
 #include <QPointer>
 #include <map>
 
-#include "Keystrokes.h"
+#include "shell/Keystrokes.h"
 
 namespace {
 

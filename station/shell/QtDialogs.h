@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Dialogs.h"
+#include "shell/Dialogs.h"
 
 // The station's dialogs on screen: QMessageBox and QInputDialog, keystrokes as key events.
 class QtDialogs : public Dialogs {

@@ -1,4 +1,4 @@
-#include "SettingConversions.h"
+#include "shell/SettingConversions.h"
 
 #include <QRegularExpression>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "StationSettingsStore.h"
+#include "shell/StationSettingsStore.h"
 
 std::unique_ptr<QSettings> OpenStationSettingsStore() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,

@@ -5,8 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "BatchImage.h"
-#include "Connection.h"
+#include "database/Connection.h"
+#include "scanning/BatchImage.h"
 
 class ControlError;
 class Dialogs;
@@ -148,7 +148,6 @@ class VrelScan : public QWidget {
   private:
     // Steps 1 to 9 of the load step; ControlError and other exceptions leave it for step 10.
     void LoadSteps();
-    void InitialiseScannerControls();
     // Ends the program: the caller returns at once, and the program's entry point returns
     // instead of showing the window.
     void End();

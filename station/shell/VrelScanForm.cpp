@@ -8,11 +8,11 @@
 #include <QRadioButton>
 #include <exception>
 
-#include "ControlError.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "Twips.h"
-#include "VrelScan.h"
+#include "controls/ControlError.h"
+#include "controls/KImgp.h"
+#include "controls/KScan.h"
+#include "shell/Twips.h"
+#include "shell/VrelScan.h"
 
 namespace {
 

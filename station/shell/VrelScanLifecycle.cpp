@@ -6,17 +6,18 @@
 #include <exception>
 #include <functional>
 
-#include "Connection.h"
-#include "ControlError.h"
-#include "Dialogs.h"
-#include "ImageNames.h"
-#include "KImgp.h"
-#include "KScan.h"
-#include "LHDataAbstraction.h"
-#include "LoadStationSettings.h"
-#include "StationSettingsStore.h"
-#include "VrelScan.h"
-#include "frmLogin.h"
+#include "controls/ControlError.h"
+#include "controls/ControlSequences.h"
+#include "controls/KImgp.h"
+#include "controls/KScan.h"
+#include "database/Connection.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/ImageNames.h"
+#include "shell/Dialogs.h"
+#include "shell/LoadStationSettings.h"
+#include "shell/StationSettingsStore.h"
+#include "shell/VrelScan.h"
+#include "shell/frmLogin.h"
 
 namespace {
 
@@ -110,7 +111,7 @@ void VrelScan::LoadSteps() {
     cmdStartScanner->setEnabled(false);
     cmdStopScanner->setEnabled(false);
 
-    InitialiseScannerControls();
+    InitialiseScannerControls(KScan1, KImgp1, SCANNER_INI);
 
     if (!StationStatusExists(DSNCONNECTSTR, SYSTEM_ID)) {
         if (!AddStationStatus(DSNCONNECTSTR, SYSTEM_ID, SYSTEM_TYPE, USER_ID,
@@ -130,26 +131,12 @@ void VrelScan::LoadSteps() {
     }
     DbConnection->Open(SQLCONNECTSTR);
 
-    if (!std::get<bool>(KImgp1.read(45))) {
+    if (!std::get<bool>(KImgp1.read(KImgp::EndorserFitted))) {
         chkActivateEndorser->setCheckState(Qt::PartiallyChecked);
         chkActivateEndorser->setEnabled(false);
     }
 
     DeleteOpenBatches(DSNCONNECTSTR, SYSTEM_ID);
-}
-
-void VrelScan::InitialiseScannerControls() {
-    KScan1.write(112, QStringLiteral("8000"));
-    KScan1.write(KScan::Action, qint32(3));
-    KScan1.write(KScan::ActiveDevice, qint32(0));
-    KScan1.write(KScan::Action, qint32(1));
-    KScan1.write(79, SCANNER_INI);
-    KScan1.write(80, QStringLiteral("KSCAN"));
-    KScan1.write(KScan::Action, qint32(8));
-    KScan1.write(84, &KImgp1);
-    KImgp1.write(7, SCANNER_INI);
-    KImgp1.write(8, QStringLiteral("KImgp"));
-    KImgp1.write(KImgp::Action, qint32(2));
 }
 
 void VrelScan::End() {
@@ -159,11 +146,11 @@ void VrelScan::End() {
 void VrelScan::closeEvent(QCloseEvent* event) {
     if (!ended_) {
         Attempt("stopping a run", [this] {
-            if (std::get<bool>(KScan1.read(67))) {
-                KScan1.write(KScan::Action, qint32(13));
+            if (std::get<bool>(KScan1.read(KScan::Feeding))) {
+                KScan1.write(KScan::Action, KScan::ClearPaperPath);
             }
         });
-        Attempt("releasing the scanner", [this] { KScan1.write(KScan::Action, qint32(2)); });
+        Attempt("releasing the scanner", [this] { KScan1.write(KScan::Action, KScan::Release); });
         // A load step that stopped early may not have created the connection.
         Attempt("closing the database connection", [this] {
             if (DbConnection && DbConnection->State() != 0) {

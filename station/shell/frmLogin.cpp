@@ -1,4 +1,4 @@
-#include "frmLogin.h"
+#include "shell/frmLogin.h"
 
 #include <QKeyEvent>
 #include <QLabel>
@@ -6,13 +6,13 @@
 #include <QPushButton>
 #include <exception>
 
-#include "Connection.h"
-#include "DatabaseError.h"
-#include "Dialogs.h"
-#include "FieldNumbers.h"
-#include "Recordset.h"
-#include "SQLUtilities.h"
-#include "Twips.h"
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
+#include "database/FieldNumbers.h"
+#include "database/Recordset.h"
+#include "database/SQLUtilities.h"
+#include "shell/Dialogs.h"
+#include "shell/Twips.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <QApplication>
 #include <QFont>
 
-#include "QtDialogs.h"
-#include "ScannerControls.h"
-#include "VrelScan.h"
+#include "controls/ScannerControls.h"
+#include "shell/QtDialogs.h"
+#include "shell/VrelScan.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

@@ -1,4 +1,4 @@
-#include "MariaDbTestServer.h"
+#include "support/MariaDbTestServer.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>

@@ -1,4 +1,4 @@
-#include "OdbcUserFile.h"
+#include "support/OdbcUserFile.h"
 
 #include <QFile>
 #include <QTemporaryDir>

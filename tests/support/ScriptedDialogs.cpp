@@ -1,9 +1,9 @@
-#include "ScriptedDialogs.h"
+#include "support/ScriptedDialogs.h"
 
 #include <QApplication>
 #include <QWidget>
 
-#include "Keystrokes.h"
+#include "shell/Keystrokes.h"
 
 namespace {
 

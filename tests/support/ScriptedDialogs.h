@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "Dialogs.h"
+#include "shell/Dialogs.h"
 
 // One message box as the operator would have seen it.
 struct ShownBox {

@@ -1,4 +1,4 @@
-#include "StationHarness.h"
+#include "support/StationHarness.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +11,13 @@
 #include <QTest>
 #include <QTimer>
 
-#include "Connection.h"
-#include "ImageNames.h"
-#include "LHDataAbstraction.h"
-#include "Operators.h"
-#include "StatementObserver.h"
-#include "StationSettingsStore.h"
-#include "frmLogin.h"
+#include "admin/Operators.h"
+#include "database/Connection.h"
+#include "database/LHDataAbstraction.h"
+#include "database/StatementObserver.h"
+#include "scanning/ImageNames.h"
+#include "shell/StationSettingsStore.h"
+#include "shell/frmLogin.h"
 
 LoginOperator::LoginOperator(QList<LoginStep> steps) : steps(std::move(steps)) {
     qApp->installEventFilter(this);
@@ -73,7 +73,7 @@ StationHarness::StationHarness() : database(MakeDataSource(QStringLiteral("SQLit
     Connection connection;
     connection.Open(database->ConnectString());
     AddOperator(connection, QStringLiteral("demo"), QStringLiteral("demo"), 1, false);
-    controls.KImgp1.setValue(45, true);
+    controls.KImgp1.setValue(KImgp::EndorserFitted, true);
     login.steps = {{LoginStep::Submit, QStringLiteral("demo"), QStringLiteral("demo")}};
 }
 

@@ -9,11 +9,11 @@
 #include <memory>
 #include <optional>
 
-#include "FakeScannerControls.h"
-#include "QtPrinting.h"
-#include "ScriptedDialogs.h"
-#include "TestDataSource.h"
-#include "VrelScan.h"
+#include "shell/VrelScan.h"
+#include "support/FakeScannerControls.h"
+#include "support/QtPrinting.h"
+#include "support/ScriptedDialogs.h"
+#include "support/TestDataSource.h"
 
 class frmLogin;
 

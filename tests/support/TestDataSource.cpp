@@ -1,15 +1,15 @@
-#include "TestDataSource.h"
+#include "support/TestDataSource.h"
 
 #include <QAtomicInteger>
 #include <QTemporaryDir>
 #include <stdexcept>
 
-#include "Connection.h"
-#include "MariaDbTestServer.h"
-#include "OdbcUserFile.h"
-#include "Recordset.h"
-#include "Schema.h"
-#include "UserDataSource.h"
+#include "admin/Schema.h"
+#include "admin/UserDataSource.h"
+#include "database/Connection.h"
+#include "database/Recordset.h"
+#include "support/MariaDbTestServer.h"
+#include "support/OdbcUserFile.h"
 
 namespace {
 

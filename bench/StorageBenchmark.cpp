@@ -1,0 +1,144 @@
+// The storage pass over a batch of 1000 images (a header card, 998 ballots, an ender card) on
+// SQLite and on MariaDB, in images per second: the whole pass, and its two halves apart, the
+// library's reads of the batch's files and the inserts of its rows on one connection.
+//
+// Run by hand: build/bench/storage_benchmark
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QFile>
+#include <QProcess>
+#include <cstdlib>
+#include <map>
+
+#include "database/Connection.h"
+#include "database/LHDataAbstraction.h"
+#include "scanning/BatchFiles.h"
+#include "scanning/ImageNames.h"
+#include "scanning/LHDLLInterface.h"
+#include "support/BatchStation.h"
+
+namespace {
+
+constexpr qint32 kImages = 1000;
+
+const QList<QStringList> kBallots = {
+    {"ballot", "--marks", "1,5,9,40,96"},
+    {"ballot", "--marks", "2,50", "--skew", "-3", "--noise", "7"},
+    {"ballot", "--marks", "12", "--skew", "2", "--noise", "8"},
+    {"ballot", "--noise", "9"},
+};
+
+void MakeSheet(const QStringList& args, const QString& path) {
+    if (QProcess::execute(QStringLiteral(MAKE_SHEET_TOOL), args + QStringList{path}) != 0) {
+        throw std::runtime_error("lhdll-make-sheet failed");
+    }
+}
+
+// A station of the given database kind with batch 7 scanned and its ender card read.
+BatchStation& ScannedBatch(const char* kind) {
+    static std::map<QString, std::unique_ptr<BatchStation>> stations;
+    std::unique_ptr<BatchStation>& station = stations[QLatin1StringView(kind)];
+    if (station) {
+        return *station;
+    }
+    station = std::make_unique<BatchStation>(QLatin1StringView(kind), BatchStation::Scanner::Fake);
+    VrelScan& window = station->Start();
+    CreateBatch(window.DSNCONNECTSTR, 7, 3, window.USER_ID);
+    window.CurrentBatch = 7;
+    window.BatchFolder = station->BatchFolder(7);
+    PrepareBatchFolder(window.BatchFolder);
+    window.BatchImages.assign(BatchImagesSize, BatchImage{});
+    for (qint32 i = 0; i < kImages; ++i) {
+        const QString serial = ImageSerial(3, 7, i);
+        window.BatchImages[i].Serial = serial.toInt();
+        const QString file = ImageFile(window.BatchFolder, serial);
+        if (i == 0) {
+            MakeSheet({"header", "--type", "-6", "--batch", "7"}, file);
+        } else if (i == kImages - 1) {
+            MakeSheet({"ender"}, file);
+        } else if (i <= kBallots.size()) {
+            MakeSheet(kBallots[i - 1], file);
+        } else {
+            QFile::copy(ImageFile(window.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)), file);
+        }
+    }
+    window.ImageCounter = kImages;
+    return *station;
+}
+
+void StoragePass(benchmark::State& state, const char* kind) {
+    BatchStation& station = ScannedBatch(kind);
+    for (auto _ : state) {
+        state.PauseTiming();
+        station.Execute(QStringLiteral("DELETE FROM BallotImages"));
+        state.ResumeTiming();
+        if (!station.window->StoreScannedBatchIntoDatabase() ||
+            station.window->BallotCount != kImages - 2) {
+            state.SkipWithError("the batch was not stored");
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kImages);
+}
+
+void Reading(benchmark::State& state, const char* kind) {
+    VrelScan& window = *ScannedBatch(kind).window;
+    ORLAProtocol7TypeDefs::BallotMarks marks{};
+    for (auto _ : state) {
+        for (qint32 i = 0; i < kImages; ++i) {
+            const QString file = window.BatchFolder +
+                                 QString::number(window.BatchImages[i].Serial) +
+                                 QStringLiteral(".tif");
+            if (LHDLLInterface::ReadBallotMarks(QFile::encodeName(file).toStdString(), marks) !=
+                0) {
+                state.SkipWithError("an image was not read");
+            }
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kImages);
+}
+
+void Inserting(benchmark::State& state, const char* kind) {
+    BatchStation& station = ScannedBatch(kind);
+    Connection connection;
+    connection.Open(station.window->SQLCONNECTSTR);
+    for (auto _ : state) {
+        state.PauseTiming();
+        station.Execute(QStringLiteral("DELETE FROM BallotImages"));
+        state.ResumeTiming();
+        for (qint32 i = 0; i < kImages; ++i) {
+            connection.Execute(
+                QStringLiteral("INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq,BallotSN,"
+                               "Status,Error) VALUES (3,7,%1,'%2',0,0)")
+                    .arg(i)
+                    .arg(ImageSerial(3, 7, i)));
+        }
+    }
+    state.SetItemsProcessed(state.iterations() * kImages);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VrelScanning"));
+    for (const char* kind : {"SQLite", "MariaDB"}) {
+        const std::string name(kind);
+        benchmark::RegisterBenchmark(("StoragePass/" + name).c_str(), StoragePass, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+        benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+        benchmark::RegisterBenchmark(("Inserting/" + name).c_str(), Inserting, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->Iterations(3);
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,221 @@
+// lindhollow-admin as installers run it: a separate process with its own user
+// data-source file and settings folder.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QObject>
+#include <QProcess>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include "shell/LoadStationSettings.h"
+#include "support/TestDataSource.h"
+
+namespace {
+
+struct Result {
+    int exitCode;
+    QString output;
+    QString errors;
+};
+
+class AdminToolTest : public testing::Test {
+  protected:
+    void SetUp() override { ASSERT_TRUE(home_.isValid()); }
+
+    Result Run(const QStringList& arguments) {
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("HOME", home_.path());
+        environment.insert("XDG_CONFIG_HOME", home_.filePath("config"));
+        environment.insert("ODBCINI", OdbcIni());
+        process.setProcessEnvironment(environment);
+        process.start(QStringLiteral(LINDHOLLOW_ADMIN), arguments);
+        EXPECT_TRUE(process.waitForFinished(60000));
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    virtual QString OdbcIni() { return home_.filePath(".odbc.ini"); }
+
+    QTemporaryDir home_;
+};
+
+struct UsageCase {
+    QStringList arguments;
+    const char* complaint;
+};
+
+class BadCommandLines : public AdminToolTest, public testing::WithParamInterface<UsageCase> {};
+
+TEST_P(BadCommandLines, AreRefusedWithStatus2AndTheReason) {
+    const Result result = Run(GetParam().arguments);
+    EXPECT_EQ(result.exitCode, 2) << result.errors.toStdString();
+    EXPECT_TRUE(result.errors.contains(QString::fromUtf8(GetParam().complaint)))
+        << result.errors.toStdString();
+    EXPECT_TRUE(result.errors.contains("Usage: lindhollow-admin")) << result.errors.toStdString();
+}
+
+const QStringList kStation = {"write-settings", "--system-type", "1",         "--intray",
+                              "/tmp/in",        "--scanner-ini", "/tmp/s.ini"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, BadCommandLines,
+    testing::Values(UsageCase{{}, "no command given"},
+                    UsageCase{{"drop-everything"}, "unknown command line"},
+                    UsageCase{{"add-operator", "--user", "a"}, "--password is required"},
+                    UsageCase{
+                        {"add-operator", "--user", "a", "--password", "b", "--privilege", "high"},
+                        "--privilege must be a whole number"},
+                    UsageCase{{"list-operators", "--force"}, "--force does not belong"},
+                    UsageCase{{"write-dsn", "--name", "X"}, "--sqlite is required"},
+                    UsageCase{kStation, "--system-id is required"},
+                    UsageCase{kStation + QStringList{"--system-id", "0"},
+                              "--system-id must be a whole station number from 1 to 20"},
+                    UsageCase{kStation + QStringList{"--system-id", "21"}, "from 1 to 20"},
+                    UsageCase{kStation + QStringList{"--system-id", "2.5"}, "from 1 to 20"},
+                    UsageCase{kStation + QStringList{"--system-id", "3", "--ballot-size", "300"},
+                              "--ballot-size must be a ballot length in inches"},
+                    UsageCase{kStation + QStringList{"--system-id", "3", "--weighted", "yes"},
+                              "--weighted must be True, False or a number"}));
+
+// The data sources of the tool and of this test process are the same file.
+class AdminToolOnDatabase : public AdminToolTest, public testing::WithParamInterface<const char*> {
+  protected:
+    void SetUp() override {
+        AdminToolTest::SetUp();
+        source_ = MakeDataSource(QString::fromLatin1(GetParam()));
+    }
+    QString OdbcIni() override { return qEnvironmentVariable("ODBCINI"); }
+
+    Result RunOn(QStringList arguments) {
+        arguments << "--connect" << source_->ConnectString();
+        return Run(arguments);
+    }
+
+    std::unique_ptr<TestDataSource> source_;
+};
+
+TEST_P(AdminToolOnDatabase, CreatesTheSchemaAgainWithoutTouchingRows) {
+    ExecuteOn(*source_, "INSERT INTO Batches(SystemID,BatchNo) VALUES (3,12)");
+    const Result result = RunOn({"create-schema"});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_TRUE(result.output.contains("The schema is in place")) << result.output.toStdString();
+    EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM Batches"), "1");
+}
+
+TEST_P(AdminToolOnDatabase, AddsListsAndRemovesOperators) {
+    Result result = RunOn({"add-operator", "--user", "O'Brien", "--password", "Se'cret\\"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(QueryOn(*source_, "SELECT Password AS v FROM Users WHERE UserID = 'o''brien'"),
+              "Se'cret\\");
+    EXPECT_EQ(QueryOn(*source_, "SELECT PrivilegeLevel AS v FROM Users"), "NULL");
+
+    result = RunOn({"add-operator", "--user", "O'Brien", "--password", "Se'cret\\"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.output.contains("already there")) << result.output.toStdString();
+
+    result = RunOn({"add-operator", "--user", "o'brien", "--password", "other"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains("--replace")) << result.errors.toStdString();
+    EXPECT_EQ(QueryOn(*source_, "SELECT Password AS v FROM Users"), "Se'cret\\");
+
+    result = RunOn({"add-operator", "--user", "O'Brien", "--password", "other", "--privilege", "3",
+                    "--replace"});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_EQ(QueryOn(*source_, "SELECT PrivilegeLevel AS v FROM Users"), "3");
+
+    ASSERT_EQ(RunOn({"add-operator", "--user", "adams", "--password", "x"}).exitCode, 0);
+    result = RunOn({"list-operators"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_EQ(result.output, "adams\t-\nO'Brien\t3\n");
+
+    EXPECT_EQ(RunOn({"remove-operator", "--user", "O'BRIEN"}).exitCode, 0);
+    result = RunOn({"remove-operator", "--user", "O'BRIEN"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains("there is no operator")) << result.errors.toStdString();
+    EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM Users"), "1");
+}
+
+TEST_P(AdminToolOnDatabase, RefusesIdentifiersThatCouldNeverLogIn) {
+    const Result result = RunOn({"add-operator", "--user", " padded", "--password", "x"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains("blank")) << result.errors.toStdString();
+    EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM Users"), "0");
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, AdminToolOnDatabase, testing::Values("SQLite", "MariaDB"));
+
+TEST_F(AdminToolTest, UnreachableDatabaseFailsWithTheDriversMessage) {
+    const Result result = Run({"list-operators", "--connect", "DSN=NoSuchSource;"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains("database error: ")) << result.errors.toStdString();
+    EXPECT_TRUE(result.errors.contains("Data source name not found"))
+        << result.errors.toStdString();
+}
+
+TEST_F(AdminToolTest, WritesTheEmbeddedDataSourceOnceAndGuardsIt) {
+    const QString database = home_.filePath("lindhollow.db");
+    Result result = Run({"write-dsn", "--name", "Lindhollow", "--sqlite", database});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    QFile ini(home_.filePath(".odbc.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    const QByteArray written = ini.readAll();
+    EXPECT_TRUE(written.contains("[Lindhollow]")) << written.toStdString();
+    EXPECT_TRUE(written.contains(("Database=" + database).toUtf8())) << written.toStdString();
+    EXPECT_TRUE(written.contains("JournalMode=WAL")) << written.toStdString();
+    ini.close();
+
+    result = Run({"write-dsn", "--name", "Lindhollow", "--sqlite", database});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.output.contains("unchanged")) << result.output.toStdString();
+
+    result = Run({"write-dsn", "--name", "Lindhollow", "--sqlite", home_.filePath("other.db")});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains("--force")) << result.errors.toStdString();
+
+    result = Run(
+        {"write-dsn", "--name", "Lindhollow", "--sqlite", home_.filePath("other.db"), "--force"});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readAll().contains("other.db"));
+
+    // The data source works: the schema goes in through it.
+    result = Run({"create-schema"});
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_TRUE(QFile::exists(home_.filePath("other.db")));
+}
+
+TEST_F(AdminToolTest, WritesStationSettingsThatTheStationLoadsWhole) {
+    Result result = Run({"write-settings", "--system-id", "3", "--system-type", "1", "--intray",
+                         home_.filePath("intray"), "--scanner-ini", "scanner.ini", "--dsn",
+                         "DSN=Lindhollow;", "--ballot-size", "14", "--weighted", "true"});
+    ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+    EXPECT_TRUE(result.output.contains(home_.filePath("config/KestranaLindhollow.ini")))
+        << result.output.toStdString();
+
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home_.filePath("config"));
+    QObject window;
+    LoadStationSettings(window);
+    EXPECT_EQ(window.property("DSNCONNECTSTR").toString(), "DSN=Lindhollow;");
+    EXPECT_EQ(window.property("INTRAY").toString(), home_.filePath("intray") + "/");
+    EXPECT_EQ(window.property("BALLOTSIZE").value<qint16>(), 14);
+    EXPECT_EQ(window.property("WEIGHTED_ELECTION").toBool(), true);
+    EXPECT_EQ(window.property("SYSTEM_ID").value<qint16>(), 3);
+    EXPECT_EQ(window.property("SYSTEM_TYPE").value<qint16>(), 1);
+    EXPECT_TRUE(window.property("SCANNER_INI").toString().endsWith("/scanner.ini"));
+
+    result = Run({"write-settings", "--system-id", "3", "--system-type", "1", "--intray",
+                  home_.filePath("intray"), "--scanner-ini", "scanner.ini", "--dsn",
+                  "DSN=Lindhollow;", "--ballot-size", "14", "--weighted", "true"});
+    EXPECT_EQ(result.exitCode, 0);
+    EXPECT_TRUE(result.output.contains("unchanged")) << result.output.toStdString();
+
+    result = Run({"write-settings", "--system-id", "4", "--system-type", "1", "--intray",
+                  home_.filePath("intray"), "--scanner-ini", "scanner.ini"});
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_TRUE(result.errors.contains("SYSTEM_ID = 3")) << result.errors.toStdString();
+}
+
+}  // namespace

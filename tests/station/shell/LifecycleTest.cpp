@@ -1,0 +1,391 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QtGlobal>
+
+#include "database/DatabaseError.h"
+#include "database/LHDataAbstraction.h"
+#include "database/StatementObserver.h"
+#include "support/StationHarness.h"
+
+namespace {
+
+QStringList StartUpWrites(const QString& ini) {
+    return {
+        QStringLiteral("KScan1 write 112 = \"8000\" (text)"),
+        QStringLiteral("KScan1 write 3 = 3 (32-bit)"),
+        QStringLiteral("KScan1 write 8 = 0 (32-bit)"),
+        QStringLiteral("KScan1 write 3 = 1 (32-bit)"),
+        QStringLiteral("KScan1 write 79 = \"%1\" (text)").arg(ini),
+        QStringLiteral("KScan1 write 80 = \"KSCAN\" (text)"),
+        QStringLiteral("KScan1 write 3 = 8 (32-bit)"),
+        QStringLiteral("KScan1 write 84 = object (object)"),
+        QStringLiteral("KImgp1 write 7 = \"%1\" (text)").arg(ini),
+        QStringLiteral("KImgp1 write 8 = \"KImgp\" (text)"),
+        QStringLiteral("KImgp1 write 2 = 2 (32-bit)"),
+    };
+}
+
+const QString kSelectStation =
+    QStringLiteral("SELECT SystemID FROM SystemStatus WHERE SystemID = 3");
+const QString kInsertStation = QStringLiteral(
+    "INSERT INTO SystemStatus(SYSTEMID,SYSTEMTYPE,USERID,STATUS,CURRENTTASK) VALUES "
+    "(3,1,'demo','ONLINE','STANDING BY')");
+const QString kUpdateOnline = QStringLiteral(
+    "UPDATE SystemStatus SET USERID = 'demo', Status = 'ONLINE', CURRENTTASK = 'STANDING BY' "
+    "WHERE SystemID = 3");
+const QString kUpdateOffline = QStringLiteral(
+    "UPDATE SystemStatus SET USERID = 'demo', Status = 'OFFLINE', CURRENTTASK = 'OFFLINE' WHERE "
+    "SystemID = 3");
+const QString kSetOffline = QStringLiteral(
+    "UPDATE SystemStatus SET Status = 'OFFLINE',CurrentTask = 'IDLE' WHERE SYSTEMID = 3");
+
+QStringList StationStatements(const QStringList& statements) {
+    return statements.filter(QStringLiteral("SystemStatus"), Qt::CaseInsensitive);
+}
+
+class LifecycleTest : public testing::Test {
+  protected:
+    void SetUp() override { station_.RecordStatements(); }
+
+    QString Ini() const { return station_.home.filePath(QStringLiteral("scanner.ini")); }
+    QString Count(const QString& table, const QString& where) {
+        return station_.Query(
+            QStringLiteral("SELECT COUNT(*) AS v FROM %1 WHERE %2").arg(table, where));
+    }
+    void AddBatchRows(qint16 batchNo, bool open) {
+        station_.Execute(
+            QStringLiteral("INSERT INTO Batches(SystemID,BatchNo,StartTime,UserID,EndTime) "
+                           "VALUES (3,%1,'2026-01-01 08:00:00','demo',%2)")
+                .arg(batchNo)
+                .arg(open ? QStringLiteral("NULL") : QStringLiteral("'2026-01-01 09:00:00'")));
+        station_.Execute(
+            QStringLiteral("INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq,BallotSN,Status,"
+                           "Error) VALUES (3,%1,0,%2,9,0)")
+                .arg(batchNo)
+                .arg(300000000 + batchNo * 100000));
+    }
+
+    StationHarness station_;
+};
+
+TEST_F(LifecycleTest, NewStationIsAddedThenUpdated) {
+    station_.Start();
+    EXPECT_EQ(StationStatements(station_.statements),
+              (QStringList{kSelectStation, kInsertStation, kUpdateOnline}));
+    EXPECT_EQ(
+        station_.Query(QStringLiteral("SELECT SYSTEMTYPE || '/' || USERID AS v FROM SystemStatus")),
+        QStringLiteral("1/demo"));
+}
+
+TEST_F(LifecycleTest, ExistingStationIsOnlyUpdated) {
+    station_.Execute(
+        QStringLiteral("INSERT INTO SystemStatus VALUES (3, 9, 'jdoe', 'OFFLINE', 'IDLE')"));
+    station_.Start();
+    EXPECT_EQ(StationStatements(station_.statements), (QStringList{kSelectStation, kUpdateOnline}));
+    EXPECT_EQ(station_.Query(QStringLiteral(
+                  "SELECT SYSTEMTYPE || '/' || USERID || '/' || COUNT(*) AS v FROM SystemStatus")),
+              QStringLiteral("9/demo/1"));
+}
+
+TEST_F(LifecycleTest, StartUpSequenceAndButtons) {
+    station_.Start();
+    QStringList expected = StartUpWrites(Ini());
+    expected.append(QStringLiteral("KImgp1 read 45 -> True (Boolean)"));
+    EXPECT_EQ(station_.controls.calls(), expected);
+    VrelScan& window = *station_.window;
+    EXPECT_TRUE(window.LOGIN_SUCCEEDED);
+    EXPECT_EQ(window.USER_ID, QStringLiteral("demo"));
+    EXPECT_EQ(window.PRIVILEGE_LEVEL, 1);
+    EXPECT_TRUE(window.cmdStartBatch->isEnabled());
+    EXPECT_FALSE(window.cmdEndBatch->isEnabled());
+    EXPECT_FALSE(window.cmdStartScanner->isEnabled());
+    EXPECT_FALSE(window.cmdStopScanner->isEnabled());
+    EXPECT_EQ(window.chkActivateEndorser->checkState(), Qt::Checked);
+    EXPECT_TRUE(window.chkActivateEndorser->isEnabled());
+    ASSERT_TRUE(window.DbConnection);
+    EXPECT_NE(window.DbConnection->State(), 0);
+    EXPECT_EQ(station_.login.shown, 1);
+}
+
+TEST_F(LifecycleTest, NoEndorserGraysTheCheckBox) {
+    station_.controls.KImgp1.setValue(KImgp::EndorserFitted, false);
+    station_.Start();
+    EXPECT_EQ(station_.window->chkActivateEndorser->checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(station_.window->chkActivateEndorser->isEnabled());
+}
+
+TEST_F(LifecycleTest, OpenBatchesOfThisStationAreDeletedWithTheirImages) {
+    AddBatchRows(4, false);
+    AddBatchRows(5, true);
+    station_.Execute(
+        QStringLiteral("INSERT INTO Batches(SystemID,BatchNo) VALUES (8,5)"));  // another station
+    station_.Start();
+    EXPECT_EQ(Count("Batches", "SystemID = 3"), QStringLiteral("1"));
+    EXPECT_EQ(Count("Batches", "SystemID = 3 AND BatchNo = 4"), QStringLiteral("1"));
+    EXPECT_EQ(Count("BallotImages", "BatchNo = 5"), QStringLiteral("0"));
+    EXPECT_EQ(Count("BallotImages", "BatchNo = 4"), QStringLiteral("1"));
+    EXPECT_EQ(Count("Batches", "SystemID = 8"), QStringLiteral("1"));
+}
+
+TEST_F(LifecycleTest, EmptySqlConnectStringStopsSilentlyAtTheConnection) {
+    station_.SetSettings({{"SQLCONNECTSTR", QString()}});
+    station_.controls.KImgp1.setValue(KImgp::EndorserFitted, false);
+    AddBatchRows(5, true);
+    station_.Start();
+    VrelScan& window = *station_.window;
+    EXPECT_FALSE(window.Ended());
+    EXPECT_TRUE(station_.dialogs.shown.isEmpty());
+    // Scanner and station row are in place; the endorser box and the open batch are not touched.
+    EXPECT_EQ(station_.controls.calls(), StartUpWrites(Ini()));
+    EXPECT_EQ(window.chkActivateEndorser->checkState(), Qt::Checked);
+    EXPECT_TRUE(window.chkActivateEndorser->isEnabled());
+    EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));
+    EXPECT_TRUE(window.cmdStartBatch->isEnabled());
+}
+
+TEST_F(LifecycleTest, RetryAfterScannerOffCompletesWithoutSecondLogin) {
+    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20086, QStringLiteral("No scanner"));
+    station_.dialogs.answers = {Dialogs::Answer::Retry};
+    station_.Start();
+    EXPECT_EQ(station_.login.shown, 1);
+    ASSERT_EQ(station_.dialogs.shown.size(), 1);
+    EXPECT_EQ(station_.dialogs.shown[0],
+              (ShownBox{QStringLiteral("Scanner is not hooked up or power is off.  Connect and "
+                                       "turn on the scanner."),
+                        QStringLiteral("Scanner Failure"), Dialogs::Buttons::RetryCancel,
+                        Dialogs::Icon::None}));
+    // The failed attempt stopped at its first Action; the second ran the whole sequence.
+    QStringList expected = StartUpWrites(Ini()).mid(0, 2);
+    expected += StartUpWrites(Ini());
+    expected.append(QStringLiteral("KImgp1 read 45 -> True (Boolean)"));
+    EXPECT_EQ(station_.controls.calls(), expected);
+    EXPECT_EQ(StationStatements(station_.statements),
+              (QStringList{kSelectStation, kInsertStation, kUpdateOnline}));
+}
+
+TEST_F(LifecycleTest, CancelAfterScannerOffEndsWithoutStatus) {
+    station_.controls.KScan1.raiseOnWrite(KScan::IniFile, 20086, QStringLiteral("No scanner"));
+    station_.dialogs.answers = {Dialogs::Answer::Cancel};
+    VrelScan& window = station_.MakeWindow();
+    window.Form_Load();
+    EXPECT_TRUE(window.Ended());
+    EXPECT_EQ(station_.dialogs.shown.size(), 1);
+    station_.window->close();
+    station_.window.reset();
+    EXPECT_TRUE(StationStatements(station_.statements).isEmpty());
+    EXPECT_EQ(station_.Query(QStringLiteral("SELECT COUNT(*) AS v FROM SystemStatus")),
+              QStringLiteral("0"));
+}
+
+TEST_F(LifecycleTest, ScannerReservedEndsTheProgram) {
+    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20012, QStringLiteral("Reserved"));
+    VrelScan& window = station_.MakeWindow();
+    window.Form_Load();
+    EXPECT_TRUE(window.Ended());
+    ASSERT_EQ(station_.dialogs.shown.size(), 1);
+    EXPECT_EQ(station_.dialogs.shown[0],
+              (ShownBox{QStringLiteral("Scanner is already reserved by another program.  Restart "
+                                       "application when scanner is available."),
+                        QStringLiteral("Scanner Already Reserved"), Dialogs::Buttons::OK,
+                        Dialogs::Icon::None}));
+    station_.window.reset();
+    EXPECT_TRUE(StationStatements(station_.statements).isEmpty());
+}
+
+TEST_F(LifecycleTest, OtherScannerErrorIsDroppedSilently) {
+    station_.controls.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100,
+                                          QStringLiteral("Wrong type"));
+    VrelScan& window = station_.MakeWindow();
+    window.Form_Load();
+    EXPECT_FALSE(window.Ended());
+    EXPECT_TRUE(station_.dialogs.shown.isEmpty());
+    EXPECT_TRUE(window.cmdStartBatch->isEnabled());
+    EXPECT_FALSE(window.cmdStartScanner->isEnabled());
+    EXPECT_TRUE(StationStatements(station_.statements).isEmpty());
+}
+
+TEST_F(LifecycleTest, StationThatCannotRegisterEnds) {
+    SetStatementObserver([this](const QString& statement) {
+        station_.statements.append(statement);
+        if (statement.startsWith(u"INSERT INTO SystemStatus")) {
+            throw DatabaseError(QStringLiteral("refused"));
+        }
+    });
+    VrelScan& window = station_.MakeWindow();
+    window.Form_Load();
+    EXPECT_TRUE(window.Ended());
+    ASSERT_EQ(station_.dialogs.shown.size(), 1);
+    EXPECT_EQ(
+        station_.dialogs.shown[0],
+        (ShownBox{QStringLiteral("Unable to Log Into Network Monitor.  Session Terminated."),
+                  QStringLiteral("VrelScanning"), Dialogs::Buttons::OK, Dialogs::Icon::None}));
+    station_.window.reset();
+    EXPECT_EQ(StationStatements(station_.statements),
+              (QStringList{kSelectStation, kInsertStation}));
+}
+
+struct LoginEnd {
+    const char* what;
+    QList<LoginStep> steps;
+};
+
+class LoginEndsTheProgram : public LifecycleTest, public testing::WithParamInterface<LoginEnd> {};
+
+TEST_P(LoginEndsTheProgram, WithoutStatusOrScanner) {
+    station_.login.steps = GetParam().steps;
+    VrelScan& window = station_.MakeWindow();
+    window.Form_Load();
+    EXPECT_TRUE(window.Ended());
+    EXPECT_FALSE(window.LOGIN_SUCCEEDED);
+    EXPECT_FALSE(station_.login.leftOpen);
+    EXPECT_TRUE(station_.controls.calls().isEmpty());
+    window.close();
+    station_.window.reset();
+    EXPECT_TRUE(StationStatements(station_.statements).isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Login, LoginEndsTheProgram,
+    testing::Values(LoginEnd{"Escape", {{LoginStep::Escape}}},
+                    LoginEnd{"CloseBox", {{LoginStep::CloseBox}}},
+                    LoginEnd{"CloseAfterRefusal",
+                             {{LoginStep::Submit, "demo", "DEMO"}, {LoginStep::CloseBox}}}),
+    [](const testing::TestParamInfo<LoginEnd>& info) { return info.param.what; });
+
+struct StationNumberCase {
+    const char* what;
+    std::optional<QString> stored;
+    const char* opening;
+};
+
+class StationNumberRefused : public LifecycleTest,
+                             public testing::WithParamInterface<StationNumberCase> {};
+
+TEST_P(StationNumberRefused, BeforeLoginAndDatabase) {
+    station_.SetSettings({{"SYSTEM_ID", GetParam().stored}});
+    VrelScan& window = station_.MakeWindow();
+    window.Form_Load();
+    EXPECT_TRUE(window.Ended());
+    EXPECT_EQ(station_.login.shown, 0);
+    ASSERT_EQ(station_.dialogs.shown.size(), 1);
+    const ShownBox& box = station_.dialogs.shown[0];
+    EXPECT_EQ(box.title, QStringLiteral("Station Number"));
+    EXPECT_EQ(box.icon, Dialogs::Icon::Critical);
+    EXPECT_TRUE(box.text.startsWith(QString::fromUtf8(GetParam().opening)))
+        << box.text.toStdString();
+    EXPECT_TRUE(box.text.contains(QStringLiteral("Set SYSTEM_ID in section [SystemSettings] of ") +
+                                  station_.SettingsFile() +
+                                  QStringLiteral(" to a station number from 1 to 20.")))
+        << box.text.toStdString();
+    station_.window.reset();
+    EXPECT_TRUE(station_.statements.isEmpty());
+    EXPECT_TRUE(station_.controls.calls().isEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Settings, StationNumberRefused,
+    testing::Values(
+        StationNumberCase{"Absent", std::nullopt, "No station number is configured.  "},
+        StationNumberCase{"Zero", "0", "No station number is configured.  "},
+        StationNumberCase{"TwentyOne", "21",
+                          "Station number 21 cannot be used: its image serials do not fit.  "},
+        StationNumberCase{"Negative", "-3",
+                          "Station number -3 cannot be used: its image serials do not fit.  "}),
+    [](const testing::TestParamInfo<StationNumberCase>& info) { return info.param.what; });
+
+TEST_F(LifecycleTest, StationTwentyStarts) {
+    station_.SetSettings({{"SYSTEM_ID", "20"}});
+    station_.MakeWindow().Form_Load();
+    EXPECT_FALSE(station_.window->Ended());
+    EXPECT_EQ(
+        station_.Query(QStringLiteral("SELECT STATUS AS v FROM SystemStatus WHERE SYSTEMID = 20")),
+        QStringLiteral("ONLINE"));
+}
+
+TEST_F(LifecycleTest, ClosingMarksTheStationOffline) {
+    station_.Start();
+    station_.controls.log.clear();
+    station_.statements.clear();
+    station_.window->close();
+    EXPECT_EQ(station_.controls.calls(),
+              (QStringList{QStringLiteral("KScan1 read 67 -> False (Boolean)"),
+                           QStringLiteral("KScan1 write 3 = 2 (32-bit)")}));
+    EXPECT_EQ(station_.window->DbConnection->State(), 0);
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
+    station_.window.reset();
+    EXPECT_EQ(station_.statements, (QStringList{kUpdateOffline, kSetOffline, kSetOffline}));
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
+}
+
+TEST_F(LifecycleTest, ClosingDuringARunClearsThePaperPathFirst) {
+    station_.Start();
+    station_.controls.KScan1.setValue(KScan::Feeding, true);
+    station_.controls.log.clear();
+    station_.window->close();
+    EXPECT_EQ(station_.controls.calls(),
+              (QStringList{QStringLiteral("KScan1 read 67 -> True (Boolean)"),
+                           QStringLiteral("KScan1 write 3 = 13 (32-bit)"),
+                           QStringLiteral("KScan1 write 3 = 2 (32-bit)")}));
+}
+
+TEST_F(LifecycleTest, ClosingWithAnOpenBatchDeletesItAtTerminate) {
+    station_.Start();
+    station_.OpenBatch(5);
+    AddBatchRows(4, false);
+    station_.window->close();
+    EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));  // still there after unload
+    station_.window.reset();
+    EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("0"));
+    EXPECT_EQ(Count("Batches", "BatchNo = 4"), QStringLiteral("1"));
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
+    // Image files stay on disk.
+    EXPECT_TRUE(QDir(station_.Intray() + QStringLiteral("3005")).exists());
+}
+
+TEST_F(LifecycleTest, ClosingAfterTheBatchEndedDeletesNothing) {
+    station_.Start();
+    station_.OpenBatch(5);
+    station_.window->CurrentBatch = 0;
+    station_.window->close();
+    station_.window.reset();
+    EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));
+    EXPECT_EQ(
+        station_.statements.filter(QStringLiteral("DELETE FROM Batches WHERE BatchNo")).size(), 0);
+}
+
+// Unload failures go to standard error, and the rest of the step still runs.
+QStringList warnings;
+void CollectWarnings(QtMsgType, const QMessageLogContext&, const QString& message) {
+    warnings.append(message);
+}
+
+TEST_F(LifecycleTest, UnloadErrorIsReportedAndTheStepGoesOn) {
+    station_.Start();
+    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20100, QStringLiteral("Device gone"));
+    warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
+    station_.window->close();
+    qInstallMessageHandler(previous);
+    EXPECT_EQ(warnings,
+              QStringList{QStringLiteral(
+                  "VrelScanning: unload step, releasing the scanner: 20100 Device gone")});
+    EXPECT_EQ(station_.window->DbConnection->State(), 0);
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
+}
+
+TEST_F(LifecycleTest, ClosingAfterAnEarlyStopStillMarksTheStationOffline) {
+    station_.controls.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100,
+                                          QStringLiteral("Wrong type"));
+    station_.Execute(
+        QStringLiteral("INSERT INTO SystemStatus VALUES (3, 1, 'demo', 'ONLINE', 'SCANNING')"));
+    VrelScan& window = station_.MakeWindow();
+    window.Form_Load();
+    ASSERT_FALSE(window.DbConnection);
+    window.close();
+    station_.window.reset();
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
+}
+
+}  // namespace
