@@ -1,66 +1,65 @@
 #include "shell/LoadStationSettings.h"
 
-#include <QObject>
 #include <QStringList>
 #include <QVariant>
 #include <optional>
 
 #include "shell/SettingConversions.h"
+#include "shell/StationSettings.h"
 #include "shell/StationSettingsStore.h"
 
 namespace {
 
-using Conversion = std::optional<QVariant> (*)(const QString&);
-
-std::optional<QVariant> AsText(const QString& text) {
-    return QVariant(text);
-}
-
-template <typename T>
-std::optional<QVariant> Held(const std::optional<T>& value) {
-    return value ? std::optional(QVariant::fromValue(*value)) : std::nullopt;
-}
-
-std::optional<QVariant> AsUnsigned8(const QString& text) {
-    return Held(TextToUnsigned8(text));
-}
-
-std::optional<QVariant> AsSigned16(const QString& text) {
-    return Held(TextToSigned16(text));
+std::optional<QString> AsText(const QString& text) {
+    return text;
 }
 
 // The ballot length is read as an unsigned 8-bit number and held as a 16-bit one.
-std::optional<QVariant> AsUnsigned8Widened(const QString& text) {
+std::optional<qint16> AsUnsigned8Widened(const QString& text) {
     const std::optional<quint8> value = TextToUnsigned8(text);
-    return value ? Held(std::optional<qint16>(*value)) : std::nullopt;
+    return value ? std::optional<qint16>(*value) : std::nullopt;
 }
 
-std::optional<QVariant> AsBoolean(const QString& text) {
-    return Held(TextToBoolean(text));
+// Converts the stored text and assigns it to one field; false, assigning nothing, when it does
+// not convert.
+template <auto Field, auto Convert>
+bool Assign(StationSettings& settings, const QString& text) {
+    const auto value = Convert(text);
+    if (!value) {
+        return false;
+    }
+    settings.*Field = *value;
+    return true;
 }
 
 struct Setting {
     const char* section;
     const char* name;
     const char* defaultText;
-    Conversion convert;
+    bool (*assign)(StationSettings&, const QString&);
 };
 
+// Each value is stored under the name of its field.
+#define SETTING(section, field, defaultText, convert) \
+    { section, #field, defaultText, Assign<&StationSettings::field, convert> }
+
 constexpr Setting kSettings[] = {
-    {"ElectionSettings", "DSNCONNECTSTR", "DSN=Lindhollow;", AsText},
-    {"ElectionSettings", "SQLCONNECTSTR", "", AsText},
-    {"ElectionSettings", "ORLAHOST", "127.0.0.1", AsText},
-    {"ElectionSettings", "INTRAY", "d:\\temp\\", AsText},
-    {"ElectionSettings", "NAMES_FILENAME", "", AsText},
-    {"ElectionSettings", "ELECTION_TYPE", "6", AsUnsigned8},
-    {"ElectionSettings", "ELECTION_ID", "0", AsSigned16},
-    {"ElectionSettings", "BALLOTSIZE", "11", AsUnsigned8Widened},
-    {"ElectionSettings", "WEIGHTED_ELECTION", "0", AsBoolean},
-    {"ElectionSettings", "PROPORTIONAL_VOTING", "0", AsBoolean},
-    {"SystemSettings", "SYSTEM_ID", "", AsSigned16},
-    {"SystemSettings", "SYSTEM_TYPE", "", AsSigned16},
-    {"SystemSettings", "SCANNER_INI", "", AsText},
+    SETTING("ElectionSettings", DSNCONNECTSTR, "DSN=Lindhollow;", AsText),
+    SETTING("ElectionSettings", SQLCONNECTSTR, "", AsText),
+    SETTING("ElectionSettings", ORLAHOST, "127.0.0.1", AsText),
+    SETTING("ElectionSettings", INTRAY, "d:\\temp\\", AsText),
+    SETTING("ElectionSettings", NAMES_FILENAME, "", AsText),
+    SETTING("ElectionSettings", ELECTION_TYPE, "6", TextToUnsigned8),
+    SETTING("ElectionSettings", ELECTION_ID, "0", TextToSigned16),
+    SETTING("ElectionSettings", BALLOTSIZE, "11", AsUnsigned8Widened),
+    SETTING("ElectionSettings", WEIGHTED_ELECTION, "0", TextToBoolean),
+    SETTING("ElectionSettings", PROPORTIONAL_VOTING, "0", TextToBoolean),
+    SETTING("SystemSettings", SYSTEM_ID, "", TextToSigned16),
+    SETTING("SystemSettings", SYSTEM_TYPE, "", TextToSigned16),
+    SETTING("SystemSettings", SCANNER_INI, "", AsText),
 };
+
+#undef SETTING
 
 // An unquoted comma makes the INI reader split a value into a list; such a
 // value is taken back as one text.
@@ -77,16 +76,14 @@ QString StoredText(const QSettings& store, const Setting& setting) {
 
 }  // namespace
 
-void LoadStationSettings(QObject& window) {
+void LoadStationSettings(StationSettings& settings) {
     const std::unique_ptr<QSettings> store = OpenStationSettingsStore();
     if (store->status() != QSettings::NoError) {
         return;  // an unreadable store fails at the first value
     }
     for (const Setting& setting : kSettings) {
-        const std::optional<QVariant> value = setting.convert(StoredText(*store, setting));
-        if (!value) {
+        if (!setting.assign(settings, StoredText(*store, setting))) {
             return;
         }
-        window.setProperty(setting.name, *value);
     }
 }

@@ -1,9 +1,8 @@
 #pragma once
 
-class QObject;
+struct StationSettings;
 
-// Reads the thirteen station settings from the settings store, in their fixed
-// order, into the window's properties of the same names. The first value that is
-// unreadable or does not convert ends the reading: it and every later value keep
-// what they held.
-void LoadStationSettings(QObject& window);
+// Reads the thirteen station settings from the settings store, in their fixed order, into the
+// record's fields of the same names. The first value that is unreadable or does not convert ends
+// the reading: it and every later value keep what they held.
+void LoadStationSettings(StationSettings& settings);

@@ -7,6 +7,7 @@
 
 #include "database/Connection.h"
 #include "scanning/BatchImage.h"
+#include "shell/StationSettings.h"
 
 class ControlError;
 class Dialogs;
@@ -19,8 +20,9 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
-// The station's main window and the owner of all its run-time state. Other components read and
-// set the settings and the login result by name, through the properties.
+// The station's main window and the owner of all its run-time state. Other windows read and set
+// the settings and the login result by name, through the properties; the station's own code uses
+// the typed records.
 //
 // Its handlers are defined by topic: the form and its controls in VrelScanForm.cpp, start-up and
 // shut-down in VrelScanLifecycle.cpp, and the scanner runs and page events in
@@ -51,25 +53,27 @@ class VrelScan : public QWidget {
     // The terminate step.
     ~VrelScan() override;
 
-    // The station settings, filled by LoadStationSettings.
-    QString DSNCONNECTSTR;
-    QString SQLCONNECTSTR;
-    QString ORLAHOST;
-    QString INTRAY;
-    QString NAMES_FILENAME;
-    quint8 ELECTION_TYPE = 0;
-    qint16 ELECTION_ID = 0;
-    qint16 BALLOTSIZE = 0;
-    bool WEIGHTED_ELECTION = false;
-    bool PROPORTIONAL_VOTING = false;
-    qint16 SYSTEM_ID = 0;
-    qint16 SYSTEM_TYPE = 0;
-    QString SCANNER_INI;
-
-    // The login result, set by frmLogin.
-    bool LOGIN_SUCCEEDED = false;
-    qint16 PRIVILEGE_LEVEL = 0;
-    QString USER_ID;
+    // Filled by LoadStationSettings.
+    StationSettings Settings;
+    // Filled by frmLogin.
+    LoginResult Login;
+    // The same values under the names of the properties above.
+    QString& DSNCONNECTSTR = Settings.DSNCONNECTSTR;
+    QString& SQLCONNECTSTR = Settings.SQLCONNECTSTR;
+    QString& ORLAHOST = Settings.ORLAHOST;
+    QString& INTRAY = Settings.INTRAY;
+    QString& NAMES_FILENAME = Settings.NAMES_FILENAME;
+    quint8& ELECTION_TYPE = Settings.ELECTION_TYPE;
+    qint16& ELECTION_ID = Settings.ELECTION_ID;
+    qint16& BALLOTSIZE = Settings.BALLOTSIZE;
+    bool& WEIGHTED_ELECTION = Settings.WEIGHTED_ELECTION;
+    bool& PROPORTIONAL_VOTING = Settings.PROPORTIONAL_VOTING;
+    qint16& SYSTEM_ID = Settings.SYSTEM_ID;
+    qint16& SYSTEM_TYPE = Settings.SYSTEM_TYPE;
+    QString& SCANNER_INI = Settings.SCANNER_INI;
+    bool& LOGIN_SUCCEEDED = Login.LOGIN_SUCCEEDED;
+    qint16& PRIVILEGE_LEVEL = Login.PRIVILEGE_LEVEL;
+    QString& USER_ID = Login.USER_ID;
 
     // The load step: settings, login, buttons, scanner, registration, own connection, endorser,
     // removal of batches left open. It may end the program (see Ended).

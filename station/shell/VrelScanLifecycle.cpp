@@ -83,7 +83,7 @@ void VrelScan::Form_Load() {
 }
 
 void VrelScan::LoadSteps() {
-    LoadStationSettings(*this);
+    LoadStationSettings(Settings);
     // Image serials carry the station number; one that breaks them is refused before the
     // station touches the database.
     if (!SerialsFit(SYSTEM_ID)) {

@@ -13,15 +13,9 @@
 #include "database/SQLUtilities.h"
 #include "shell/Dialogs.h"
 #include "shell/Twips.h"
+#include "shell/VrelScan.h"
 
 namespace {
-
-void SetByName(QObject& form, const char* name, const QVariant& value) {
-    if (!form.setProperty(name, value)) {
-        throw DatabaseError(QStringLiteral("%1 cannot take the value %2")
-                                .arg(QLatin1StringView(name), value.toString()));
-    }
-}
 
 QString Text(const QVariant& value) {
     if (value.isNull()) {
@@ -77,8 +71,8 @@ void frmLogin::cmdOK_Click() {
     Connection connection;
     Recordset rows;
     try {
-        SetByName(*CallingForm, "LOGIN_SUCCEEDED", false);
-        connection.Open(CallingForm->property("DSNCONNECTSTR").toString());
+        CallingForm->LOGIN_SUCCEEDED = false;
+        connection.Open(CallingForm->DSNCONNECTSTR);
         rows.Open(QStringLiteral("SELECT * FROM Users WHERE UserID = '") +
                       QuoteSqlText(txtUserName->text()) + QStringLiteral("' and Password = '") +
                       QuoteSqlText(txtPassword->text()) + QStringLiteral("'"),
@@ -93,11 +87,10 @@ void frmLogin::cmdOK_Click() {
             dialogs_.MsgBox(QStringLiteral("Invalid UserID or Password, try again!"),
                             Dialogs::Buttons::OK, Dialogs::Icon::None, QStringLiteral("Login"));
         } else {
-            SetByName(*CallingForm, "USER_ID", Text(rows.Fields(QStringLiteral("userid")).Value()));
-            SetByName(*CallingForm, "PRIVILEGE_LEVEL",
-                      QVariant::fromValue(ToInt16(
-                          WholeNumber(rows.Fields(QStringLiteral("PrivilegeLevel")).Value()))));
-            SetByName(*CallingForm, "LOGIN_SUCCEEDED", true);
+            CallingForm->USER_ID = Text(rows.Fields(QStringLiteral("userid")).Value());
+            CallingForm->PRIVILEGE_LEVEL =
+                ToInt16(WholeNumber(rows.Fields(QStringLiteral("PrivilegeLevel")).Value()));
+            CallingForm->LOGIN_SUCCEEDED = true;
             hide();
         }
     } catch (const std::exception&) {
@@ -112,7 +105,7 @@ void frmLogin::cmdOK_Click() {
 }
 
 void frmLogin::cmdCancel_Click() {
-    CallingForm->setProperty("LOGIN_SUCCEEDED", false);
+    CallingForm->LOGIN_SUCCEEDED = false;
     hide();
 }
 

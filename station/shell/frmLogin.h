@@ -6,17 +6,18 @@ class Dialogs;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class VrelScan;
 
 // The operator login. Checks the typed user id and password against the Users table and reports
-// to CallingForm through its properties LOGIN_SUCCEEDED, USER_ID and PRIVILEGE_LEVEL; it reads
-// the connect string from CallingForm's DSNCONNECTSTR. Attempts are unlimited.
+// to CallingForm's login result (LOGIN_SUCCEEDED, USER_ID and PRIVILEGE_LEVEL); it reads the
+// connect string from CallingForm's DSNCONNECTSTR. Attempts are unlimited.
 class frmLogin : public QDialog {
     Q_OBJECT
 
   public:
     explicit frmLogin(Dialogs& dialogs, QWidget* parent = nullptr);
 
-    QObject* CallingForm = nullptr;
+    VrelScan* CallingForm = nullptr;
 
     QLabel* lblLabels[2];
     QLineEdit* txtUserName;

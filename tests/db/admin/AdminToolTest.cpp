@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 
 #include "shell/LoadStationSettings.h"
+#include "shell/StationSettings.h"
 #include "support/TestDataSource.h"
 
 namespace {
@@ -196,15 +197,15 @@ TEST_F(AdminToolTest, WritesStationSettingsThatTheStationLoadsWhole) {
         << result.output.toStdString();
 
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home_.filePath("config"));
-    QObject window;
-    LoadStationSettings(window);
-    EXPECT_EQ(window.property("DSNCONNECTSTR").toString(), "DSN=Lindhollow;");
-    EXPECT_EQ(window.property("INTRAY").toString(), home_.filePath("intray") + "/");
-    EXPECT_EQ(window.property("BALLOTSIZE").value<qint16>(), 14);
-    EXPECT_EQ(window.property("WEIGHTED_ELECTION").toBool(), true);
-    EXPECT_EQ(window.property("SYSTEM_ID").value<qint16>(), 3);
-    EXPECT_EQ(window.property("SYSTEM_TYPE").value<qint16>(), 1);
-    EXPECT_TRUE(window.property("SCANNER_INI").toString().endsWith("/scanner.ini"));
+    StationSettings settings;
+    LoadStationSettings(settings);
+    EXPECT_EQ(settings.DSNCONNECTSTR, "DSN=Lindhollow;");
+    EXPECT_EQ(settings.INTRAY, home_.filePath("intray") + "/");
+    EXPECT_EQ(settings.BALLOTSIZE, 14);
+    EXPECT_EQ(settings.WEIGHTED_ELECTION, true);
+    EXPECT_EQ(settings.SYSTEM_ID, 3);
+    EXPECT_EQ(settings.SYSTEM_TYPE, 1);
+    EXPECT_TRUE(settings.SCANNER_INI.endsWith("/scanner.ini"));
 
     result = Run({"write-settings", "--system-id", "3", "--system-type", "1", "--intray",
                   home_.filePath("intray"), "--scanner-ini", "scanner.ini", "--dsn",

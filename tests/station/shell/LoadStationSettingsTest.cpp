@@ -1,10 +1,11 @@
 #include "shell/LoadStationSettings.h"
 
+#include "shell/StationSettings.h"
+
 #include <gtest/gtest.h>
 
 #include <QDir>
 #include <QFile>
-#include <QObject>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QVariant>
@@ -14,7 +15,24 @@ namespace {
 
 using Values = std::map<QString, QVariant>;
 
-// What the window holds before anything is loaded.
+// The record's fields by name, with their types.
+Values Held(const StationSettings& s) {
+    return {{"DSNCONNECTSTR", s.DSNCONNECTSTR},
+            {"SQLCONNECTSTR", s.SQLCONNECTSTR},
+            {"ORLAHOST", s.ORLAHOST},
+            {"INTRAY", s.INTRAY},
+            {"NAMES_FILENAME", s.NAMES_FILENAME},
+            {"ELECTION_TYPE", QVariant::fromValue(s.ELECTION_TYPE)},
+            {"ELECTION_ID", QVariant::fromValue(s.ELECTION_ID)},
+            {"BALLOTSIZE", QVariant::fromValue(s.BALLOTSIZE)},
+            {"WEIGHTED_ELECTION", s.WEIGHTED_ELECTION},
+            {"PROPORTIONAL_VOTING", s.PROPORTIONAL_VOTING},
+            {"SYSTEM_ID", QVariant::fromValue(s.SYSTEM_ID)},
+            {"SYSTEM_TYPE", QVariant::fromValue(s.SYSTEM_TYPE)},
+            {"SCANNER_INI", s.SCANNER_INI}};
+}
+
+// What the record holds before anything is loaded.
 Values InitialValues() {
     return {{"DSNCONNECTSTR", QString()},
             {"SQLCONNECTSTR", QString()},
@@ -71,9 +89,6 @@ class LoadStationSettingsTest : public testing::Test {
     void SetUp() override {
         ASSERT_TRUE(home_.isValid());
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home_.path());
-        for (const auto& [name, value] : InitialValues()) {
-            window_.setProperty(name.toLatin1().constData(), value);
-        }
     }
 
     void WriteStore(const QString& text) {
@@ -92,9 +107,10 @@ class LoadStationSettingsTest : public testing::Test {
         WriteStore(contents);
     }
 
-    void ExpectWindowHolds(const Values& expected) {
+    void ExpectSettingsHold(const Values& expected) {
+        const Values held = Held(settings_);
         for (const auto& [name, value] : expected) {
-            const QVariant actual = window_.property(name.toLatin1().constData());
+            const QVariant actual = held.at(name);
             EXPECT_EQ(actual.metaType(), value.metaType()) << name.toStdString();
             EXPECT_EQ(actual, value)
                 << name.toStdString() << " holds " << actual.toString().toStdString();
@@ -102,30 +118,30 @@ class LoadStationSettingsTest : public testing::Test {
     }
 
     QTemporaryDir home_;
-    QObject window_;
+    StationSettings settings_;
 };
 
 TEST_F(LoadStationSettingsTest, EmptyStoreGivesDefaultsThenStopsAtTheStationNumber) {
-    LoadStationSettings(window_);
-    ExpectWindowHolds({{"DSNCONNECTSTR", QStringLiteral("DSN=Lindhollow;")},
-                       {"SQLCONNECTSTR", QString()},
-                       {"ORLAHOST", QStringLiteral("127.0.0.1")},
-                       {"INTRAY", QStringLiteral("d:\\temp\\")},
-                       {"NAMES_FILENAME", QString()},
-                       {"ELECTION_TYPE", QVariant::fromValue<quint8>(6)},
-                       {"ELECTION_ID", QVariant::fromValue<qint16>(0)},
-                       {"BALLOTSIZE", QVariant::fromValue<qint16>(11)},
-                       {"WEIGHTED_ELECTION", false},
-                       {"PROPORTIONAL_VOTING", false},
-                       {"SYSTEM_ID", QVariant::fromValue<qint16>(0)},
-                       {"SYSTEM_TYPE", QVariant::fromValue<qint16>(0)},
-                       {"SCANNER_INI", QString()}});
+    LoadStationSettings(settings_);
+    ExpectSettingsHold({{"DSNCONNECTSTR", QStringLiteral("DSN=Lindhollow;")},
+                        {"SQLCONNECTSTR", QString()},
+                        {"ORLAHOST", QStringLiteral("127.0.0.1")},
+                        {"INTRAY", QStringLiteral("d:\\temp\\")},
+                        {"NAMES_FILENAME", QString()},
+                        {"ELECTION_TYPE", QVariant::fromValue<quint8>(6)},
+                        {"ELECTION_ID", QVariant::fromValue<qint16>(0)},
+                        {"BALLOTSIZE", QVariant::fromValue<qint16>(11)},
+                        {"WEIGHTED_ELECTION", false},
+                        {"PROPORTIONAL_VOTING", false},
+                        {"SYSTEM_ID", QVariant::fromValue<qint16>(0)},
+                        {"SYSTEM_TYPE", QVariant::fromValue<qint16>(0)},
+                        {"SCANNER_INI", QString()}});
 }
 
 TEST_F(LoadStationSettingsTest, CompleteStoreFillsEveryProperty) {
     WriteStore(QString::fromUtf8(kCompleteFile));
-    LoadStationSettings(window_);
-    ExpectWindowHolds(CompleteValues());
+    LoadStationSettings(settings_);
+    ExpectSettingsHold(CompleteValues());
 }
 
 // One stored value changed; the reading either takes it and goes on, or stops
@@ -142,7 +158,7 @@ class OneStoredValue : public LoadStationSettingsTest,
 TEST_P(OneStoredValue, IsConvertedOrStopsTheReading) {
     const OneValueCase& c = GetParam();
     WriteStoreWith(QString::fromLatin1(c.name), QString::fromUtf8(c.stored));
-    LoadStationSettings(window_);
+    LoadStationSettings(settings_);
 
     Values expected = CompleteValues();
     const QStringList order = {
@@ -158,7 +174,7 @@ TEST_P(OneStoredValue, IsConvertedOrStopsTheReading) {
             expected[order[i]] = initial.at(order[i]);
         }
     }
-    ExpectWindowHolds(expected);
+    ExpectSettingsHold(expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -186,20 +202,20 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LoadStationSettingsTest, AbsentStationNumberLeavesTheLastThreeUnread) {
     WriteStore(QStringLiteral("[SystemSettings]\nSYSTEM_TYPE=1\nSCANNER_INI=/etc/scanner.ini\n"));
-    LoadStationSettings(window_);
-    ExpectWindowHolds({{"SYSTEM_ID", QVariant::fromValue<qint16>(0)},
-                       {"SYSTEM_TYPE", QVariant::fromValue<qint16>(0)},
-                       {"SCANNER_INI", QString()},
-                       {"BALLOTSIZE", QVariant::fromValue<qint16>(11)}});
+    LoadStationSettings(settings_);
+    ExpectSettingsHold({{"SYSTEM_ID", QVariant::fromValue<qint16>(0)},
+                        {"SYSTEM_TYPE", QVariant::fromValue<qint16>(0)},
+                        {"SCANNER_INI", QString()},
+                        {"BALLOTSIZE", QVariant::fromValue<qint16>(11)}});
 }
 
 TEST_F(LoadStationSettingsTest, SecondLoadKeepsFirstValuesWhereItStopsEarly) {
     WriteStore(QString::fromUtf8(kCompleteFile));
-    LoadStationSettings(window_);
+    LoadStationSettings(settings_);
     WriteStoreWith(QStringLiteral("BALLOTSIZE"), QStringLiteral("300"));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home_.path());
-    LoadStationSettings(window_);
-    ExpectWindowHolds(CompleteValues());
+    LoadStationSettings(settings_);
+    ExpectSettingsHold(CompleteValues());
 
     // Values before the stop are read again.
     QString changed = QString::fromUtf8(kCompleteFile);
@@ -207,22 +223,22 @@ TEST_F(LoadStationSettingsTest, SecondLoadKeepsFirstValuesWhereItStopsEarly) {
     changed.replace(QStringLiteral("BALLOTSIZE=17"), QStringLiteral("BALLOTSIZE=300"));
     changed.replace(QStringLiteral("SYSTEM_ID=3"), QStringLiteral("SYSTEM_ID=5"));
     WriteStore(changed);
-    LoadStationSettings(window_);
+    LoadStationSettings(settings_);
     Values expected = CompleteValues();
     expected["ORLAHOST"] = QStringLiteral("10.99.99.99");
-    ExpectWindowHolds(expected);
+    ExpectSettingsHold(expected);
 }
 
 TEST_F(LoadStationSettingsTest, MalformedStoreAssignsNothing) {
     WriteStore(QStringLiteral("[ElectionSettings\nORLAHOST=10.1.2.3\n"));
-    LoadStationSettings(window_);
-    ExpectWindowHolds(InitialValues());
+    LoadStationSettings(settings_);
+    ExpectSettingsHold(InitialValues());
 }
 
 TEST_F(LoadStationSettingsTest, UnreadableStoreAssignsNothing) {
     ASSERT_TRUE(QDir(home_.path()).mkdir(QStringLiteral("KestranaLindhollow.ini")));
-    LoadStationSettings(window_);
-    ExpectWindowHolds(InitialValues());
+    LoadStationSettings(settings_);
+    ExpectSettingsHold(InitialValues());
 }
 
 }  // namespace

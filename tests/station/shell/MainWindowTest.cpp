@@ -101,9 +101,11 @@ TEST_F(MainWindowTest, PropertiesStartEmptyAndAreReachableByName) {
     EXPECT_EQ(window_.property("SYSTEM_ID"), QVariant::fromValue<qint16>(0));
     EXPECT_EQ(window_.property("ELECTION_TYPE"), QVariant::fromValue<quint8>(0));
     EXPECT_TRUE(window_.setProperty("USER_ID", QStringLiteral("jsmith")));
-    EXPECT_EQ(window_.USER_ID, QStringLiteral("jsmith"));
+    EXPECT_EQ(window_.Login.USER_ID, QStringLiteral("jsmith"));
     EXPECT_TRUE(window_.setProperty("PRIVILEGE_LEVEL", QVariant::fromValue<qint16>(-3)));
-    EXPECT_EQ(window_.PRIVILEGE_LEVEL, -3);
+    EXPECT_EQ(window_.Login.PRIVILEGE_LEVEL, -3);
+    EXPECT_TRUE(window_.setProperty("BALLOTSIZE", QVariant::fromValue<qint16>(14)));
+    EXPECT_EQ(window_.Settings.BALLOTSIZE, 14);
     EXPECT_EQ(window_.CurrentBatch, 0);
     EXPECT_EQ(window_.ImageCounter, 0);
 }
