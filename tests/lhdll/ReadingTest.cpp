@@ -57,6 +57,18 @@ const Card kCards[] = {
      0,
      "LH1:-32768",
      {10, 20, 30, 40, 50, 60, 70, 80, 90}},
+    {"ballot_printed",
+     {"ballot", "--printed", "4", "--marks", "2,30,77"},
+     1,
+     0,
+     "LH1:1",
+     {2, 30, 77}},
+    {"ballot_printed_corners",
+     {"ballot", "--type", "250", "--printed", "9", "--marks", "1,24,25,72,73,96"},
+     250,
+     0,
+     "LH1:250",
+     {1, 24, 25, 72, 73, 96}},
 };
 
 const Handling kHandlings[] = {
