@@ -1,8 +1,10 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace fernlowe {
 
@@ -35,9 +37,9 @@ class C {
     std::u16string odeEAN8(const std::u16string& yourdata) const;
 
   private:
-    static std::string Code39CheckChar(const std::string& text);
-    static std::string Code128PackPairs(const std::string& text);
-    static std::string Code128RemapChars(const std::string& text);
+    static std::string Code39CheckChar(std::string_view text);
+    static std::string Code128PackPairs(std::string_view text);
+    static void Code128RemapChars(std::span<char> text);  // in place
 };
 
 }  // namespace fernlowe

@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <array>
 #include <string_view>
 
@@ -34,28 +35,35 @@ constexpr auto kPairPatterns = MakePairPatterns();
 }  // namespace
 
 std::u16string C::odeITF(std::u16string& yourdata, std::int16_t checkdigit) const {
-    std::string digits = Windows1252FromUtf16(yourdata);
-    if (checkdigit == 0 && digits.size() % 2 == 1) {
-        digits.insert(0, 1, '0');
-    } else if (checkdigit == 1) {
-        if (digits.size() % 2 == 0) {
-            digits.insert(0, 1, '0');
-        }
+    const bool odd = yourdata.size() % 2 == 1;
+    const bool padded = (checkdigit == 0 && odd) || (checkdigit == 1 && !odd);
+    Scratch scratch;
+    auto digits = scratch.Text(padded + yourdata.size());
+    if (padded) {
+        digits[0] = '0';
+    }
+    WriteWindows1252(yourdata, digits.data() + padded);
+    if (checkdigit == 1) {
         digits.push_back(static_cast<char>('0' + Mod10CheckDigit(digits, Weight3On::OddPositions)));
     }
-    yourdata = Utf16FromWindows1252(digits);
+    yourdata.resize(digits.size());
+    WriteUtf16(digits, yourdata.data());
 
-    std::string out;
+    // The result's letters are ASCII, so each code is its own code unit.
+    std::u16string out(2 + 5 * ((digits.size() + 1) / 2), u'\0');
+    char16_t* end = out.data();
+    *end++ = u'<';
     for (std::size_t i = 0; i < digits.size(); i += 2) {
         const double value = NumericValue(std::string_view(digits).substr(i, 2));
         if (value >= 0 && value <= 99 && value == static_cast<int>(value)) {
-            const auto& pattern = kPairPatterns[static_cast<int>(value)];
-            out.append(pattern.begin(), pattern.end());
+            end = std::copy_n(kPairPatterns[static_cast<int>(value)].begin(), 5, end);
         } else {
-            out = "error";
+            end = std::copy_n(u"<error", 6, out.data());
         }
     }
-    return Utf16FromWindows1252("<" + out + ">");
+    *end++ = u'>';
+    out.resize(static_cast<std::size_t>(end - out.data()));
+    return out;
 }
 
 }  // namespace fernlowe

@@ -9,9 +9,10 @@ namespace fernlowe {
 
 namespace {
 
-// Characters of the UPC/EAN font: each range holds the digits 0 to 9.
-constexpr char kNormalGuard = '<';
-constexpr char kCentreGuard = '=';
+// Characters of the UPC/EAN font: each range holds the digits 0 to 9. All are ASCII, so each
+// code is its own UTF-16 code unit.
+constexpr char16_t kNormalGuard = u'<';
+constexpr char16_t kCentreGuard = u'=';
 constexpr int kLeftOdd = 33;         // set A
 constexpr int kLeftEven = 107;       // set B
 constexpr int kRight = 97;           // set C
@@ -25,20 +26,33 @@ constexpr std::array<std::string_view, 10> kEan13Parity = {
     "ABBAAB", "ABBBAA", "ABABAB", "ABABBA", "ABBABA",
 };
 
-// The first `count` characters of the data as digits; a non-digit and a position beyond the
-// end read as 0.
-std::string Digits(const std::u16string& yourdata, std::size_t count) {
-    const std::string data = Windows1252FromUtf16(std::u16string_view(yourdata).substr(0, count));
-    std::string digits(count, '0');
-    for (std::size_t i = 0; i < count && i < data.size(); ++i) {
-        digits[i] = static_cast<char>('0' + static_cast<int>(NumericValue(data.substr(i, 1))));
+// The first `count` characters of the data as digits. Each is the NumericValue of its single
+// character: its digit, or 0 for any other character; a position beyond the end reads as 0.
+std::array<char, 12> Digits(const std::u16string& yourdata, std::size_t count) {
+    std::array<char, 12> digits;
+    digits.fill('0');
+    for (std::size_t i = 0; i < count && i < yourdata.size(); ++i) {
+        const char code = Windows1252Code(yourdata[i]);
+        digits[i] = code >= '0' && code <= '9' ? code : '0';
     }
     return digits;
 }
 
-char Char(int range, char digit) {
-    return static_cast<char>(range + (digit - '0'));
+char16_t Char(int range, char digit) {
+    return static_cast<char16_t>(range + (digit - '0'));
 }
+
+// The characters of a symbol of fixed length, gathered before they become its text.
+template <std::size_t kLength>
+class Symbol {
+  public:
+    void Put(char16_t c) { characters_[size_++] = c; }
+    std::u16string Text() const { return {characters_.data(), size_}; }
+
+  private:
+    std::array<char16_t, kLength> characters_{};
+    std::size_t size_ = 0;
+};
 
 }  // namespace
 
@@ -46,59 +60,62 @@ std::u16string C::odeUPCA(const std::u16string& yourdata) const {
     if (yourdata.size() != 11) {
         return {};
     }
-    const std::string d = Digits(yourdata, 11);
-    const char check = static_cast<char>('0' + Mod10CheckDigit(d, Weight3On::OddPositions));
-    std::string out;
-    out += Char(kOutsideFigure, d[0]);
-    out += kNormalGuard;
-    out += Char(kUpcFirst, d[0]);
+    const auto d = Digits(yourdata, 11);
+    const char check =
+        static_cast<char>('0' + Mod10CheckDigit({d.data(), 11}, Weight3On::OddPositions));
+    Symbol<17> out;
+    out.Put(Char(kOutsideFigure, d[0]));
+    out.Put(kNormalGuard);
+    out.Put(Char(kUpcFirst, d[0]));
     for (std::size_t k = 1; k < 6; ++k) {
-        out += Char(kLeftOdd, d[k]);
+        out.Put(Char(kLeftOdd, d[k]));
     }
-    out += kCentreGuard;
+    out.Put(kCentreGuard);
     for (std::size_t k = 6; k < 11; ++k) {
-        out += Char(kRight, d[k]);
+        out.Put(Char(kRight, d[k]));
     }
-    out += Char(kUpcCheck, check);
-    out += kNormalGuard;
-    out += Char(kOutsideFigure, check);
-    return Utf16FromWindows1252(out);
+    out.Put(Char(kUpcCheck, check));
+    out.Put(kNormalGuard);
+    out.Put(Char(kOutsideFigure, check));
+    return out.Text();
 }
 
 std::u16string C::odeEAN13(const std::u16string& yourdata) const {
-    const std::string d = Digits(yourdata, 12);
+    const auto d = Digits(yourdata, 12);
     const std::string_view parity = kEan13Parity[d[0] - '0'];
-    const char check = static_cast<char>('0' + Mod10CheckDigit(d, Weight3On::EvenPositions));
-    std::string out;
-    out += Char(kOutsideFigure, d[0]);
-    out += kNormalGuard;
+    const char check =
+        static_cast<char>('0' + Mod10CheckDigit({d.data(), 12}, Weight3On::EvenPositions));
+    Symbol<16> out;
+    out.Put(Char(kOutsideFigure, d[0]));
+    out.Put(kNormalGuard);
     for (std::size_t k = 1; k < 7; ++k) {
-        out += Char(parity[k - 1] == 'A' ? kLeftOdd : kLeftEven, d[k]);
+        out.Put(Char(parity[k - 1] == 'A' ? kLeftOdd : kLeftEven, d[k]));
     }
-    out += kCentreGuard;
+    out.Put(kCentreGuard);
     for (std::size_t k = 7; k < 12; ++k) {
-        out += Char(kRight, d[k]);
+        out.Put(Char(kRight, d[k]));
     }
-    out += Char(kRight, check);
-    out += kNormalGuard;
-    return Utf16FromWindows1252(out);
+    out.Put(Char(kRight, check));
+    out.Put(kNormalGuard);
+    return out.Text();
 }
 
 std::u16string C::odeEAN8(const std::u16string& yourdata) const {
-    const std::string d = Digits(yourdata, 7);
-    const char check = static_cast<char>('0' + Mod10CheckDigit(d, Weight3On::OddPositions));
-    std::string out;
-    out += kNormalGuard;
+    const auto d = Digits(yourdata, 7);
+    const char check =
+        static_cast<char>('0' + Mod10CheckDigit({d.data(), 7}, Weight3On::OddPositions));
+    Symbol<11> out;
+    out.Put(kNormalGuard);
     for (std::size_t k = 0; k < 4; ++k) {
-        out += Char(kLeftOdd, d[k]);
+        out.Put(Char(kLeftOdd, d[k]));
     }
-    out += kCentreGuard;
+    out.Put(kCentreGuard);
     for (std::size_t k = 4; k < 7; ++k) {
-        out += Char(kRight, d[k]);
+        out.Put(Char(kRight, d[k]));
     }
-    out += Char(kRight, check);
-    out += kNormalGuard;
-    return Utf16FromWindows1252(out);
+    out.Put(Char(kRight, check));
+    out.Put(kNormalGuard);
+    return out.Text();
 }
 
 }  // namespace fernlowe

@@ -15,10 +15,15 @@ struct Bitmap {
 
     // Keeps the vector's capacity, so a page buffer reused for every read allocates once.
     void Reset(int w, int h) {
+        Resize(w, h);
+        bits.assign(bits.size(), 0);
+    }
+    // As Reset, but leaves the pixels undefined, for a decoder that writes every byte.
+    void Resize(int w, int h) {
         width = w;
         height = h;
         stride = (w + 7) / 8;
-        bits.assign(static_cast<std::size_t>(stride) * h, 0);
+        bits.resize(static_cast<std::size_t>(stride) * h);
     }
     std::uint8_t* Row(int y) { return bits.data() + static_cast<std::size_t>(y) * stride; }
     const std::uint8_t* Row(int y) const {

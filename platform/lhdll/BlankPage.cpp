@@ -1,6 +1,6 @@
 #include "BlankPage.h"
 
-#include <bit>
+#include "InkCount.h"
 
 namespace lhdll {
 namespace {
@@ -15,14 +15,10 @@ constexpr int kPrintedBlocks = 8;
 bool IsBlank(const Bitmap& page) {
     int printed = 0;
     for (int top = 0; top + 8 <= page.height; top += 8) {
-        for (int column = 0; column < page.stride; ++column) {
-            int ink = 0;
-            for (int y = top; y < top + 8; ++y) {
-                ink += std::popcount(page.Row(y)[column]);
-            }
-            if (ink >= kInkedBlockPixels && ++printed >= kPrintedBlocks) {
-                return false;
-            }
+        ForEachInkedBlock(page, top, 0, page.stride,
+                          [&](int, int ink) { printed += ink >= kInkedBlockPixels ? 1 : 0; });
+        if (printed >= kPrintedBlocks) {
+            return false;
         }
     }
     return true;

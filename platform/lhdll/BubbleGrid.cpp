@@ -5,6 +5,8 @@
 #include <numbers>
 #include <vector>
 
+#include "InkCount.h"
+
 namespace lhdll {
 namespace {
 
@@ -27,6 +29,52 @@ int Clamp(int value, int high) {
     return std::clamp(value, 0, high);
 }
 
+// The densest square found so far; of equally dense squares, the first in reading order.
+struct Densest {
+    int ink = -1;
+    int x = 0;
+    int y = 0;
+
+    void Consider(int squareInk, int squareX, int squareY) {
+        if (squareInk > ink ||
+            (squareInk == ink && (squareY < y || (squareY == y && squareX < x)))) {
+            ink = squareInk;
+            x = squareX;
+            y = squareY;
+        }
+    }
+};
+
+// Weighs every square of the given side whose top-left pixel lies in [x0, x1) x [y0, y1), at
+// most 8 x 8 places: ink per row slides along x, sums over side rows slide along y.
+void WeighCell(const Bitmap& page, int side, int x0, int x1, int y0, int y1,
+               std::vector<int>& rowInk, Densest& densest) {
+    constexpr int kCell = 8;
+    const int rows = (y1 - y0) + side - 1;
+    rowInk.resize(static_cast<std::size_t>(rows) * kCell);
+    for (int r = 0; r < rows; ++r) {
+        const int y = y0 + r;
+        int ink = InkInRow(page, y, x0, x0 + side);
+        rowInk[r * kCell] = ink;
+        for (int x = x0 + 1; x < x1; ++x) {
+            ink += page.Ink(x + side - 1, y) - page.Ink(x - 1, y);
+            rowInk[r * kCell + (x - x0)] = ink;
+        }
+    }
+    for (int dx = 0; dx < x1 - x0; ++dx) {
+        int ink = 0;
+        for (int r = 0; r < side; ++r) {
+            ink += rowInk[r * kCell + dx];
+        }
+        densest.Consider(ink, x0 + dx, y0);
+        for (int y = y0 + 1; y < y1; ++y) {
+            const int r = y - y0;
+            ink += rowInk[(r + side - 1) * kCell + dx] - rowInk[(r - 1) * kCell + dx];
+            densest.Consider(ink, x0 + dx, y);
+        }
+    }
+}
+
 std::optional<Vec> FindFiducial(const Bitmap& page, double scale, layout::Point place) {
     const int side = std::max(4, static_cast<int>(std::lround(layout::kFiducialSize * scale)));
     const int reach = static_cast<int>(std::lround(layout::kFiducialReach * scale)) + side / 2;
@@ -39,49 +87,91 @@ std::optional<Vec> FindFiducial(const Bitmap& page, double scale, layout::Point 
     if (width < side || height < side) {
         return std::nullopt;
     }
-    // Summed-area table of ink over the window, one row and column of zeros in front.
-    const int w1 = width + 1;
-    std::vector<int> sums(static_cast<std::size_t>(w1) * (height + 1), 0);
-    for (int y = 0; y < height; ++y) {
-        int row = 0;
-        for (int x = 0; x < width; ++x) {
-            row += page.Ink(left + x, top + y);
-            sums[(y + 1) * w1 + x + 1] = sums[y * w1 + x + 1] + row;
-        }
-    }
-    int best = -1;
-    int bestX = 0;
-    int bestY = 0;
-    for (int y = 0; y + side <= height; ++y) {
-        for (int x = 0; x + side <= width; ++x) {
-            const int ink = sums[(y + side) * w1 + x + side] - sums[y * w1 + x + side] -
-                            sums[(y + side) * w1 + x] + sums[y * w1 + x];
-            if (ink > best) {
-                best = ink;
-                bestX = x;
-                bestY = y;
+    // Squares are weighed in cells of 8 x 8 top-left places, aligned to the page's bytes. The
+    // ink of the byte-sized blocks a cell's squares can reach bounds what any of them holds, so
+    // only cells that could beat the densest square found so far are weighed pixel by pixel.
+    const int firstBlockX = left / 8;
+    const int firstBlockY = top / 8;
+    const int blocksX = (left + width - 1) / 8 - firstBlockX + 1;
+    const int blocksY = (top + height - 1) / 8 - firstBlockY + 1;
+    std::vector<int> blockInk(static_cast<std::size_t>(blocksX) * blocksY, 0);
+    for (int by = 0; by < blocksY; ++by) {
+        const int y0 = (firstBlockY + by) * 8;
+        const auto add = [&](int column, int ink) {
+            blockInk[by * blocksX + column - firstBlockX] = ink;
+        };
+        if (y0 + 8 <= page.height) {
+            ForEachInkedBlock(page, y0, firstBlockX, firstBlockX + blocksX, add);
+        } else {
+            for (int bx = 0; bx < blocksX; ++bx) {
+                for (int y = y0; y < page.height; ++y) {
+                    blockInk[by * blocksX + bx] +=
+                        ink_count_tables::kBits[page.Row(y)[firstBlockX + bx]];
+                }
             }
         }
     }
-    if (best < kSolid * side * side) {
+    // Summed-area table of the blocks, one row and column of zeros in front.
+    const int b1 = blocksX + 1;
+    std::vector<int> blockSums(static_cast<std::size_t>(b1) * (blocksY + 1), 0);
+    for (int by = 0; by < blocksY; ++by) {
+        int row = 0;
+        for (int bx = 0; bx < blocksX; ++bx) {
+            row += blockInk[by * blocksX + bx];
+            blockSums[(by + 1) * b1 + bx + 1] = blockSums[by * b1 + bx + 1] + row;
+        }
+    }
+    const int lastX = left + width - side;  // the last top-left places of a square
+    const int lastY = top + height - side;
+    const int cellsX = lastX / 8 - firstBlockX + 1;
+    const int cellsY = lastY / 8 - firstBlockY + 1;
+    const int reachBlocks = (side + 6) / 8 + 1;
+    std::vector<int> bounds(static_cast<std::size_t>(cellsX) * cellsY);
+    int first = 0;
+    for (int by = 0; by < cellsY; ++by) {
+        for (int bx = 0; bx < cellsX; ++bx) {
+            const int bx1 = std::min(bx + reachBlocks, blocksX);
+            const int by1 = std::min(by + reachBlocks, blocksY);
+            const int cell = by * cellsX + bx;
+            bounds[cell] = blockSums[by1 * b1 + bx1] - blockSums[by * b1 + bx1] -
+                           blockSums[by1 * b1 + bx] + blockSums[by * b1 + bx];
+            first = bounds[cell] > bounds[first] ? cell : first;
+        }
+    }
+    std::vector<int> rowInk;
+    Densest densest;
+    const auto weigh = [&](int cell) {
+        const int bx = firstBlockX + cell % cellsX;
+        const int by = firstBlockY + cell / cellsX;
+        WeighCell(page, side, std::max(left, bx * 8), std::min(lastX + 1, bx * 8 + 8),
+                  std::max(top, by * 8), std::min(lastY + 1, by * 8 + 8), rowInk, densest);
+    };
+    weigh(first);
+    for (int cell = 0; cell < cellsX * cellsY; ++cell) {
+        if (cell != first && bounds[cell] >= densest.ink) {
+            weigh(cell);
+        }
+    }
+    if (densest.ink < kSolid * side * side) {
         return std::nullopt;
     }
-    // The centroid of the ink around the best square places the fiducial to a fraction of a
-    // pixel, whichever of several equal squares won.
+    // The centroid of the ink around the densest square places the fiducial to a fraction of
+    // a pixel, whichever of several equal squares won.
     const int margin = side / 4;
-    double sx = 0;
-    double sy = 0;
-    int count = 0;
-    for (int y = std::max(0, bestY - margin); y < std::min(height, bestY + side + margin); ++y) {
-        for (int x = std::max(0, bestX - margin); x < std::min(width, bestX + side + margin); ++x) {
-            if (page.Ink(left + x, top + y)) {
-                sx += x;
-                sy += y;
-                ++count;
-            }
-        }
+    const int x0 = std::max(left, densest.x - margin);
+    const int x1 = std::min(left + width, densest.x + side + margin);
+    long count = 0;
+    long sx = 0;
+    long sy = 0;
+    for (int y = std::max(top, densest.y - margin);
+         y < std::min(top + height, densest.y + side + margin); ++y) {
+        const RowInk ink = InkAndPlaceInRow(page, y, x0, x1);
+        count += ink.count;
+        sx += ink.xSum - ink.count * left;
+        sy += ink.count * (y - top);
     }
-    return Vec{left + sx / count + 0.5, top + sy / count + 0.5};
+    return Vec{left + static_cast<double>(sx) / static_cast<double>(count) + 0.5,
+               top + static_cast<double>(sy) / static_cast<double>(count) + 0.5};
 }
 
 double InkShare(const Bitmap& page, Vec centre, int halfWidth, int halfHeight) {
@@ -94,9 +184,7 @@ double InkShare(const Bitmap& page, Vec centre, int halfWidth, int halfHeight) {
     }
     int ink = 0;
     for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
-            ink += page.Ink(x, y);
-        }
+        ink += InkInRow(page, y, x0, x1);
     }
     return static_cast<double>(ink) / ((x1 - x0) * (y1 - y0));
 }

@@ -8,19 +8,13 @@
 #include <numbers>
 #include <random>
 
+#include "BallotPrint.h"
+
 namespace lhdll {
 namespace {
 
 // The writer's highest error-correction level: a QR code can lose 30% to dirt and still read.
 constexpr int kQrEccLevel = 8;
-
-void FillRect(Bitmap& page, layout::Rect r) {
-    for (int y = std::max(0, r.y); y < std::min(page.height, r.y + r.height); ++y) {
-        for (int x = std::max(0, r.x); x < std::min(page.width, r.x + r.width); ++x) {
-            page.Set(x, y, true);
-        }
-    }
-}
 
 bool InsideOval(int dx, int dy, double halfWidth, double halfHeight) {
     const double u = (dx + 0.5) / halfWidth;
@@ -62,9 +56,20 @@ void DrawCardCode(Bitmap& page, const std::string& text) {
 
 }  // namespace
 
+void FillRect(Bitmap& page, layout::Rect r) {
+    for (int y = std::max(0, r.y); y < std::min(page.height, r.y + r.height); ++y) {
+        for (int x = std::max(0, r.x); x < std::min(page.width, r.x + r.width); ++x) {
+            page.Set(x, y, true);
+        }
+    }
+}
+
 Bitmap DrawSheet(const SheetDrawing& drawing) {
     Bitmap page;
     page.Reset(layout::kPageWidth, layout::kPageHeight);
+    if (drawing.printSeed) {
+        DrawBallotPrint(page, *drawing.printSeed);
+    }
     if (drawing.cardCode) {
         DrawCardCode(page, *drawing.cardCode);
     }

@@ -16,7 +16,12 @@ struct SheetDrawing {
     bool bubbleGrid = false;              // fiducials and bubbles of a ballot
     std::vector<int> marks;               // bubble numbers filled in, 1 to kBubbleCount
     std::vector<layout::Rect> blots;      // ink spilt over the sheet, in page pixels
+    // A ballot's contests and candidates printed around its grid, drawn from this seed.
+    std::optional<std::uint32_t> printSeed;
 };
+
+// Inks the rectangle, clipped to the page.
+void FillRect(Bitmap& page, layout::Rect r);
 
 // A letter page, 1700 x 2200, drawn upright.
 Bitmap DrawSheet(const SheetDrawing& drawing);

@@ -17,9 +17,11 @@ const char* const kMakeSheetUsage =
     "Kinds:\n"
     "  header --type T [--batch N]  header card; T is -6, -5 or -4; -6 and -4 need N, 1 to 999\n"
     "  ender                        ender card\n"
-    "  ballot [--type T] [--marks LIST]\n"
+    "  ballot [--type T] [--marks LIST] [--printed SEED]\n"
     "                               ballot of type T (default 1; not -6 to -1), the bubbles\n"
-    "                               of LIST filled in, e.g. 1,5,9 (bubbles 1 to 96)\n"
+    "                               of LIST filled in, e.g. 1,5,9 (bubbles 1 to 96); --printed\n"
+    "                               prints contests, candidates, rules and boxes as on a real\n"
+    "                               ballot, the names drawn from SEED (0 to 4294967295)\n"
     "  blank                        blank sheet\n"
     "  code --text TEXT             sheet whose card code carries TEXT (foreign cards)\n"
     "Options of every kind:\n"
@@ -103,6 +105,12 @@ std::variant<SheetDrawing, std::string> Drawing(const std::string& kind, const O
             }
             drawing.marks = *numbers;
         }
+        if (const auto seed = one("--printed")) {
+            drawing.printSeed = Number<std::uint32_t>(*seed);
+            if (!drawing.printSeed) {
+                return "--printed needs a seed from 0 to 4294967295";
+            }
+        }
     } else if (kind == "code") {
         drawing.cardCode = one("--text");
         if (!drawing.cardCode || drawing.cardCode->empty()) {
@@ -126,7 +134,7 @@ std::variant<SheetDrawing, std::string> Drawing(const std::string& kind, const O
 const std::map<std::string, std::vector<std::string>> kKindOptions = {
     {"header", {"--type", "--batch"}},
     {"ender", {}},
-    {"ballot", {"--type", "--marks"}},
+    {"ballot", {"--type", "--marks", "--printed"}},
     {"blank", {}},
     {"code", {"--text"}}};
 

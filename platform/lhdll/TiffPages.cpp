@@ -2,6 +2,7 @@
 
 #include <tiffio.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <memory>
 #include <vector>
@@ -28,26 +29,53 @@ double Scale(TIFF* tiff, std::uint32_t width) {
     return static_cast<double>(width) / layout::kPageWidth;
 }
 
-// 1-bit and 8-bit grey strips: the formats scanners write, decoded row by row.
-bool DecodeGrey(TIFF* tiff, Bitmap& page, std::uint16_t bits, bool minIsWhite) {
-    std::vector<std::uint8_t> row(TIFFScanlineSize(tiff));
-    const int bytes = page.stride;
+// 1-bit strips, what scanners write: decoded strip by strip straight into the page, whose rows
+// have the same layout as the file's, so that reading costs no more than decoding.
+bool DecodeBilevel(TIFF* tiff, Bitmap& page, bool minIsWhite) {
+    std::uint32_t rowsPerStrip = 0;
+    TIFFGetFieldDefaulted(tiff, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+    const std::uint32_t strips = TIFFNumberOfStrips(tiff);
+    if (TIFFScanlineSize(tiff) != page.stride || static_cast<std::uint64_t>(strips) * rowsPerStrip <
+                                                     static_cast<std::uint64_t>(page.height)) {
+        return false;
+    }
+    for (std::uint32_t strip = 0; strip < strips; ++strip) {
+        const std::uint64_t top = static_cast<std::uint64_t>(strip) * rowsPerStrip;
+        if (top >= static_cast<std::uint64_t>(page.height)) {
+            break;
+        }
+        const int rows = static_cast<int>(
+            std::min<std::uint64_t>(rowsPerStrip, static_cast<std::uint64_t>(page.height) - top));
+        const tmsize_t size = static_cast<tmsize_t>(rows) * page.stride;
+        if (TIFFReadEncodedStrip(tiff, strip, page.Row(static_cast<int>(top)), size) != size) {
+            return false;
+        }
+    }
+    if (!minIsWhite) {
+        for (auto& byte : page.bits) {
+            byte = static_cast<std::uint8_t>(~byte);
+        }
+    }
+    // The bits past the right edge are no pixels; decoders leave them as they find them.
     const std::uint8_t lastMask = page.width % 8 == 0 ? 0xFF : 0xFF << (8 - page.width % 8);
+    for (int y = 0; y < page.height; ++y) {
+        page.Row(y)[page.stride - 1] &= lastMask;
+    }
+    return true;
+}
+
+// 8-bit grey strips, decoded row by row.
+bool DecodeGrey(TIFF* tiff, Bitmap& page, bool minIsWhite) {
+    std::fill(page.bits.begin(), page.bits.end(), 0);
+    std::vector<std::uint8_t> row(TIFFScanlineSize(tiff));
     for (int y = 0; y < page.height; ++y) {
         if (TIFFReadScanline(tiff, row.data(), y, 0) < 0) {
             return false;
         }
         std::uint8_t* out = page.Row(y);
-        if (bits == 1) {
-            for (int i = 0; i < bytes; ++i) {
-                out[i] = minIsWhite ? row[i] : static_cast<std::uint8_t>(~row[i]);
-            }
-            out[bytes - 1] &= lastMask;
-        } else {
-            for (int x = 0; x < page.width; ++x) {
-                const bool ink = minIsWhite ? row[x] >= 128 : row[x] < 128;
-                out[x >> 3] |= static_cast<std::uint8_t>(ink << (7 - (x & 7)));
-            }
+        for (int x = 0; x < page.width; ++x) {
+            const bool ink = minIsWhite ? row[x] >= 128 : row[x] < 128;
+            out[x >> 3] |= static_cast<std::uint8_t>(ink << (7 - (x & 7)));
         }
     }
     return true;
@@ -55,6 +83,7 @@ bool DecodeGrey(TIFF* tiff, Bitmap& page, std::uint16_t bits, bool minIsWhite) {
 
 // Anything else libtiff can read (colour, palettes, tiles) goes through its RGBA reader.
 bool DecodeAny(TIFF* tiff, Bitmap& page) {
+    std::fill(page.bits.begin(), page.bits.end(), 0);
     std::vector<std::uint32_t> raster(static_cast<std::size_t>(page.width) * page.height);
     if (TIFFReadRGBAImageOriented(tiff, page.width, page.height, raster.data(), ORIENTATION_TOPLEFT,
                                   0) != 1) {
@@ -111,15 +140,17 @@ bool TiffPages::Decode(Bitmap& page, double& scale) {
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_BITSPERSAMPLE, &bits);
     TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLESPERPIXEL, &samples);
     TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);
-    page.Reset(static_cast<int>(width), static_cast<int>(height));
+    page.Resize(static_cast<int>(width), static_cast<int>(height));
     scale = Scale(tiff_, width);
     const bool grey =
-        photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
+        !TIFFIsTiled(tiff_) && samples == 1 &&
+        (photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK);
+    const bool minIsWhite = photometric == PHOTOMETRIC_MINISWHITE;
     decoding_ = true;
     decodingComplaints_ = 0;
-    const bool decoded = !TIFFIsTiled(tiff_) && samples == 1 && (bits == 1 || bits == 8) && grey
-                             ? DecodeGrey(tiff_, page, bits, photometric == PHOTOMETRIC_MINISWHITE)
-                             : DecodeAny(tiff_, page);
+    const bool decoded = grey && bits == 1   ? DecodeBilevel(tiff_, page, minIsWhite)
+                         : grey && bits == 8 ? DecodeGrey(tiff_, page, minIsWhite)
+                                             : DecodeAny(tiff_, page);
     decoding_ = false;
     return decoded && decodingComplaints_ == 0;
 }

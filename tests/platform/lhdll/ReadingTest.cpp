@@ -57,6 +57,18 @@ const Card kCards[] = {
      0,
      "LH1:-32768",
      {10, 20, 30, 40, 50, 60, 70, 80, 90}},
+    {"ballot_printed",
+     {"ballot", "--printed", "4", "--marks", "2,30,77"},
+     1,
+     0,
+     "LH1:1",
+     {2, 30, 77}},
+    {"ballot_printed_corners",
+     {"ballot", "--type", "250", "--printed", "9", "--marks", "1,24,25,72,73,96"},
+     250,
+     0,
+     "LH1:250",
+     {1, 24, 25, 72, 73, 96}},
 };
 
 const Handling kHandlings[] = {
@@ -257,6 +269,21 @@ TEST(ReadFile, SheetBlankOnBothSidesIsBlank) {
                                         sheet_files::Draw({"blank", "--noise", "2"})}));
     BallotMarks marks{};
     EXPECT_EQ(ReadBallotMarks(file.c_str(), &marks), 10);
+}
+
+TEST(ReadFile, BlackIsZeroScansAreRead) {
+    // Such files keep 0 in the bits past the right edge, which are no black pixels.
+    TempFolder folder;
+    const auto ballot = folder.File("ballot.tif");
+    const auto blank = folder.File("blank.tif");
+    sheet_files::WriteBlackIsZero(sheet_files::Draw({"ballot", "--marks", "12", "--skew", "1"}),
+                                  ballot);
+    sheet_files::WriteBlackIsZero(sheet_files::Draw({"blank", "--noise", "4"}), blank);
+    BallotMarks marks{};
+    ASSERT_EQ(ReadBallotMarks(ballot.c_str(), &marks), 0);
+    EXPECT_EQ(marks.MarkCount, 1);
+    EXPECT_EQ(marks.MarkData[11], 1);
+    EXPECT_EQ(ReadBallotMarks(blank.c_str(), &marks), 10);
 }
 
 TEST(ClearImageBuffer, ReadsGoOnAfterwards) {
