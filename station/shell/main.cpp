@@ -3,11 +3,15 @@
 #include <QApplication>
 #include <QFont>
 
+#include "CommandLine.h"
 #include "QtDialogs.h"
 #include "ScannerControls.h"
 #include "VrelScan.h"
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = AnswerCommandLine(argc, argv)) {
+        return *status;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VrelScanning"));
     // The forms are laid out for the small dialog font of their day, as narrow as Arial; wider
