@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# A Debian package holds exactly the files of its list, and its relation fields name the packages
-# the list asks for.
+# A Debian package holds exactly the files of its list, its relation fields name the packages the
+# list asks for, and its changelog's latest entry is its version.
 # usage: check-contents.sh PACKAGE.deb LIST
 # LIST: an installed file per line (MULTIARCH stands for the multiarch folder name), or a control
 # field and a package it must name ("Depends libqt6widgets6"); # begins a comment.
@@ -26,6 +26,15 @@ while read -r field package; do
         status=1
     fi
 done < <(grep -E '^[A-Z][A-Za-z-]+ ' "$list")
+
+version=$(dpkg-deb -f "$deb" Version)
+package=$(dpkg-deb -f "$deb" Package)
+latest=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO "./usr/share/doc/$package/changelog.gz" |
+    gunzip | head -1)
+if [[ $latest != *" ($version) "* ]]; then
+    echo "The latest changelog entry is not for version $version: $latest"
+    status=1
+fi
 
 if [ $status -eq 0 ]; then
     echo "$(basename "$deb"): $(wc -l <<<"$actual") files and the relations as listed"
