@@ -20,6 +20,9 @@ packages=(
     # report-function DLL: 32-bit Windows cross build, tested under 32-bit wine where the host
     # executes i386 programs; its 64-bit twin under wine64 on every host
     mingw-w64 mingw-w64-tools libwine-dev wine wine32:i386 wine64
+    # Debian packages (cpack with dpkg-shlibdeps, checked by lintian) and the Windows installer
+    # (makensis, listed with 7z)
+    dpkg-dev lintian nsis p7zip-full
 )
 
 missing=()

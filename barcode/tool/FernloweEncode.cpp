@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "C.h"
+#include "LindhollowVersion.h"
 #include "Picture.h"
 #include "PngFile.h"
 #include "Utf8.h"
@@ -25,7 +26,8 @@ using fernlowe::Windows1252FromUtf16;
 constexpr const char* kUsage =
     "usage: fernlowe-encode {Code39 --checkdigit N --delim TEXT | CodeITF --checkdigit N | "
     "Code128 --format N | CodeUPCA | CodeEAN13 | CodeEAN8} [--codes] [--show-data] "
-    "[--svg FILE] [--png FILE] {DATA | --data-codes \"N N ...\"}";
+    "[--svg FILE] [--png FILE] {DATA | --data-codes \"N N ...\"}\n"
+    "       fernlowe-encode --help | --version";
 
 struct BadCommandLine : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -229,6 +231,15 @@ bool WritePictures(const Options& options, const std::u16string& result) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && (argv[1] == std::string("--help") || argv[1] == std::string("-h"))) {
+        std::cout << "Prints the text that a Fernlowe barcode font prints as the symbol of DATA.\n"
+                  << kUsage << '\n';
+        return 0;
+    }
+    if (argc == 2 && argv[1] == std::string("--version")) {
+        std::cout << "fernlowe-encode " << LINDHOLLOW_VERSION << '\n';
+        return 0;
+    }
     Options options;
     try {
         options = Parse(argc, argv);

@@ -15,6 +15,7 @@
 #include "admin/UserDataSource.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
+#include "LindhollowVersion.h"
 #include "shell/SettingConversions.h"
 
 namespace {
@@ -46,7 +47,8 @@ const char* const kUsage =
     "                  write the station settings file\n"
     "\n"
     "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".\n"
-    "Nothing that exists is changed unless --replace or --force says so.\n";
+    "Nothing that exists is changed unless --replace or --force says so.\n"
+    "--help prints this text and --version the release.\n";
 
 struct Settings {
     const char* option;
@@ -241,6 +243,7 @@ int main(int argc, char* argv[]) {
         parser.addOption({flag, flag});
     }
     parser.addOption({{"h", "help"}, "show this help"});
+    parser.addOption({"version", "show the release"});
 
     const std::map<QString, int (*)(const QCommandLineParser&)> commands = {
         {"create-schema", CreateSchemaCommand},   {"add-operator", AddOperatorCommand},
@@ -253,6 +256,10 @@ int main(int argc, char* argv[]) {
         }
         if (parser.isSet("help")) {
             std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (parser.isSet("version")) {
+            std::printf("lindhollow-admin %s\n", LINDHOLLOW_VERSION);
             return 0;
         }
         const QStringList positional = parser.positionalArguments();

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "LindhollowVersion.h"
 #include "SheetRequest.h"
 #include "TiffWriter.h"
 
@@ -10,6 +11,10 @@ int main(int argc, char** argv) {
     const std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << lhdll::kMakeSheetUsage;
+        return 0;
+    }
+    if (args.size() == 1 && args[0] == "--version") {
+        std::cout << "lhdll-make-sheet " << LINDHOLLOW_VERSION << "\n";
         return 0;
     }
     const auto parsed = lhdll::ParseSheetRequest(args);

@@ -13,6 +13,7 @@ namespace lhdll {
 
 const char* const kMakeSheetUsage =
     "Usage: lhdll-make-sheet KIND [options] OUT.tif\n"
+    "       lhdll-make-sheet --help | --version\n"
     "Makes a card or ballot image as scanned: 1700 x 2200 pixels, 200 dpi, 1-bit, Group 4.\n"
     "Kinds:\n"
     "  header --type T [--batch N]  header card; T is -6, -5 or -4; -6 and -4 need N, 1 to 999\n"

@@ -1,7 +1,6 @@
 #include "scanning/LHDLLInterface.h"
 
 #include <cstdlib>
-#include <filesystem>
 
 #include "scanning/LibraryBinding.h"
 
@@ -22,7 +21,11 @@ std::string LibraryPath() {
     if (const char* path = std::getenv("LINDHOLLOW_LHDLL"); path != nullptr && *path != '\0') {
         return path;
     }
-    return (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libLHDLL.so").string();
+    return "libLHDLL.so";
+}
+
+std::string LibraryFile() {
+    return Library().File();
 }
 
 void ClearImageBuffer() {

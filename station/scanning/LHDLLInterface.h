@@ -6,8 +6,9 @@
 
 #include "reader/ORLAProtocol7TypeDefs.h"
 
-// The ballot-reading library's entry points. Each is bound by name on its first call, from the
-// library file beside the station program (LINDHOLLOW_LHDLL, when set, names another file).
+// The ballot-reading library's entry points. Each is bound by name on its first call, from
+// libLHDLL.so as the program's run path finds it (LINDHOLLOW_LHDLL, when set, names another
+// file).
 namespace LHDLLInterface {
 
 // Error numbers of a binding that fails.
@@ -26,8 +27,12 @@ class LibraryError : public std::runtime_error {
     int number_;
 };
 
-// The library file the entry points are bound from.
+// The library the entry points are bound from: a file name or a path.
 std::string LibraryPath();
+
+// The file the library was loaded from, loading it if no entry point has been bound yet.
+// Raises LibraryError when it cannot be loaded.
+std::string LibraryFile();
 
 void ClearImageBuffer();
 

@@ -1,18 +1,33 @@
 #include "scanning/LibraryBinding.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include "scanning/LHDLLInterface.h"
 
-void* LibraryBinding::EntryPoint(const char* name) {
-    if (handle_ == nullptr) {
-        handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (handle_ == nullptr) {
-            throw LHDLLInterface::LibraryError(
-                LHDLLInterface::LibraryNotFound,
-                "Ballot-reading library " + path_ + " cannot be loaded: " + dlerror());
-        }
+void LibraryBinding::Open() {
+    if (handle_ != nullptr) {
+        return;
     }
+    handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle_ == nullptr) {
+        throw LHDLLInterface::LibraryError(
+            LHDLLInterface::LibraryNotFound,
+            "Ballot-reading library " + path_ + " cannot be loaded: " + dlerror());
+    }
+}
+
+std::string LibraryBinding::File() {
+    Open();
+    const link_map* library = nullptr;
+    if (dlinfo(handle_, RTLD_DI_LINKMAP, &library) != 0) {
+        return path_;
+    }
+    return library->l_name;
+}
+
+void* LibraryBinding::EntryPoint(const char* name) {
+    Open();
     dlerror();
     void* entry = dlsym(handle_, name);
     if (entry == nullptr) {

@@ -11,8 +11,12 @@ class LibraryBinding {
     LibraryBinding& operator=(const LibraryBinding&) = delete;
 
     void* EntryPoint(const char* name);
+    // The file the dynamic linker opened for the path, which may be a bare name.
+    std::string File();
 
   private:
+    void Open();
+
     std::string path_;
     void* handle_ = nullptr;
 };

@@ -4,10 +4,14 @@
 #include <QFont>
 
 #include "controls/ScannerControls.h"
+#include "shell/CommandLine.h"
 #include "shell/QtDialogs.h"
 #include "shell/VrelScan.h"
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = AnswerCommandLine(argc, argv)) {
+        return *status;
+    }
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VrelScanning"));
     // The forms are laid out for the small dialog font of their day, as narrow as Arial; wider

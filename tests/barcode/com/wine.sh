@@ -4,6 +4,7 @@
 # usage: wine.sh PREFIX 32|64 create            makes a fresh prefix (takes a while)
 #        wine.sh PREFIX 32|64 remove            stops its wine server and deletes it
 #        wine.sh PREFIX 32|64 run PROGRAM ARGS  runs a Windows program in it
+#        wine.sh PREFIX 32|64 wait              waits until every program in it has ended
 #        wine.sh PREFIX 32|64 script FILE ARGS  runs a VBScript file under cscript; passes only
 #                                               when the script printed its "N passed, 0 failed"
 #                                               line and ended with 0 (cscript ends with 0 after
@@ -54,6 +55,9 @@ case $action in
         ;;
     run)
         exec "$loader" "$@"
+        ;;
+    wait)
+        wineserver -w
         ;;
     script)
         status=0
