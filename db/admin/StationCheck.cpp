@@ -207,22 +207,35 @@ class Checker {
         }
     }
 
+    // The login fails without a word for an operator whose privilege level is empty.
     void Operators(Connection& connection, const QString& operatorId) {
+        const QString canLogIn =
+            QStringLiteral("SELECT COUNT(*) AS v FROM Users WHERE PrivilegeLevel IS NOT NULL");
+        const QString fix = QStringLiteral(
+            "  Add one with lindhollow-admin add-operator --privilege N (--replace to mend it).");
         try {
             if (operatorId.isEmpty()) {
-                if (Value(connection, QStringLiteral("SELECT COUNT(*) AS v FROM Users")) == u"0") {
-                    Problem(
-                        QStringLiteral("There is no operator to log in: the table Users is "
-                                       "empty.  Add one with lindhollow-admin add-operator."));
+                if (Value(connection, canLogIn) == u"0") {
+                    Problem(QStringLiteral("No operator can log in: the table Users holds none "
+                                           "with a privilege level.") +
+                            fix);
                 }
-            } else if (Value(connection,
-                             QStringLiteral("SELECT COUNT(*) AS v FROM Users WHERE UserID = '%1'")
-                                 .arg(QString(operatorId).replace(u'\'', QStringLiteral("''")))) ==
-                       u"0") {
-                Problem(QStringLiteral("There is no operator %1 in the table Users.  Add it with "
-                                       "lindhollow-admin add-operator.")
-                            .arg(operatorId));
+                return;
             }
+            const QString quoted = QString(operatorId).replace(u'\'', QStringLiteral("''"));
+            if (Value(connection, canLogIn + QStringLiteral(" AND UserID = '%1'").arg(quoted)) !=
+                u"0") {
+                return;
+            }
+            const bool present =
+                Value(connection,
+                      QStringLiteral("SELECT COUNT(*) AS v FROM Users WHERE UserID = '%1'")
+                          .arg(quoted)) != u"0";
+            Problem((present ? QStringLiteral("The operator %1 has no privilege level and cannot "
+                                              "log in.")
+                             : QStringLiteral("There is no operator %1 in the table Users."))
+                        .arg(operatorId) +
+                    fix);
         } catch (const DatabaseError&) {
             // The table's own problem is reported already.
         }

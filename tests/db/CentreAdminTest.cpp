@@ -274,7 +274,7 @@ class StationSetUpCheck : public CentreAdmin, public testing::WithParamInterface
         CentreAdmin::SetUp();
         password = CentreWithStation(6);
         ASSERT_EQ(Run({"add-operator", "--connect", AdminOnCentre(), "--user", "demo", "--password",
-                       "demo"})
+                       "demo", "--privilege", "1"})
                       .exitCode,
                   0);
         WriteDataSource(Server().Port(), database_, password);
@@ -318,7 +318,7 @@ void CaseSensitiveCentre() {
     CaseSensitiveServer().RunAsAdministrator(
         QStringLiteral("CREATE DATABASE IF NOT EXISTS cased; USE cased;") +
         QString::fromUtf8(schema.readAll()) +
-        QStringLiteral("; DELETE FROM Users; INSERT INTO Users VALUES ('demo', 'demo', NULL);"
+        QStringLiteral("; DELETE FROM Users; INSERT INTO Users VALUES ('demo', 'demo', 1);"
                        "CREATE USER IF NOT EXISTS 'station6'@'%' IDENTIFIED BY 'pw';"
                        "GRANT ALL ON cased.* TO 'station6'@'%';"));
 }
@@ -348,6 +348,11 @@ INSTANTIATE_TEST_SUITE_P(
         Breakage{"operator",
                  [](StationSetUpCheck& t) { t.AsAdministrator("DELETE FROM %1.Users"); },
                  "There is no operator demo in the table Users."},
+        Breakage{"privilege_level",
+                 [](StationSetUpCheck& t) {
+                     t.AsAdministrator("UPDATE %1.Users SET PrivilegeLevel = NULL");
+                 },
+                 "The operator demo has no privilege level and cannot log in."},
         Breakage{"case",
                  [](StationSetUpCheck& t) {
                      CaseSensitiveCentre();

@@ -107,7 +107,7 @@ TEST_P(StationTrust, OnlyAStationTrustingTheCentresAuthorityConnects) {
     const QString admin = Server().AdministratorConnectString();
     ASSERT_EQ(Run({"create-centre", "--connect", admin}).exitCode, 0);
     ASSERT_EQ(Run({"add-operator", "--connect", admin + "DATABASE=lindhollow", "--user", "demo",
-                   "--password", "demo"})
+                   "--password", "demo", "--privilege", "1"})
                   .exitCode,
               0);
     const AdminToolResult added =
