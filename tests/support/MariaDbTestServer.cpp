@@ -156,6 +156,9 @@ void MariaDbTestServer::Kill() {
 }
 
 void MariaDbTestServer::Restart() {
+    if (pid_ > 0) {
+        return;
+    }
     // The port stays the stations' port; a client of another program may hold it for a moment.
     for (int attempt = 1; !Start(); ++attempt) {
         if (attempt == 100) {

@@ -34,7 +34,7 @@ class MariaDbTestServer {
 
     // The server dies at once, as in a power cut, and answers nothing until restarted.
     void Kill();
-    // Starts the killed server again on its port and data.
+    // Starts the killed server again on its port and data; a running one is left alone.
     void Restart();
 
   private:
