@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include "admin/CentreDatabase.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 
@@ -40,6 +41,9 @@ QStringList Statements(const QString& script) {
 }  // namespace
 
 void CreateSchema(Connection& connection) {
+    if (connection.IsMariaDb()) {
+        RequireCaseInsensitiveTableNames(connection);
+    }
     QFile file(SchemaResource(connection));
     if (!file.open(QIODevice::ReadOnly)) {
         throw DatabaseError(QStringLiteral("Cannot read %1.").arg(file.fileName()));

@@ -3,19 +3,24 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 #include <cstdio>
 #include <functional>
 #include <map>
 #include <stdexcept>
 
+#include "LindhollowVersion.h"
+#include "admin/CentreDatabase.h"
 #include "admin/Operators.h"
 #include "admin/Schema.h"
+#include "admin/SecretInput.h"
+#include "admin/StationAccounts.h"
+#include "admin/StationCheck.h"
 #include "admin/StationSettingsFile.h"
 #include "admin/UserDataSource.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
-#include "LindhollowVersion.h"
 #include "shell/SettingConversions.h"
 
 namespace {
@@ -35,18 +40,32 @@ const char* const kUsage =
     "\n"
     "Commands:\n"
     "  create-schema   [--connect CS]       create the missing tables and indexes\n"
+    "  create-centre   [--connect CS] [--database NAME]\n"
+    "                  create the counting centre's database on a MariaDB server, and its\n"
+    "                  missing tables and indexes\n"
+    "  add-station     [--connect CS] [--database NAME] --system-id N [--host PATTERN]\n"
+    "                  [--replace]\n"
+    "                  create the station's MariaDB account with what the station needs;\n"
+    "                  prints its new password\n"
+    "  remove-station  [--connect CS] --system-id N [--host PATTERN]\n"
     "  add-operator    [--connect CS] --user ID --password PW [--privilege N] [--replace]\n"
     "  list-operators  [--connect CS]\n"
     "  remove-operator [--connect CS] --user ID\n"
     "  write-dsn       --name NAME --sqlite FILE [--force]\n"
     "                  write a user ODBC data source for a SQLite database file\n"
+    "  write-dsn       --name NAME --mariadb HOST [--port N] [--database NAME]\n"
+    "                  --account NAME [--ssl-ca FILE] [--force]\n"
+    "                  write a user ODBC data source for the centre's MariaDB server; the\n"
+    "                  password is read from standard input\n"
     "  write-settings  --system-id N --system-type N --intray DIR --scanner-ini FILE\n"
     "                  [--dsn CS] [--sql-connect CS] [--orla-host HOST] [--names-file FILE]\n"
     "                  [--election-type N] [--election-id N] [--ballot-size N]\n"
     "                  [--weighted BOOL] [--proportional BOOL] [--force]\n"
     "                  write the station settings file\n"
+    "  check-station   [--user ID]          check this user's station set-up\n"
     "\n"
-    "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".\n"
+    "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".  NAME of --database\n"
+    "defaults to lindhollow, PATTERN of --host to % (any host), N of --port to 3306.\n"
     "Nothing that exists is changed unless --replace or --force says so.\n"
     "--help prints this text and --version the release.\n";
 
@@ -183,14 +202,115 @@ int RemoveOperatorCommand(const QCommandLineParser& parser) {
     return 0;
 }
 
+QString DatabaseName(const QCommandLineParser& parser) {
+    return parser.isSet("database") ? parser.value("database") : QStringLiteral("lindhollow");
+}
+
+int CreateCentreCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {"connect", "database"});
+    const QString database = DatabaseName(parser);
+    Connection connection;
+    OpenDatabase(connection, parser);
+    CreateCentreDatabase(connection, database);
+    Out() << "The counting centre's database " << database << " is in place ("
+          << connection.DbmsName() << ").\n";
+    return 0;
+}
+
+// The station whose account --system-id and --host name.
+StationAccount Account(const QCommandLineParser& parser) {
+    const QString systemId = Required(parser, "system-id");
+    for (const Settings& setting : SettingOptions()) {
+        if (qstrcmp(setting.option, "system-id") == 0 && !setting.valid(systemId)) {
+            throw UsageError("--system-id must be " + std::string(setting.expected) + ", not \"" +
+                             systemId.toStdString() + "\"");
+        }
+    }
+    return {qint16(systemId.toShort()),
+            parser.isSet("host") ? parser.value("host") : QStringLiteral("%")};
+}
+
+int AddStationCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {"connect", "database", "system-id", "host", "replace"});
+    const StationAccount account = Account(parser);
+    const QString database = DatabaseName(parser);
+    Connection connection;
+    OpenDatabase(connection, parser);
+    const QString password =
+        AddStationAccount(connection, database, account, parser.isSet("replace"));
+    Out() << "Account " << account.Quoted() << " may now do what station " << account.systemId
+          << " does on " << database << ".\nIts password, shown only now, for write-dsn on the "
+          << "station:\n"
+          << password << '\n';
+    return 0;
+}
+
+int RemoveStationCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {"connect", "system-id", "host"});
+    const StationAccount account = Account(parser);
+    Connection connection;
+    OpenDatabase(connection, parser);
+    if (!RemoveStationAccount(connection, account)) {
+        throw std::runtime_error("there is no account " + account.Quoted().toStdString());
+    }
+    Out() << "Account " << account.Quoted() << " removed.\n";
+    return 0;
+}
+
+WriteOutcome WriteMariaDbDsn(const QCommandLineParser& parser, const QString& name) {
+    MariaDbDataSource source;
+    source.server = Required(parser, "mariadb");
+    if (parser.isSet("port")) {
+        bool ok = false;
+        source.port = parser.value("port").toInt(&ok);
+        if (!ok || source.port < 1 || source.port > 65535) {
+            throw UsageError("--port must be a port number from 1 to 65535");
+        }
+    }
+    source.database = DatabaseName(parser);
+    CheckDatabaseName(source.database);
+    source.account = Required(parser, "account");
+    source.certificateAuthority = parser.value("ssl-ca");
+    if (!source.certificateAuthority.isEmpty() && !QFile::exists(source.certificateAuthority)) {
+        throw std::invalid_argument("there is no certificate file " +
+                                    source.certificateAuthority.toStdString());
+    }
+    source.password = ReadSecretLine(QStringLiteral("Password of %1: ").arg(source.account));
+    if (source.password.isEmpty()) {
+        throw std::invalid_argument("no password was given on standard input");
+    }
+    return WriteMariaDbDataSource(name, source, parser.isSet("force"));
+}
+
 int WriteDsnCommand(const QCommandLineParser& parser) {
-    RequireOnly(parser, {"name", "sqlite", "force"});
     const QString name = Required(parser, "name");
-    const QString file = Required(parser, "sqlite");
-    const WriteOutcome outcome = WriteSqliteDataSource(name, file, parser.isSet("force"));
+    WriteOutcome outcome;
+    if (parser.isSet("mariadb")) {
+        RequireOnly(parser, {"name", "mariadb", "port", "database", "account", "ssl-ca", "force"});
+        outcome = WriteMariaDbDsn(parser, name);
+    } else {
+        RequireOnly(parser, {"name", "sqlite", "force"});
+        outcome = WriteSqliteDataSource(name, Required(parser, "sqlite"), parser.isSet("force"));
+    }
     Out() << "Data source " << name
           << (outcome == WriteOutcome::Written ? " written to " : " unchanged in ")
           << UserDataSourceFile() << ".\n";
+    return 0;
+}
+
+int CheckStationCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {"user"});
+    int problems = 0;
+    for (const Finding& finding : CheckStation(parser.value("user"))) {
+        Out() << (finding.problem ? "PROBLEM: " : "ok: ") << finding.text << '\n';
+        problems += finding.problem ? 1 : 0;
+    }
+    if (problems > 0) {
+        Out() << problems << (problems == 1 ? " problem" : " problems")
+              << " to mend before the station can scan.\n";
+        return 1;
+    }
+    Out() << "The station is ready to scan.\n";
     return 0;
 }
 
@@ -233,7 +353,8 @@ int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     parser.addPositionalArgument("command", "what to do");
-    for (const char* name : {"connect", "user", "password", "privilege", "name", "sqlite"}) {
+    for (const char* name : {"connect", "user", "password", "privilege", "name", "sqlite",
+                             "database", "host", "mariadb", "port", "account", "ssl-ca"}) {
         parser.addOption({name, name, "value"});
     }
     for (const Settings& setting : SettingOptions()) {
@@ -249,6 +370,8 @@ int main(int argc, char* argv[]) {
         {"create-schema", CreateSchemaCommand},   {"add-operator", AddOperatorCommand},
         {"list-operators", ListOperatorsCommand}, {"remove-operator", RemoveOperatorCommand},
         {"write-dsn", WriteDsnCommand},           {"write-settings", WriteSettingsCommand},
+        {"create-centre", CreateCentreCommand},   {"add-station", AddStationCommand},
+        {"remove-station", RemoveStationCommand}, {"check-station", CheckStationCommand},
     };
     try {
         if (!parser.parse(application.arguments())) {

@@ -63,9 +63,10 @@ qint16 GetNextBatchNumber(const QString& connectString, qint16 systemId) {
     return next;
 }
 
-void CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
+bool CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
                  const QString& userId) {
     const QDateTime startTime = StationNow();
+    bool written = true;
     Connection connection;
     try {
         connection.Open(connectString);
@@ -76,14 +77,17 @@ void CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
             QStringLiteral(", ") + QStringLiteral("'") + DoubleSqlQuotes(userId) +
             QStringLiteral("')"));
     } catch (const std::exception&) {
-        // The batch goes on without its row; nobody is told.
+        // Nobody is told here; the caller decides.
+        written = false;
     }
     if (connection.State() != 0) {
         connection.Close();
     }
+    return written;
 }
 
-void DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo) {
+bool DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo) {
+    bool deleted = true;
     Connection connection;
     try {
         connection.Open(connectString);
@@ -94,11 +98,13 @@ void DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo) 
                            QString::number(systemId) + QStringLiteral(" AND BatchNo = ") +
                            QString::number(batchNo));
     } catch (const std::exception&) {
-        // What was deleted stays deleted; nobody is told.
+        // What was deleted stays deleted; nobody is told here.
+        deleted = false;
     }
     if (connection.State() != 0) {
         connection.Close();
     }
+    return deleted;
 }
 
 void DeleteOpenBatches(const QString& connectString, qint16 systemId) {
@@ -122,9 +128,10 @@ void DeleteOpenBatches(const QString& connectString, qint16 systemId) {
     }
 }
 
-void CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,
+bool CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,
                 qint32 ballotCount) {
     const QDateTime endTime = StationNow();
+    bool closed = true;
     Connection connection;
     try {
         connection.Open(connectString);
@@ -137,8 +144,10 @@ void CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, q
                            QStringLiteral(" AND SystemID = ") + QString::number(systemId));
     } catch (const std::exception&) {
         // A batch left open is removed with its images at the next start.
+        closed = false;
     }
     if (connection.State() != 0) {
         connection.Close();
     }
+    return closed;
 }

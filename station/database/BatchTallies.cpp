@@ -31,7 +31,7 @@ constexpr std::array<Tally, 9> kTallies{{
 
 }  // namespace
 
-void UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 batchNo) {
+bool UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 batchNo) {
     // Released, and so closed, when the operation ends: the result set first.
     Connection connection;
     Recordset rows;
@@ -63,6 +63,8 @@ void UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 ba
                   QString::number(batchNo);
         connection.Execute(update);
     } catch (const std::exception&) {
-        // No tally is written unless all nine were counted; batch closing goes on.
+        // No tally is written unless all nine were counted.
+        return false;
     }
+    return true;
 }

@@ -20,10 +20,6 @@ QString NextConnectionName() {
     return QStringLiteral("lindhollow-%1").arg(++counter);
 }
 
-QString DriverMessage(const QSqlError& error) {
-    return error.databaseText().isEmpty() ? error.text() : error.databaseText();
-}
-
 // Asks the ODBC driver which database stands behind the data source.
 QString QueryDbmsName(const QSqlDatabase& database) {
     const QVariant handle = database.driver()->handle();
@@ -42,6 +38,12 @@ QString QueryDbmsName(const QSqlDatabase& database) {
 }
 
 }  // namespace
+
+DatabaseError DriverError(const QSqlError& error) {
+    // Qt joins the numbers of several diagnostic records with blanks; the first is the cause.
+    return DatabaseError(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
+                         error.nativeErrorCode().section(u' ', 0, 0).toInt());
+}
 
 Connection::Connection() : name_(NextConnectionName()) {}
 
@@ -66,7 +68,7 @@ void Connection::Open(const QString& connectString) {
     database_.setPassword(parts.password);
     database_.setConnectOptions(QStringLiteral("SQL_ATTR_ODBC_VERSION=SQL_OV_ODBC3"));
     if (!database_.open()) {
-        throw DatabaseError(DriverMessage(database_.lastError()));
+        throw DriverError(database_.lastError());
     }
     dbmsName_ = QueryDbmsName(database_);
     if (IsMariaDb()) {
@@ -92,7 +94,7 @@ int Connection::Execute(const QString& statement) {
 int Connection::Run(const QString& statement) {
     QSqlQuery query(database_);
     if (!query.exec(statement)) {
-        throw DatabaseError(DriverMessage(query.lastError()));
+        throw DriverError(query.lastError());
     }
     return query.numRowsAffected();
 }

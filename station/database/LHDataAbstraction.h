@@ -19,14 +19,16 @@ bool BatchExists(const QString& connectString, qint16 systemId, qint16 batchNo);
 // when the highest is 32767.
 qint16 GetNextBatchNumber(const QString& connectString, qint16 systemId);
 // An open batch row stamped with the current local time. Note the batch number first.
-void CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
+// True when the row was written; callers that must know whether the database took it ask.
+bool CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
                  const QString& userId);
-// The batch row and the batch's image rows, in that order.
-void DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo);
+// The batch row and the batch's image rows, in that order. True when both commands ran.
+bool DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo);
 // The images of this station's open batches, then those batch rows.
 void DeleteOpenBatches(const QString& connectString, qint16 systemId);
-// The counts and the end time (the current local time) of the batch row.
-void CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,
+// The counts and the end time (the current local time) of the batch row. True when the
+// command ran.
+bool CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,
                 qint32 ballotCount);
 
 // Station status rows (StationStatusRecords.cpp).
@@ -43,5 +45,6 @@ void SetStationOffline(const QString& connectString, qint16 systemId);
 // Batch tallies (BatchTallies.cpp).
 
 // Counts the batch's image rows by status code and by flag and writes the nine counts
-// onto the batch row; nothing is written unless all nine counts succeed.
-void UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 batchNo);
+// onto the batch row; nothing is written unless all nine counts succeed. True when they were
+// written.
+bool UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 batchNo);

@@ -23,7 +23,7 @@ void Recordset::Run() {
     if (!query_.exec(source_)) {
         const QSqlError error = query_.lastError();
         Close();
-        throw DatabaseError(error.databaseText().isEmpty() ? error.text() : error.databaseText());
+        throw DriverError(error);
     }
     open_ = true;
     onRow_ = query_.next();

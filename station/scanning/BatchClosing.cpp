@@ -1,6 +1,7 @@
 // Batch closing: End Batch scans the ender card as the batch's next image, stores the batch,
 // writes its tallies, shows the summary, closes the batch row and stands the station by.
 
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -93,18 +94,12 @@ void VrelScan::EndBatchSteps() {
     }
     lblImageCount->setText(QStringLiteral("Image Count: ") + QString::number(ImageCounter));
 
-    if (!StoreScannedBatchIntoDatabase()) {
-        dialogs_.MsgBox(QStringLiteral("Error occurred during data storage.  Batch has been "
-                                       "lost.  Rescan batch."),
-                        Dialogs::Buttons::OK, Dialogs::Icon::Critical,
-                        QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Lost"));
-        DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, n);
-        // The batch row is gone: the operator rescans the batch from a new Start Batch.
-        LeaveBatch(QStringLiteral("BATCH LOST"));
+    // A batch whose rows the database did not all take is lost and scanned again, rather than
+    // left open for the next start to delete after its summary was shown.
+    if (!StoreScannedBatchIntoDatabase() || !UpdateBatchTallies(DSNCONNECTSTR, SYSTEM_ID, n)) {
+        LoseBatch();
         return;
     }
-
-    UpdateBatchTallies(DSNCONNECTSTR, SYSTEM_ID, n);
     dialogs_.MsgBox(
         QStringLiteral("Batch ") + QString::number(n) +
             QStringLiteral(" is closed.  Remove ballots from output tray before continuing.\r\n") +
@@ -118,8 +113,31 @@ void VrelScan::EndBatchSteps() {
             QStringLiteral("\r\n"),
         Dialogs::Buttons::OK, Dialogs::Icon::None,
         QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Ended"));
-    CloseBatch(DSNCONNECTSTR, SYSTEM_ID, n, ImageCounter, BallotCount);
+    if (!CloseBatch(DSNCONNECTSTR, SYSTEM_ID, n, ImageCounter, BallotCount)) {
+        LoseBatch();
+        return;
+    }
     LeaveBatch(QStringLiteral("BATCH CLOSED"));
+}
+
+void VrelScan::LoseBatch() {
+    const QString title =
+        QStringLiteral("Batch ") + QString::number(CurrentBatch) + QStringLiteral(" Lost");
+    dialogs_.MsgBox(QStringLiteral("Error occurred during data storage.  Batch has been "
+                                   "lost.  Rescan batch."),
+                    Dialogs::Buttons::OK, Dialogs::Icon::Critical, title);
+    if (!lostBatches_.Remove(DSNCONNECTSTR, SYSTEM_ID, CurrentBatch)) {
+        dialogs_.MsgBox(
+            QStringLiteral("The database cannot be reached, so batch %1 is still in it.  The "
+                           "station removes it when the database answers again, at the next "
+                           "Start Batch; batch %1 can then be scanned again under its number.  "
+                           "The image files stay in %2.")
+                .arg(CurrentBatch)
+                .arg(QDir::toNativeSeparators(BatchFolder)),
+            Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, title);
+    }
+    // The operator rescans the batch from a new Start Batch.
+    LeaveBatch(QStringLiteral("BATCH LOST"));
 }
 
 void VrelScan::LeaveBatch(const QString& batchCaption) {

@@ -42,6 +42,9 @@ void VrelScan::cmdStartBatch_Click() {
 }
 
 void VrelScan::StartBatchSteps() {
+    // Before any batch number is proposed or checked, the rows of batches lost while the
+    // database could not be reached go, now that it may answer again.
+    lostBatches_.RemoveKept(DSNCONNECTSTR, SYSTEM_ID);
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     ScanningHeader = true;
     HeaderPageDone = false;
@@ -98,7 +101,21 @@ void VrelScan::StartBatchSteps() {
         ImageCounter = 0;
         return;
     }
-    CreateBatch(DSNCONNECTSTR, n, SYSTEM_ID, USER_ID);
+    // Images stored under a batch without its row would belong to no batch.
+    if (!CreateBatch(DSNCONNECTSTR, n, SYSTEM_ID, USER_ID)) {
+        // The row may have gone in before the connection broke; it goes before n is used again.
+        lostBatches_.Remove(DSNCONNECTSTR, SYSTEM_ID, n);
+        dialogs_.MsgBox(QStringLiteral("Batch %1 could not be written to the database, which "
+                                       "cannot be reached.  Start batch cancelled.  Click "
+                                       "'Start Batch' again when the database answers.")
+                            .arg(n),
+                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
+                        QStringLiteral("Invalid Batch"));
+        DeleteFileIfExists(headerFile);
+        CurrentBatch = 0;
+        ImageCounter = 0;
+        return;
+    }
     CurrentBatch = n;
 
     BatchFolder = BatchFolderName(INTRAY, SYSTEM_ID, n);

@@ -7,6 +7,7 @@
 
 #include "database/Connection.h"
 #include "scanning/BatchImage.h"
+#include "scanning/LostBatches.h"
 #include "shell/StationSettings.h"
 
 class ControlError;
@@ -166,7 +167,11 @@ class VrelScan : public QWidget {
     bool ScanCard(const bool& pageDone);
     // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
     void LeaveBatch(const QString& batchCaption);
+    // The open batch could not be stored and closed: the operator is told, its rows are removed
+    // (now, or once the database answers again) and the window leaves it.
+    void LoseBatch();
 
     Dialogs& dialogs_;
     bool ended_ = false;
+    LostBatches lostBatches_;
 };

@@ -172,4 +172,5 @@ VrelScan::~VrelScan() {
     if (CurrentBatch > 0) {
         DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, CurrentBatch);
     }
+    lostBatches_.RemoveKept(DSNCONNECTSTR, SYSTEM_ID);
 }

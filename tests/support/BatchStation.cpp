@@ -32,7 +32,10 @@ void WriteText(const QString& path, const QString& text) {
 }  // namespace
 
 BatchStation::BatchStation(const QString& databaseKind, Scanner scanner)
-    : database(MakeDataSource(databaseKind)), scanner_(scanner) {
+    : BatchStation(MakeDataSource(databaseKind), scanner) {}
+
+BatchStation::BatchStation(std::unique_ptr<TestDataSource> centre, Scanner scanner)
+    : database(std::move(centre)), scanner_(scanner) {
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home.path());
     for (const char* folder : {"intray", "paper/cards", "paper/feeder", "paper/tray"}) {
         QDir(home.path()).mkpath(QLatin1StringView(folder));

@@ -21,6 +21,7 @@ class BatchStation {
     enum class Scanner { Fake, DiskImport };
 
     BatchStation(const QString& databaseKind, Scanner scanner);
+    BatchStation(std::unique_ptr<TestDataSource> centre, Scanner scanner);
     ~BatchStation();
 
     // A new window with its load step run; any earlier window is closed and destroyed first.

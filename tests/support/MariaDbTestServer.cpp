@@ -46,35 +46,34 @@ void Run(const QString& program, const QStringList& arguments) {
     }
 }
 
-QString Socket(const QString& folder) {
-    return folder + QStringLiteral("/mysqld.sock");
-}
-
 }  // namespace
 
 MariaDbTestServer& MariaDbTestServer::Instance() {
-    static MariaDbTestServer server;
+    static MariaDbTestServer server{Options{}};
     return server;
 }
 
-MariaDbTestServer::MariaDbTestServer() {
+MariaDbTestServer::MariaDbTestServer(Options options) : options_(std::move(options)) {
     QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/lindhollow-mariadb-XXXXXX"));
     folder.setAutoRemove(false);
     folder_ = folder.path();
-    const QString data = folder_ + QStringLiteral("/data");
     // Servers of test programs running side by side each keep their temporary tables in a
     // folder of their own; in the shared /tmp one server's bootstrap can lose its own.
-    const QString temporary = folder_ + QStringLiteral("/tmp");
-    QDir().mkpath(temporary);
+    QDir().mkpath(folder_ + QStringLiteral("/tmp"));
     Run(QStringLiteral("mariadb-install-db"),
-        {QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + data,
-         QStringLiteral("--tmpdir=") + temporary,
+        {QStringLiteral("--no-defaults"),
+         QStringLiteral("--datadir=") + folder_ + QStringLiteral("/data"),
+         QStringLiteral("--tmpdir=") + folder_ + QStringLiteral("/tmp"),
          QStringLiteral("--auth-root-authentication-method=normal"),
          QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
 
     // Another test program may take the free port before this server binds it; the server
     // then ends at once, and a new port is tried.
-    for (int attempt = 1; !Start(data, temporary); ++attempt) {
+    for (int attempt = 1;; ++attempt) {
+        port_ = FreeLoopbackPort();
+        if (Start()) {
+            break;
+        }
         if (attempt == 3) {
             throw std::runtime_error("the test MariaDB server did not start; see " +
                                      folder_.toStdString() + "/server.log");
@@ -87,24 +86,33 @@ MariaDbTestServer::MariaDbTestServer() {
                            .arg(UserName(), password));
 }
 
-bool MariaDbTestServer::Start(const QString& data, const QString& temporary) {
-    port_ = FreeLoopbackPort();
-    std::vector<std::string> arguments = {
-        "mariadbd",
-        "--no-defaults",
-        "--datadir=" + data.toStdString(),
-        "--tmpdir=" + temporary.toStdString(),
-        "--socket=" + Socket(folder_).toStdString(),
-        "--port=" + std::to_string(port_),
-        "--bind-address=127.0.0.1",
-        "--user=root",
-        "--lower-case-table-names=1",
-        "--skip-log-bin",
-        "--innodb-buffer-pool-size=64M",
-        "--innodb-flush-log-at-trx-commit=2",
-        "--open-files-limit=1024",
-        "--log-error=" + (folder_ + QStringLiteral("/server.log")).toStdString(),
-    };
+QString MariaDbTestServer::Socket() const {
+    return folder_ + QStringLiteral("/mysqld.sock");
+}
+
+bool MariaDbTestServer::Start() {
+    std::vector<std::string> arguments = {"mariadbd"};
+    if (!options_.defaultsFile.isEmpty()) {
+        arguments.push_back("--defaults-file=" + options_.defaultsFile.toStdString());
+    } else {
+        arguments.push_back("--no-defaults");
+    }
+    for (const char* option : {"--user=root", "--skip-log-bin", "--innodb-buffer-pool-size=64M",
+                               "--innodb-flush-log-at-trx-commit=2", "--open-files-limit=1024",
+                               "--bind-address=127.0.0.1"}) {
+        arguments.emplace_back(option);
+    }
+    for (const auto& [option, value] :
+         {std::pair{"--datadir=", folder_ + QStringLiteral("/data")},
+          {"--tmpdir=", folder_ + QStringLiteral("/tmp")},
+          {"--socket=", Socket()},
+          {"--port=", QString::number(port_)},
+          {"--log-error=", folder_ + QStringLiteral("/server.log")}}) {
+        arguments.push_back(option + value.toStdString());
+    }
+    for (const QString& argument : options_.arguments) {
+        arguments.push_back(argument.toStdString());
+    }
     std::vector<char*> argv;
     for (std::string& argument : arguments) {
         argv.push_back(argument.data());
@@ -119,7 +127,7 @@ bool MariaDbTestServer::Start(const QString& data, const QString& temporary) {
     for (int attempt = 0;; ++attempt) {
         QProcess ping;
         ping.start(QStringLiteral("mariadb-admin"),
-                   {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(folder_),
+                   {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(),
                     QStringLiteral("--user=root"), QStringLiteral("ping")});
         if (ping.waitForFinished(5000) && ping.exitCode() == 0) {
             return true;
@@ -139,10 +147,37 @@ bool MariaDbTestServer::Start(const QString& data, const QString& temporary) {
     }
 }
 
+void MariaDbTestServer::Kill() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+        pid_ = 0;
+    }
+}
+
+void MariaDbTestServer::Restart() {
+    if (pid_ > 0) {
+        return;
+    }
+    // The port stays the stations' port; a client of another program may hold it for a moment.
+    for (int attempt = 1; !Start(); ++attempt) {
+        if (attempt == 100) {
+            throw std::runtime_error("the test MariaDB server did not start again; see " +
+                                     folder_.toStdString() + "/server.log");
+        }
+        QThread::msleep(200);
+    }
+}
+
 void MariaDbTestServer::RunAsAdministrator(const QString& sql) const {
     Run(QStringLiteral("mariadb"),
-        {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(folder_),
+        {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(),
          QStringLiteral("--user=root"), QStringLiteral("--execute=") + sql});
+}
+
+QString MariaDbTestServer::AdministratorConnectString() const {
+    return QStringLiteral("Driver=MariaDB Unicode;SERVER=localhost;SOCKET=%1;USER=root;OPTION=2;")
+        .arg(Socket());
 }
 
 MariaDbTestServer::~MariaDbTestServer() {

@@ -1,27 +1,47 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // A MariaDB server of this test process alone: its own data folder, loopback
-// only, a free port, identifiers without regard to letter case. Started on first
-// use; stopped and removed when the process ends.
+// only, a free port. The shared one (Instance) compares identifiers without regard
+// to letter case, is started on first use and is stopped and removed when the
+// process ends; others live as long as their object.
 class MariaDbTestServer {
   public:
+    struct Options {
+        // An option file read before the command line's options; none by default.
+        QString defaultsFile;
+        // Server options beyond data folder, socket, port and loopback.
+        QStringList arguments = {QStringLiteral("--lower-case-table-names=1")};
+    };
+
     static MariaDbTestServer& Instance();
+    explicit MariaDbTestServer(Options options);
+    ~MariaDbTestServer();
+    MariaDbTestServer(const MariaDbTestServer&) = delete;
+    MariaDbTestServer& operator=(const MariaDbTestServer&) = delete;
 
     int Port() const { return port_; }
+    QString Socket() const;
+    // An account that may do anything on the databases that tests grant it.
     static QString UserName() { return QStringLiteral("station"); }
     static QString Password() { return QStringLiteral("pass'word\\1"); }
     // Runs SQL as the server's administrator.
     void RunAsAdministrator(const QString& sql) const;
+    // An ODBC connect string of the administrator, through the server's socket.
+    QString AdministratorConnectString() const;
 
-    ~MariaDbTestServer();
+    // The server dies at once, as in a power cut, and answers nothing until restarted.
+    void Kill();
+    // Starts the killed server again on its port and data; a running one is left alone.
+    void Restart();
 
   private:
-    MariaDbTestServer();
-    // Starts the server on a free port; false when it ended before answering.
-    bool Start(const QString& data, const QString& temporary);
+    // Starts the server; false when it ended before answering.
+    bool Start();
 
+    Options options_;
     QString folder_;
     int port_ = 0;
     int pid_ = 0;

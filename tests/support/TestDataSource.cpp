@@ -48,7 +48,10 @@ std::unique_ptr<TestDataSource> MakeSqliteDataSource() {
 }
 
 std::unique_ptr<TestDataSource> MakeMariaDbDataSource() {
-    const MariaDbTestServer& server = MariaDbTestServer::Instance();
+    return MakeMariaDbDataSource(MariaDbTestServer::Instance());
+}
+
+std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& server) {
     const int number = NextNumber();
     const QString database = QStringLiteral("lindhollow_%1").arg(number);
     server.RunAsAdministrator(QStringLiteral("CREATE DATABASE %1; GRANT ALL ON %1.* TO '%2'@'%'; "
@@ -63,10 +66,10 @@ std::unique_ptr<TestDataSource> MakeMariaDbDataSource() {
                              {"USER", MariaDbTestServer::UserName()},
                              {"PASSWORD", MariaDbTestServer::Password()},
                              {"OPTION", "2"}});
-    auto source = std::make_unique<TestDataSource>(QStringLiteral("MariaDB"), name, [database] {
-        MariaDbTestServer::Instance().RunAsAdministrator(
-            QStringLiteral("DROP DATABASE %1;").arg(database));
-    });
+    auto source =
+        std::make_unique<TestDataSource>(QStringLiteral("MariaDB"), name, [&server, database] {
+            server.RunAsAdministrator(QStringLiteral("DROP DATABASE %1;").arg(database));
+        });
     CreateSchemaIn(source->ConnectString());
     return source;
 }

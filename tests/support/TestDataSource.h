@@ -4,6 +4,8 @@
 #include <functional>
 #include <memory>
 
+class MariaDbTestServer;
+
 // A fresh counting-centre database with the schema in place, reached through a
 // real ODBC data source of this test process's own user data-source file.
 class TestDataSource {
@@ -29,6 +31,8 @@ std::unique_ptr<TestDataSource> MakeSqliteDataSource();
 // A new database on this process's private MariaDB server (started on first use on
 // a free loopback port, stopped when the process ends), through odbc-mariadb.
 std::unique_ptr<TestDataSource> MakeMariaDbDataSource();
+// The same on another server of this process, which must outlive the data source.
+std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& server);
 
 // Either of the two, by kind: "SQLite" or "MariaDB".
 std::unique_ptr<TestDataSource> MakeDataSource(const QString& kind);

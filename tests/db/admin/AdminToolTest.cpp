@@ -5,37 +5,24 @@
 
 #include <QFile>
 #include <QObject>
-#include <QProcess>
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include "AdminToolRun.h"
 #include "shell/LoadStationSettings.h"
 #include "shell/StationSettings.h"
 #include "support/TestDataSource.h"
 
 namespace {
 
-struct Result {
-    int exitCode;
-    QString output;
-    QString errors;
-};
+using Result = AdminToolResult;
 
 class AdminToolTest : public testing::Test {
   protected:
     void SetUp() override { ASSERT_TRUE(home_.isValid()); }
 
     Result Run(const QStringList& arguments) {
-        QProcess process;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("HOME", home_.path());
-        environment.insert("XDG_CONFIG_HOME", home_.filePath("config"));
-        environment.insert("ODBCINI", OdbcIni());
-        process.setProcessEnvironment(environment);
-        process.start(QStringLiteral(LINDHOLLOW_ADMIN), arguments);
-        EXPECT_TRUE(process.waitForFinished(60000));
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        return RunAdminTool(arguments, home_.path(), OdbcIni());
     }
 
     virtual QString OdbcIni() { return home_.filePath(".odbc.ini"); }
@@ -63,23 +50,30 @@ const QStringList kStation = {"write-settings", "--system-type", "1",         "-
 
 INSTANTIATE_TEST_SUITE_P(
     Table, BadCommandLines,
-    testing::Values(UsageCase{{}, "no command given"},
-                    UsageCase{{"drop-everything"}, "unknown command line"},
-                    UsageCase{{"add-operator", "--user", "a"}, "--password is required"},
-                    UsageCase{
-                        {"add-operator", "--user", "a", "--password", "b", "--privilege", "high"},
-                        "--privilege must be a whole number"},
-                    UsageCase{{"list-operators", "--force"}, "--force does not belong"},
-                    UsageCase{{"write-dsn", "--name", "X"}, "--sqlite is required"},
-                    UsageCase{kStation, "--system-id is required"},
-                    UsageCase{kStation + QStringList{"--system-id", "0"},
-                              "--system-id must be a whole station number from 1 to 20"},
-                    UsageCase{kStation + QStringList{"--system-id", "21"}, "from 1 to 20"},
-                    UsageCase{kStation + QStringList{"--system-id", "2.5"}, "from 1 to 20"},
-                    UsageCase{kStation + QStringList{"--system-id", "3", "--ballot-size", "300"},
-                              "--ballot-size must be a ballot length in inches"},
-                    UsageCase{kStation + QStringList{"--system-id", "3", "--weighted", "yes"},
-                              "--weighted must be True, False or a number"}));
+    testing::Values(
+        UsageCase{{}, "no command given"}, UsageCase{{"drop-everything"}, "unknown command line"},
+        UsageCase{{"add-operator", "--user", "a"}, "--password is required"},
+        UsageCase{{"add-operator", "--user", "a", "--password", "b", "--privilege", "high"},
+                  "--privilege must be a whole number"},
+        UsageCase{{"list-operators", "--force"}, "--force does not belong"},
+        UsageCase{{"write-dsn", "--name", "X"}, "--sqlite is required"},
+        UsageCase{kStation, "--system-id is required"},
+        UsageCase{kStation + QStringList{"--system-id", "0"},
+                  "--system-id must be a whole station number from 1 to 20"},
+        UsageCase{kStation + QStringList{"--system-id", "21"}, "from 1 to 20"},
+        UsageCase{kStation + QStringList{"--system-id", "2.5"}, "from 1 to 20"},
+        UsageCase{kStation + QStringList{"--system-id", "3", "--ballot-size", "300"},
+                  "--ballot-size must be a ballot length in inches"},
+        UsageCase{kStation + QStringList{"--system-id", "3", "--weighted", "yes"},
+                  "--weighted must be True, False or a number"},
+        UsageCase{{"add-station"}, "--system-id is required"},
+        UsageCase{{"remove-station", "--system-id", "21"}, "from 1 to 20"},
+        UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h"}, "--account is required"},
+        UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h", "--port", "0"},
+                  "--port must be a port number"},
+        UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h", "--sqlite", "f"},
+                  "--sqlite does not belong"},
+        UsageCase{{"check-station", "--force"}, "--force does not belong"}));
 
 // The data sources of the tool and of this test process are the same file.
 class AdminToolOnDatabase : public AdminToolTest, public testing::WithParamInterface<const char*> {

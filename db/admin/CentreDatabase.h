@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+class Connection;
+
+// The database name as MariaDB statements may carry it: letters, digits and underscores,
+// at most 64. Throws std::invalid_argument otherwise.
+void CheckDatabaseName(const QString& name);
+
+// The station spells table names in varying letter case, so a MariaDB server must compare them
+// without regard to it. Throws DatabaseError, saying how to set the server up, when it does not.
+void RequireCaseInsensitiveTableNames(Connection& connection);
+
+// Creates the counting centre's database on a MariaDB server when it is missing, makes it the
+// connection's database and creates its missing tables and indexes.
+void CreateCentreDatabase(Connection& connection, const QString& database);

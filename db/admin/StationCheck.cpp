@@ -1,0 +1,262 @@
+#include "StationCheck.h"
+
+#include <QFileInfo>
+#include <QObject>
+#include <QVariant>
+
+#include "admin/CentreDatabase.h"
+#include "admin/StationAccounts.h"
+#include "admin/UserDataSource.h"
+#include "database/ConnectString.h"
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
+#include "database/Recordset.h"
+#include "shell/LoadStationSettings.h"
+#include "shell/StationSettingsStore.h"
+
+namespace {
+
+// MariaDB's error numbers that a station's set-up can run into.
+enum MariaDbError {
+    AccessToDatabaseDenied = 1044,
+    PasswordRefused = 1045,
+    UnknownDatabase = 1049,
+    StatementDenied = 1142,
+    NoSuchTable = 1146,
+    CannotConnect = 2002,
+    CannotConnectByTcp = 2003,
+    UnknownHost = 2005,
+    ServerGone = 2006,
+    ConnectionLost = 2013,
+    TlsFailed = 2026,
+};
+
+// station3@% as a GRANT statement writes it: 'station3'@'%'.
+QString QuotedAccount(const QString& account) {
+    const qsizetype at = account.lastIndexOf(u'@');
+    return QStringLiteral("'%1'@'%2'").arg(account.left(at), account.mid(at + 1));
+}
+
+class Checker {
+  public:
+    explicit Checker(QList<Finding>& findings) : findings_(findings) {}
+    void Fine(const QString& text) { findings_.append({false, text}); }
+    void Problem(const QString& text) { findings_.append({true, text}); }
+
+    void Settings(const QObject& settings) {
+        const QString file = OpenStationSettingsStore()->fileName();
+        if (!QFileInfo::exists(file)) {
+            Problem(QStringLiteral("There is no settings file %1.  Write it with "
+                                   "lindhollow-admin write-settings.")
+                        .arg(file));
+            return;
+        }
+        const int systemId = settings.property("SYSTEM_ID").toInt();
+        if (systemId == 0) {
+            Problem(QStringLiteral("The settings file %1 gives no station number (SYSTEM_ID).")
+                        .arg(file));
+        } else {
+            Fine(QStringLiteral("Station %1, settings in %2.").arg(systemId).arg(file));
+        }
+        const QFileInfo intray(settings.property("INTRAY").toString());
+        if (!intray.isDir() || !intray.isWritable()) {
+            Problem(QStringLiteral("The in-tray folder %1 (INTRAY) does not exist or cannot be "
+                                   "written.")
+                        .arg(intray.filePath()));
+        }
+    }
+
+    // `setting` names the connect string, for the operator.
+    void Database(const QString& setting, const QString& connectString, const QString& operatorId) {
+        const QString named = QStringLiteral("%1 (%2)").arg(setting, connectString);
+        Connection connection;
+        try {
+            connection.Open(connectString);
+        } catch (const DatabaseError& error) {
+            Problem(ConnectProblem(named, connectString, error));
+            return;
+        }
+        if (connection.IsMariaDb()) {
+            Describe(connection, named);
+            try {
+                RequireCaseInsensitiveTableNames(connection);
+            } catch (const DatabaseError& error) {
+                Problem(error.message());
+            }
+        } else {
+            Fine(QStringLiteral("%1 reaches %2.").arg(named, connection.DbmsName()));
+        }
+        for (const TablePrivileges& table : StationPrivileges()) {
+            Table(connection, table);
+        }
+        Operators(connection, operatorId);
+    }
+
+  private:
+    static QString ConnectProblem(const QString& named, const QString& connectString,
+                                  const DatabaseError& error) {
+        const QString source = ParseConnectString(connectString).databaseName;
+        const QString cannot = QStringLiteral("%1 cannot connect: %2").arg(named, error.message());
+        switch (error.nativeCode()) {
+            case CannotConnect:
+            case CannotConnectByTcp:
+            case UnknownHost:
+            case ServerGone:
+            case ConnectionLost:
+                return cannot + QStringLiteral(
+                                    "\nThe database server cannot be reached.  Check that it "
+                                    "runs, that SERVER and PORT of data source %1 name it, "
+                                    "that it listens on the network (bind-address) and that "
+                                    "no firewall blocks the port.")
+                                    .arg(source);
+            case PasswordRefused:
+                return cannot +
+                       QStringLiteral(
+                           "\nThe server refused the account or its password.  PASSWORD of "
+                           "data source %1 must be the one that lindhollow-admin add-station "
+                           "printed, and the account must be allowed from this computer.")
+                           .arg(source) +
+                       (DataSourceAttribute(source, "SSLCA").isEmpty()
+                            ? QStringLiteral("  A server that requires encrypted connections "
+                                             "refuses the same way a data source without "
+                                             "TLS settings, as this one is: write it again "
+                                             "with --ssl-ca.")
+                            : QString());
+            case AccessToDatabaseDenied:
+            case UnknownDatabase:
+                return cannot + QStringLiteral(
+                                    "\nThe database that DATABASE of data source %1 names does "
+                                    "not exist on the server, or the account may not use it.")
+                                    .arg(source);
+            case TlsFailed:
+                return cannot +
+                       QStringLiteral(
+                           "\nThe encrypted connection failed.  The station trusts only a "
+                           "server whose certificate was signed by the authority in SSLCA of "
+                           "data source %1 (%2) and names the server as SERVER does.")
+                           .arg(source, DataSourceAttribute(source, "SSLCA"));
+        }
+        if (error.message().contains(u"Data source name not found")) {
+            return cannot + QStringLiteral(
+                                "\nThere is no ODBC data source %1 in %2.  Write it "
+                                "with lindhollow-admin write-dsn.")
+                                .arg(source, UserDataSourceFile());
+        }
+        return cannot;
+    }
+
+    static QString Value(Connection& connection, const QString& query) {
+        Recordset row;
+        row.Open(query, connection);
+        return row.Eof() ? QString() : row.Fields(QStringLiteral("v")).Value().toString();
+    }
+
+    void Describe(Connection& connection, const QString& named) {
+        const QString tls =
+            Value(connection, QStringLiteral("SELECT VARIABLE_VALUE AS v FROM "
+                                             "information_schema.SESSION_STATUS WHERE "
+                                             "VARIABLE_NAME = 'Ssl_version'"));
+        Fine(QStringLiteral("%1 reaches database %2 on MariaDB %3 as %4, %5.")
+                 .arg(named, Value(connection, QStringLiteral("SELECT DATABASE() AS v")),
+                      Value(connection, QStringLiteral("SELECT VERSION() AS v")),
+                      Value(connection, QStringLiteral("SELECT CURRENT_USER() AS v")),
+                      tls.isEmpty() ? QStringLiteral("not encrypted")
+                                    : QStringLiteral("encrypted (%1)").arg(tls)));
+    }
+
+    // Each privilege is tried with a statement that touches no row.
+    void Table(Connection& connection, const TablePrivileges& table) {
+        for (const QString& privilege : table.privileges) {
+            const QString statement =
+                privilege == u"SELECT"   ? QStringLiteral("SELECT * FROM %1 WHERE 1 = 0")
+                : privilege == u"INSERT" ? QStringLiteral(
+                                               "INSERT INTO %1 SELECT * FROM %1 "
+                                               "WHERE 1 = 0")
+                : privilege == u"UPDATE" ? QStringLiteral(
+                                               "UPDATE %1 SET SystemID = SystemID "
+                                               "WHERE 1 = 0")
+                                         : QStringLiteral("DELETE FROM %1 WHERE 1 = 0");
+            try {
+                Recordset rows;
+                if (privilege == u"SELECT") {
+                    rows.Open(statement.arg(table.table), connection);
+                } else {
+                    connection.Execute(statement.arg(table.table));
+                }
+            } catch (const DatabaseError& error) {
+                if (error.nativeCode() == NoSuchTable ||
+                    error.message().contains(u"no such table")) {
+                    Problem(QStringLiteral("The table %1 is missing.  On the centre: "
+                                           "lindhollow-admin create-centre (or create-schema).")
+                                .arg(table.table));
+                    return;
+                }
+                if (error.nativeCode() == StatementDenied) {
+                    Problem(
+                        QStringLiteral("The account may not %1 rows of %2, which the station "
+                                       "does.  On the centre: GRANT %1 ON %3.%2 TO %4;")
+                            .arg(privilege, table.table,
+                                 Value(connection, QStringLiteral("SELECT DATABASE() AS v")),
+                                 QuotedAccount(Value(
+                                     connection, QStringLiteral("SELECT CURRENT_USER() AS v")))));
+                } else {
+                    Problem(QStringLiteral("%1 on %2 fails: %3")
+                                .arg(privilege, table.table, error.message()));
+                }
+            }
+        }
+    }
+
+    // The login fails without a word for an operator whose privilege level is empty.
+    void Operators(Connection& connection, const QString& operatorId) {
+        const QString canLogIn =
+            QStringLiteral("SELECT COUNT(*) AS v FROM Users WHERE PrivilegeLevel IS NOT NULL");
+        const QString fix = QStringLiteral(
+            "  Add one with lindhollow-admin add-operator --privilege N (--replace to mend it).");
+        try {
+            if (operatorId.isEmpty()) {
+                if (Value(connection, canLogIn) == u"0") {
+                    Problem(QStringLiteral("No operator can log in: the table Users holds none "
+                                           "with a privilege level.") +
+                            fix);
+                }
+                return;
+            }
+            const QString quoted = QString(operatorId).replace(u'\'', QStringLiteral("''"));
+            if (Value(connection, canLogIn + QStringLiteral(" AND UserID = '%1'").arg(quoted)) !=
+                u"0") {
+                return;
+            }
+            const bool present =
+                Value(connection,
+                      QStringLiteral("SELECT COUNT(*) AS v FROM Users WHERE UserID = '%1'")
+                          .arg(quoted)) != u"0";
+            Problem((present ? QStringLiteral("The operator %1 has no privilege level and cannot "
+                                              "log in.")
+                             : QStringLiteral("There is no operator %1 in the table Users."))
+                        .arg(operatorId) +
+                    fix);
+        } catch (const DatabaseError&) {
+            // The table's own problem is reported already.
+        }
+    }
+
+    QList<Finding>& findings_;
+};
+
+}  // namespace
+
+QList<Finding> CheckStation(const QString& operatorId) {
+    QList<Finding> findings;
+    Checker checker(findings);
+    QObject settings;
+    LoadStationSettings(settings);
+    checker.Settings(settings);
+    const QString dsn = settings.property("DSNCONNECTSTR").toString();
+    const QString sql = settings.property("SQLCONNECTSTR").toString();
+    checker.Database(QStringLiteral("DSNCONNECTSTR"), dsn, operatorId);
+    if (sql != dsn) {
+        checker.Database(QStringLiteral("SQLCONNECTSTR"), sql, operatorId);
+    }
+    return findings;
+}
