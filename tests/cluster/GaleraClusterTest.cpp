@@ -4,17 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <cstdio>
 #include <memory>
 
 #include "ClusterCentre.h"
+#include "ClusterFaults.h"
 #include "Connection.h"
 #include "GaleraTestCluster.h"
 #include "HaproxyTestFront.h"
 #include "LHDataAbstraction.h"
+#include "QtPrinting.h"
 #include "ScanningFloor.h"
-#include "StatementObserver.h"
 #include "TestDataSource.h"
 
 namespace {
@@ -49,8 +49,6 @@ class GaleraCluster : public testing::Test {
         centre_ = std::make_unique<ClusterCentre>(*cluster_, *proxy_,
                                                   QStringLiteral("lindhollow_%1").arg(++tests));
     }
-
-    void TearDown() override { SetStatementObserver({}); }
 
     // Every node runs, is synced and holds the same rows; every image of every closed batch is
     // stored once, and nothing else.
@@ -128,30 +126,16 @@ TEST_F(GaleraCluster, ReadsAndChangesFollowWritesMadeOnAnotherNode) {
 TEST_F(GaleraCluster, StationsScanOnWhileANodeServingNoneDiesAndComesBack) {
     ScanningFloor floor(centre_->ThroughProxy(), kStations, kBallots);
     floor.ScanRound();
-    const int serving = centre_->ServingNode();
-    ASSERT_GE(serving, 0);
-    const int idle = (serving + 2) % GaleraTestCluster::kNodes;
-    ASSERT_EQ(centre_->StationConnections(idle), 0);
-
-    cluster_->Kill(idle);
-    QElapsedTimer sinceDeath;
-    sinceDeath.start();
-    qint64 firstDone = -1;
-    int seen = 0;
-    SetStatementObserver([&](const QString&) {
-        if (++seen == 2) {
-            firstDone = sinceDeath.elapsed();
-        }
-    });
-    floor.ScanRound();
-    SetStatementObserver({});
+    const NodeDeath death = KillNodeServingNoneThenScan(*cluster_, *centre_, floor);
+    ASSERT_GE(death.node, 0) << "every node served a station";
+    EXPECT_FALSE(cluster_->Running(death.node));
     EXPECT_EQ(floor.BatchesLost(), 0);
     std::printf(
-        "a node serving none died: the first station statement after it returned in "
-        "%lld ms\n",
-        static_cast<long long>(firstDone));
+        "a node serving none died: the first station statement after it came back %lld "
+        "ms later\n",
+        static_cast<long long>(death.milliseconds));
 
-    cluster_->Restart(idle);
+    cluster_->Restart(death.node);
     floor.ScanRound();  // while the node catches up
     ExpectOneStateEverywhere(floor);
     floor.ScanRound();
@@ -164,36 +148,18 @@ TEST_F(GaleraCluster, StationsScanOnWhileANodeServingNoneDiesAndComesBack) {
 TEST_F(GaleraCluster, ABatchWhoseNodeDiesWhileItIsStoredIsLostRemovedAndScannedAgain) {
     ScanningFloor floor(centre_->ThroughProxy(), kStations, kBallots);
     floor.ScanRound();
-
-    int killed = -1;
-    int inserts = 0;
-    QElapsedTimer sinceDeath;
-    qint64 deleted = -1;
-    SetStatementObserver([&](const QString& statement) {
-        if (killed < 0 && statement.startsWith(u"INSERT INTO BallotImages") && ++inserts == 3) {
-            killed = centre_->ServingNode();
-            if (killed >= 0) {
-                cluster_->Kill(killed);
-                sinceDeath.start();
-            }
-        } else if (killed >= 0 && deleted < 0 &&
-                   statement.startsWith(u"DELETE FROM BallotImages")) {
-            // The lost batch's row is gone: the first statement since the death has succeeded.
-            deleted = sinceDeath.elapsed();
-        }
-    });
     const qint16 batch = floor.NextBatch(0);
-    const Outcome outcome = floor.ScanNextBatch(0);
-    SetStatementObserver({});
-    ASSERT_GE(killed, 0) << "no node served the stations";
+    Outcome outcome = Outcome::Closed;
+    const NodeDeath death = KillNodeStoringABatch(*cluster_, *centre_, floor, outcome);
+    ASSERT_GE(death.node, 0) << "no node served the stations";
     ASSERT_EQ(outcome, Outcome::Lost);
     EXPECT_EQ(floor.Station(0).Shown().filter(QStringLiteral("Batch %1 Lost").arg(batch)).size(),
               1);
-    EXPECT_GE(deleted, 0);
+    EXPECT_GE(death.milliseconds, 0);
     std::printf(
         "the node storing a batch died: the first station statement after it succeeded "
         "%lld ms later\n",
-        static_cast<long long>(deleted));
+        static_cast<long long>(death.milliseconds));
     // Nothing of the lost batch is left in the database.
     const ScanningFloor::Audit afterLoss = floor.Check();
     EXPECT_EQ(afterLoss.imagesExtra, 0);
@@ -201,7 +167,7 @@ TEST_F(GaleraCluster, ABatchWhoseNodeDiesWhileItIsStoredIsLostRemovedAndScannedA
 
     EXPECT_EQ(floor.ScanNextBatch(0), Outcome::Closed);
     floor.ScanRound();
-    cluster_->Restart(killed);
+    cluster_->Restart(death.node);
     floor.ScanRound();  // while the node catches up
     ExpectOneStateEverywhere(floor);
     floor.ScanRound();

@@ -1,6 +1,7 @@
 #include "HeadlessStation.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QProcess>
@@ -116,7 +117,10 @@ HeadlessStation::Outcome HeadlessStation::ScanBatch(qint16 batchNo, int ballots)
     }
     Put({"ender"}, Home(home_, "paper/cards/card.tif"));
     dialogs_.answers = {Dialogs::Answer::OK};
+    QElapsedTimer ending;
+    ending.start();
     window.cmdEndBatch->click();
+    endBatchMilliseconds_ = ending.elapsed();
     const QString batch = window.lblBatch->text();
     if (batch == u"BATCH CLOSED") {
         return Outcome::Closed;

@@ -28,6 +28,8 @@ class HeadlessStation {
     Outcome ScanBatch(qint16 batchNo, int ballots);
 
     qint16 SystemId() const { return systemId_; }
+    // How long the last End Batch took: the ender card, the batch's storage, tallies and closing.
+    qint64 EndBatchMilliseconds() const { return endBatchMilliseconds_; }
     QString BatchFolder(qint16 batchNo) const;
     VrelScan& Window() { return *window_; }
     // Every box shown so far as "title | text | buttons | icon".
@@ -43,4 +45,5 @@ class HeadlessStation {
     ScannerControls controls_;
     std::unique_ptr<VrelScan> window_;
     int fed_ = 0;
+    qint64 endBatchMilliseconds_ = 0;
 };

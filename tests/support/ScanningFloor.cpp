@@ -56,6 +56,7 @@ HeadlessStation::Outcome ScanningFloor::ScanNextBatch(int i) {
     const HeadlessStation::Outcome outcome =
         place.station->ScanBatch(place.nextBatch, ballotsPerBatch_);
     sheetsScanned_ += ballotsPerBatch_ + 2;
+    endBatchMilliseconds_ += place.station->EndBatchMilliseconds();
     if (outcome == HeadlessStation::Outcome::Closed) {
         ++place.nextBatch;
     } else {

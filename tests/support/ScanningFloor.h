@@ -28,6 +28,8 @@ class ScanningFloor {
     // Sheets fed to the scanners so far, those of lost batches too.
     int SheetsScanned() const { return sheetsScanned_; }
     int BatchesLost() const { return batchesLost_; }
+    // The time the stations spent in End Batch: the ender card, storage, tallies and closing.
+    qint64 EndBatchMilliseconds() const { return endBatchMilliseconds_; }
 
     struct Audit {
         int batchesClosed = 0;
@@ -61,4 +63,5 @@ class ScanningFloor {
     std::vector<Place> stations_;
     int sheetsScanned_ = 0;
     int batchesLost_ = 0;
+    qint64 endBatchMilliseconds_ = 0;
 };
