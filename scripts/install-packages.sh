@@ -12,6 +12,9 @@ packages=(
     qt6-base-dev libqt6sql6-odbc unixodbc unixodbc-dev odbcinst
     # databases: embedded SQLite through ODBC, shared MariaDB server through ODBC
     sqlite3 libsqliteodbc mariadb-server mariadb-client odbc-mariadb
+    # the centre's database on a Galera cluster: its replication, the full copy a returning node
+    # may need, and the proxy that sends the stations to a node that is up
+    galera-4 rsync haproxy
     # scanner and ballot images
     libtiff-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
     # a display for the station window where the machine has none, and its screenshots;

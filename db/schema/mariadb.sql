@@ -1,6 +1,8 @@
 -- Counting-centre database, shared multi-station form (MariaDB, run with
 -- lower_case_table_names=1 so that identifiers match in any letter case).
 -- Every statement creates only what is missing, so running the file again changes nothing.
+-- Every table has a primary key, which a Galera cluster needs to replicate row changes; where the
+-- station's columns are not unique, a surrogate key that the station never names comes last.
 
 CREATE TABLE IF NOT EXISTS Batches (
     SystemID         SMALLINT NOT NULL,
@@ -34,6 +36,7 @@ CREATE TABLE IF NOT EXISTS BallotImages (
     Repaired    SMALLINT NOT NULL DEFAULT 0,
     Duped       SMALLINT NOT NULL DEFAULT 0,
     WriteIn     SMALLINT NOT NULL DEFAULT 0,
+    ImageRowKey BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY,
     INDEX BallotImagesByBatch (SystemID, BatchNo, ImageSeq)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 
@@ -44,8 +47,15 @@ CREATE TABLE IF NOT EXISTS SystemStatus (
     USERID      VARCHAR(64) NULL,
     STATUS      VARCHAR(16) NULL,
     CURRENTTASK VARCHAR(16) NULL,
+    StatusRowKey INT NOT NULL AUTO_INCREMENT PRIMARY KEY,
     INDEX SystemStatusByStation (SYSTEMID)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+-- Tables made before the surrogate keys get them, their rows numbered as they stand.
+ALTER TABLE BallotImages ADD COLUMN IF NOT EXISTS
+    ImageRowKey BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY;
+ALTER TABLE SystemStatus ADD COLUMN IF NOT EXISTS
+    StatusRowKey INT NOT NULL AUTO_INCREMENT PRIMARY KEY;
 
 -- Operators log in with their identifier in any letter case; passwords match exactly.
 CREATE TABLE IF NOT EXISTS Users (

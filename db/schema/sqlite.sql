@@ -1,5 +1,9 @@
 -- Counting-centre database, embedded single-station form (SQLite).
 -- Every statement creates only what is missing, so running the file again changes nothing.
+-- The tables have the primary keys of the MariaDB form: where the station's columns are not
+-- unique, a surrogate key that the station never names comes last. A table made before those
+-- keys keeps its rowid as its key: SQLite cannot add a primary key to a table, and its rowid
+-- already tells every row apart.
 
 CREATE TABLE IF NOT EXISTS Batches (
     SystemID         INTEGER NOT NULL,
@@ -32,7 +36,8 @@ CREATE TABLE IF NOT EXISTS BallotImages (
     HasWriteIns INTEGER NOT NULL DEFAULT 0,
     Repaired    INTEGER NOT NULL DEFAULT 0,
     Duped       INTEGER NOT NULL DEFAULT 0,
-    WriteIn     INTEGER NOT NULL DEFAULT 0
+    WriteIn     INTEGER NOT NULL DEFAULT 0,
+    ImageRowKey INTEGER PRIMARY KEY
 );
 CREATE INDEX IF NOT EXISTS BallotImagesByBatch ON BallotImages (SystemID, BatchNo, ImageSeq);
 
@@ -42,7 +47,8 @@ CREATE TABLE IF NOT EXISTS SystemStatus (
     SYSTEMTYPE  INTEGER,
     USERID      TEXT,
     STATUS      TEXT,
-    CURRENTTASK TEXT
+    CURRENTTASK TEXT,
+    StatusRowKey INTEGER PRIMARY KEY
 );
 CREATE INDEX IF NOT EXISTS SystemStatusByStation ON SystemStatus (SYSTEMID);
 

@@ -57,21 +57,26 @@ std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& s
     server.RunAsAdministrator(QStringLiteral("CREATE DATABASE %1; GRANT ALL ON %1.* TO '%2'@'%'; "
                                              "GRANT ALL ON %1.* TO '%2'@'localhost';")
                                   .arg(database, MariaDbTestServer::UserName()));
-    const QString name = QStringLiteral("LindhollowTestMariaDb%1").arg(number);
-    // OPTION 2 makes the driver count matched rather than changed rows.
-    AddUserDataSource(name, {{"Driver", "MariaDB Unicode"},
-                             {"SERVER", "127.0.0.1"},
-                             {"PORT", QString::number(server.Port())},
-                             {"DATABASE", database},
-                             {"USER", MariaDbTestServer::UserName()},
-                             {"PASSWORD", MariaDbTestServer::Password()},
-                             {"OPTION", "2"}});
+    const QString name = AddMariaDbDataSource(server.Port(), database);
     auto source =
         std::make_unique<TestDataSource>(QStringLiteral("MariaDB"), name, [&server, database] {
             server.RunAsAdministrator(QStringLiteral("DROP DATABASE %1;").arg(database));
         });
     CreateSchemaIn(source->ConnectString());
     return source;
+}
+
+QString AddMariaDbDataSource(int port, const QString& database) {
+    const QString name = QStringLiteral("LindhollowTestMariaDb%1").arg(NextNumber());
+    // OPTION 2 makes the driver count matched rather than changed rows.
+    AddUserDataSource(name, {{"Driver", "MariaDB Unicode"},
+                             {"SERVER", "127.0.0.1"},
+                             {"PORT", QString::number(port)},
+                             {"DATABASE", database},
+                             {"USER", MariaDbTestServer::UserName()},
+                             {"PASSWORD", MariaDbTestServer::Password()},
+                             {"OPTION", "2"}});
+    return name;
 }
 
 std::unique_ptr<TestDataSource> MakeDataSource(const QString& kind) {
@@ -90,14 +95,22 @@ QString UnreachableConnectString() {
 }
 
 int ExecuteOn(const TestDataSource& source, const QString& statement) {
+    return ExecuteOn(source.ConnectString(), statement);
+}
+
+int ExecuteOn(const QString& connectString, const QString& statement) {
     Connection connection;
-    connection.Open(source.ConnectString());
+    connection.Open(connectString);
     return connection.Execute(statement);
 }
 
 QString QueryOn(const TestDataSource& source, const QString& query) {
+    return QueryOn(source.ConnectString(), query);
+}
+
+QString QueryOn(const QString& connectString, const QString& query) {
     Connection connection;
-    connection.Open(source.ConnectString());
+    connection.Open(connectString);
     Recordset rows;
     rows.Open(query, connection);
     if (rows.Eof()) {

@@ -34,6 +34,10 @@ std::unique_ptr<TestDataSource> MakeMariaDbDataSource();
 // The same on another server of this process, which must outlive the data source.
 std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& server);
 
+// A data source of this process's own file for a database on a MariaDB server (or a proxy in
+// front of servers) at a loopback port, reached with the tests' account; returns its name.
+QString AddMariaDbDataSource(int port, const QString& database);
+
 // Either of the two, by kind: "SQLite" or "MariaDB".
 std::unique_ptr<TestDataSource> MakeDataSource(const QString& kind);
 
@@ -42,5 +46,7 @@ QString UnreachableConnectString();
 
 // Runs one statement on the data source, for setting up and inspecting rows.
 int ExecuteOn(const TestDataSource& source, const QString& statement);
+int ExecuteOn(const QString& connectString, const QString& statement);
 // Column "v" of the first row of a query, as text ("NULL" for NULL, "" for no row).
 QString QueryOn(const TestDataSource& source, const QString& query);
+QString QueryOn(const QString& connectString, const QString& query);

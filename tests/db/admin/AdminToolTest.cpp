@@ -100,6 +100,67 @@ TEST_P(AdminToolOnDatabase, CreatesTheSchemaAgainWithoutTouchingRows) {
     EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM Batches"), "1");
 }
 
+// Galera replicates row changes by primary key: every table needs one, the surrogate ones last,
+// where no statement of the station names them.
+TEST_P(AdminToolOnDatabase, GivesEveryTableAPrimaryKeyTheStationNeverNames) {
+    const bool sqlite = source_->Kind() == u"SQLite";
+    EXPECT_EQ(QueryOn(*source_,
+                      sqlite ? "SELECT Count(*) AS v FROM sqlite_master m WHERE type = 'table' AND "
+                               "NOT EXISTS (SELECT 1 FROM pragma_table_info(m.name) WHERE pk > 0)"
+                             : "SELECT Count(*) AS v FROM information_schema.TABLES t WHERE "
+                               "TABLE_SCHEMA = DATABASE() AND NOT EXISTS (SELECT 1 FROM "
+                               "information_schema.STATISTICS s WHERE s.TABLE_SCHEMA = "
+                               "t.TABLE_SCHEMA AND s.TABLE_NAME = t.TABLE_NAME AND "
+                               "s.INDEX_NAME = 'PRIMARY')"),
+              "0");
+    for (const auto& [table, key] :
+         {std::pair{"BallotImages", "ImageRowKey"}, std::pair{"SystemStatus", "StatusRowKey"}}) {
+        const QString last =
+            sqlite ? QStringLiteral(
+                         "SELECT name AS v FROM pragma_table_info('%1') WHERE pk = 1 "
+                         "AND cid = (SELECT Max(cid) FROM pragma_table_info('%1'))")
+                   : QStringLiteral(
+                         "SELECT COLUMN_NAME AS v FROM information_schema.COLUMNS WHERE "
+                         "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '%1' AND "
+                         "COLUMN_KEY = 'PRI' ORDER BY ORDINAL_POSITION DESC LIMIT 1");
+        EXPECT_EQ(QueryOn(*source_, last.arg(QString::fromLatin1(table).toLower())), key) << table;
+    }
+}
+
+// A database made before the surrogate keys: MariaDB tables get them, their rows numbered; an
+// SQLite table cannot take a new primary key and keeps its rowid, which tells its rows apart.
+TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
+    const bool sqlite = source_->Kind() == u"SQLite";
+    ExecuteOn(*source_, "DROP TABLE BallotImages");
+    ExecuteOn(*source_, "DROP TABLE SystemStatus");
+    ExecuteOn(*source_,
+              "CREATE TABLE BallotImages (SystemID INT NOT NULL, BatchNo INT NOT NULL, "
+              "ImageSeq INT, BallotSN INT, Status INT, Error INT, HasWriteIns INT NOT "
+              "NULL DEFAULT 0, Repaired INT NOT NULL DEFAULT 0, Duped INT NOT NULL "
+              "DEFAULT 0, WriteIn INT NOT NULL DEFAULT 0)");
+    ExecuteOn(*source_,
+              "CREATE TABLE SystemStatus (SYSTEMID INT NOT NULL, SYSTEMTYPE INT, USERID "
+              "VARCHAR(64), STATUS VARCHAR(16), CURRENTTASK VARCHAR(16))");
+    for (int copy = 0; copy < 2; ++copy) {
+        ExecuteOn(*source_,
+                  "INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq,BallotSN,Status,"
+                  "Error) VALUES (3,7,0,'300700000',9,0)");
+        ExecuteOn(*source_,
+                  "INSERT INTO SystemStatus(SYSTEMID,SYSTEMTYPE,USERID,STATUS,"
+                  "CURRENTTASK) VALUES (3,1,'demo','ONLINE','STANDING BY')");
+    }
+    for (int run = 0; run < 2; ++run) {
+        const Result result = RunOn({"create-schema"});
+        ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+        for (const auto& [table, key] : {std::pair{"BallotImages", "ImageRowKey"},
+                                         std::pair{"SystemStatus", "StatusRowKey"}}) {
+            const QString distinctKeys = QStringLiteral("SELECT Count(DISTINCT %1) AS v FROM %2")
+                                             .arg(sqlite ? "rowid" : key, table);
+            EXPECT_EQ(QueryOn(*source_, distinctKeys), "2") << table << " run " << run;
+        }
+    }
+}
+
 TEST_P(AdminToolOnDatabase, AddsListsAndRemovesOperators) {
     Result result = RunOn({"add-operator", "--user", "O'Brien", "--password", "Se'cret\\"});
     ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();

@@ -81,7 +81,8 @@ TEST_F(LifecycleTest, NewStationIsAddedThenUpdated) {
 
 TEST_F(LifecycleTest, ExistingStationIsOnlyUpdated) {
     station_.Execute(
-        QStringLiteral("INSERT INTO SystemStatus VALUES (3, 9, 'jdoe', 'OFFLINE', 'IDLE')"));
+        QStringLiteral("INSERT INTO SystemStatus(SYSTEMID,SYSTEMTYPE,USERID,STATUS,CURRENTTASK) "
+                       "VALUES (3, 9, 'jdoe', 'OFFLINE', 'IDLE')"));
     station_.Start();
     EXPECT_EQ(StationStatements(station_.statements), (QStringList{kSelectStation, kUpdateOnline}));
     EXPECT_EQ(station_.Query(QStringLiteral(
@@ -379,7 +380,8 @@ TEST_F(LifecycleTest, ClosingAfterAnEarlyStopStillMarksTheStationOffline) {
     station_.controls.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100,
                                           QStringLiteral("Wrong type"));
     station_.Execute(
-        QStringLiteral("INSERT INTO SystemStatus VALUES (3, 1, 'demo', 'ONLINE', 'SCANNING')"));
+        QStringLiteral("INSERT INTO SystemStatus(SYSTEMID,SYSTEMTYPE,USERID,STATUS,CURRENTTASK) "
+                       "VALUES (3, 1, 'demo', 'ONLINE', 'SCANNING')"));
     VrelScan& window = station_.MakeWindow();
     window.Form_Load();
     ASSERT_FALSE(window.DbConnection);

@@ -1,0 +1,134 @@
+// The counting centre on one MariaDB server and on a three-node Galera cluster behind haproxy,
+// side by side in one run: headless stations scanning batches (sheets per second, and the End
+// Batch share of it), then on the cluster the two node deaths of the cluster tests with the time
+// each took to the next station statement, the nodes' table checksums, and the invariants.
+//
+// Run by hand: build/tests/cluster/cluster_benchmark [--stations N] [--batches N] [--ballots N]
+// Exits with 1 when an invariant or the checksums do not hold, with 77 where no cluster can run.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QElapsedTimer>
+#include <cstdio>
+
+#include "ClusterCentre.h"
+#include "ClusterFaults.h"
+#include "support/GaleraTestCluster.h"
+#include "support/HaproxyTestFront.h"
+#include "support/ScanningFloor.h"
+#include "support/TestDataSource.h"
+
+namespace {
+
+struct Options {
+    int stations;
+    int batches;
+    int ballots;
+};
+
+// Every station scans the given number of batches; prints the rates.
+void Scan(const char* where, ScanningFloor& floor, int batches) {
+    const int sheetsBefore = floor.SheetsScanned();
+    const qint64 endingBefore = floor.EndBatchMilliseconds();
+    QElapsedTimer timer;
+    timer.start();
+    for (int round = 0; round < batches; ++round) {
+        floor.ScanRound();
+    }
+    const double seconds = timer.elapsed() / 1000.0;
+    const int sheets = floor.SheetsScanned() - sheetsBefore;
+    const double ending = (floor.EndBatchMilliseconds() - endingBefore) / 1000.0;
+    std::printf("%-28s %5d sheets in %7.1f s: %6.2f sheets/s; End Batch %6.2f sheets/s\n", where,
+                sheets, seconds, sheets / seconds, sheets / ending);
+}
+
+bool Report(const ScanningFloor& floor, const QStringList& checksums) {
+    const ScanningFloor::Audit audit = floor.Check();
+    const bool same = checksums.isEmpty() || checksums.count(checksums.front()) == checksums.size();
+    std::printf(
+        "  %d batches closed, %d lost and scanned again; images %d expected, %d stored, "
+        "%d missing, %d extra; batch rows wrong %d, status rows wrong %d, files wrong %d%s\n",
+        audit.batchesClosed, floor.BatchesLost(), audit.imagesExpected, audit.imagesStored,
+        audit.imagesMissing, audit.imagesExtra, audit.batchRowsWrong, audit.statusRowsWrong,
+        audit.filesWrong,
+        checksums.isEmpty() ? ""
+        : same              ? "; the nodes' checksums agree"
+                            : "; THE NODES' CHECKSUMS DIFFER");
+    return audit.Clean() && same;
+}
+
+void SyncAll(GaleraTestCluster& cluster) {
+    for (int node = 0; node < GaleraTestCluster::kNodes; ++node) {
+        cluster.WaitUntilSynced(node);
+    }
+}
+
+int Run(const Options& options) {
+    bool clean = true;
+    {
+        const auto server = MakeMariaDbDataSource();
+        ScanningFloor floor(server->ConnectString(), options.stations, options.ballots);
+        Scan("one MariaDB server:", floor, options.batches);
+        clean = Report(floor, {}) && clean;
+    }
+    GaleraTestCluster cluster;
+    const HaproxyTestFront proxy(cluster);
+    const ClusterCentre centre(cluster, proxy, QStringLiteral("lindhollow_benchmark"));
+    ScanningFloor floor(centre.ThroughProxy(), options.stations, options.ballots);
+    Scan("three Galera nodes, haproxy:", floor, options.batches);
+    clean = Report(floor, centre.Checksums()) && clean;
+
+    const NodeDeath idle = KillNodeServingNoneThenScan(cluster, centre, floor);
+    std::printf(
+        "%s died, serving no station: the first station statement after it came back "
+        "%lld ms later\n",
+        GaleraTestCluster::Name(idle.node).toUtf8().constData(),
+        static_cast<long long>(idle.milliseconds));
+    cluster.Restart(idle.node);
+    Scan("  while it catches up:", floor, 1);
+    SyncAll(cluster);
+    clean = Report(floor, centre.Checksums()) && clean && floor.BatchesLost() == 0;
+
+    HeadlessStation::Outcome outcome = HeadlessStation::Outcome::Closed;
+    const NodeDeath storing = KillNodeStoringABatch(cluster, centre, floor, outcome);
+    std::printf(
+        "%s died, storing a batch: the batch %s; the first station statement after it "
+        "succeeded %lld ms later\n",
+        GaleraTestCluster::Name(storing.node).toUtf8().constData(),
+        outcome == HeadlessStation::Outcome::Lost ? "was lost" : "WAS NOT LOST",
+        static_cast<long long>(storing.milliseconds));
+    clean = outcome == HeadlessStation::Outcome::Lost && clean;
+    Scan("  with that node down:", floor, 1);
+    cluster.Restart(storing.node);
+    Scan("  while it catches up:", floor, 1);
+    SyncAll(cluster);
+    Scan("  all three again:", floor, options.batches);
+    clean = Report(floor, centre.Checksums()) && clean;
+    return clean ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("VrelScanning"));
+    QCommandLineParser parser;
+    parser.addOptions({{"stations", "stations scanning side by side", "N", "3"},
+                       {"batches", "batches each station scans per run", "N", "4"},
+                       {"ballots", "ballots of each batch", "N", "20"}});
+    parser.addHelpOption();
+    parser.process(application);
+    const QString missing = GaleraTestCluster::MissingPieces() + HaproxyTestFront::MissingPieces();
+    if (!missing.isEmpty()) {
+        std::printf("no Galera cluster on this host: %s\n", missing.toUtf8().constData());
+        return 77;
+    }
+    try {
+        return Run({parser.value("stations").toInt(), parser.value("batches").toInt(),
+                    parser.value("ballots").toInt()});
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "cluster_benchmark: %s\n", error.what());
+        return 1;
+    }
+}

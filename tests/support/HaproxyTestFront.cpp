@@ -1,0 +1,120 @@
+#include "HaproxyTestFront.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTextStream>
+#include <QThread>
+#include <stdexcept>
+
+#include "GaleraTestCluster.h"
+
+namespace {
+
+const QString kCheckPassword = QStringLiteral("check-only");
+
+bool Accepts(int port) {
+    const int s = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_port = htons(port);
+    const bool connected = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(s);
+    return connected;
+}
+
+QString Replaced(QString text, const QString& from, const QString& to) {
+    if (!text.contains(from)) {
+        throw std::runtime_error("the example haproxy configuration no longer holds " +
+                                 from.toStdString());
+    }
+    return text.replace(from, to);
+}
+
+}  // namespace
+
+QString HaproxyTestFront::MissingPieces() {
+    return QStandardPaths::findExecutable(QStringLiteral("haproxy")).isEmpty()
+               ? QStringLiteral("haproxy is not installed")
+               : QString();
+}
+
+HaproxyTestFront::HaproxyTestFront(const GaleraTestCluster& cluster)
+    : folder_(QDir::tempPath() + QStringLiteral("/lindhollow-haproxy-XXXXXX")) {
+    // haproxy gives up root for its own account, which must still reach the node check.
+    QFile::setPermissions(folder_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
+                                              QFile::ReadGroup | QFile::ExeGroup |
+                                              QFile::ReadOther | QFile::ExeOther);
+    const QString check = folder_.filePath(QStringLiteral("galera-node-check"));
+    if (!QFile::copy(QStringLiteral(LINDHOLLOW_CENTRE_FILES "/galera-node-check"), check)) {
+        throw std::runtime_error("cannot copy the node check");
+    }
+    QFile options(check + QStringLiteral(".cnf"));
+    if (!options.open(QIODevice::WriteOnly)) {
+        throw std::runtime_error("cannot write the node check's options");
+    }
+    QTextStream(&options) << "[client]\nuser = galera_check\npassword = " << kCheckPassword << '\n';
+    options.close();
+    cluster.Administer(0, QStringLiteral("CREATE USER 'galera_check'@'%' IDENTIFIED BY '%1'; "
+                                         "CREATE USER 'galera_check'@'localhost' IDENTIFIED BY "
+                                         "'%1';")
+                              .arg(kCheckPassword));
+    for (int attempt = 1; !Start(cluster); ++attempt) {
+        if (attempt == 3) {
+            throw std::runtime_error("haproxy did not start; see " +
+                                     folder_.filePath(QStringLiteral("haproxy.out")).toStdString());
+        }
+    }
+}
+
+bool HaproxyTestFront::Start(const GaleraTestCluster& cluster) {
+    QFile example(QStringLiteral(LINDHOLLOW_CENTRE_FILES "/haproxy-galera.cfg"));
+    if (!example.open(QIODevice::ReadOnly)) {
+        throw std::runtime_error("cannot read the example haproxy configuration");
+    }
+    port_ = FreeLoopbackPort();
+    QString configuration =
+        Replaced(QString::fromUtf8(example.readAll()), QStringLiteral("bind 127.0.0.1:3306"),
+                 QStringLiteral("bind 127.0.0.1:%1").arg(port_));
+    configuration = Replaced(configuration, QStringLiteral("/etc/haproxy/galera-node-check"),
+                             folder_.filePath(QStringLiteral("galera-node-check")));
+    for (int node = 0; node < GaleraTestCluster::kNodes; ++node) {
+        configuration = Replaced(configuration,
+                                 QStringLiteral("galera-node%1.centre.example:3306").arg(node + 1),
+                                 QStringLiteral("127.0.0.1:%1").arg(cluster.Port(node)));
+    }
+    if (geteuid() != 0) {
+        // Only root can hand haproxy to its own account.
+        configuration = Replaced(configuration, QStringLiteral("    user  haproxy\n"), {});
+        configuration = Replaced(configuration, QStringLiteral("    group haproxy\n"), {});
+    }
+    const QString file = folder_.filePath(QStringLiteral("haproxy.cfg"));
+    QFile written(file);
+    if (!written.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        throw std::runtime_error("cannot write " + file.toStdString());
+    }
+    written.write(configuration.toUtf8());
+    written.close();
+
+    haproxy_ = ChildProcess(QStringLiteral("haproxy"), {QStringLiteral("-f"), file},
+                            folder_.filePath(QStringLiteral("haproxy.out")));
+    QElapsedTimer waited;
+    waited.start();
+    while (!Accepts(port_)) {
+        if (!haproxy_.Running()) {
+            return false;
+        }
+        if (waited.elapsed() > 60000) {
+            throw std::runtime_error("haproxy did not listen");
+        }
+        QThread::msleep(100);
+    }
+    return true;
+}

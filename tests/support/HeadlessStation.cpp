@@ -1,0 +1,146 @@
+#include "HeadlessStation.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTextStream>
+#include <cstdlib>
+#include <map>
+#include <stdexcept>
+
+#include "scanning/ImageNames.h"
+#include "shell/StationSettingsStore.h"
+
+namespace {
+
+// A sheet made once per process by the image tool, e.g. {"header", "--type", "-6", "--batch", "7"}.
+QString Sheet(const QStringList& args) {
+    static QTemporaryDir made;
+    static std::map<QString, QString> sheets;
+    const QString key = args.join(u' ');
+    if (const auto found = sheets.find(key); found != sheets.end()) {
+        return found->second;
+    }
+    const QString path = made.filePath(QStringLiteral("sheet%1.tif").arg(sheets.size()));
+    if (QProcess::execute(QStringLiteral(MAKE_SHEET_TOOL), args + QStringList{path}) != 0) {
+        throw std::runtime_error("lhdll-make-sheet failed for " + key.toStdString());
+    }
+    sheets[key] = path;
+    return path;
+}
+
+QString Home(const QTemporaryDir& home, const char* path) {
+    return home.filePath(QLatin1StringView(path));
+}
+
+}  // namespace
+
+HeadlessStation::HeadlessStation(qint16 systemId, const QString& connectString)
+    : systemId_(systemId), connectString_(connectString) {
+    setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1);
+    for (const char* folder : {"intray", "paper/cards", "paper/feeder", "paper/tray"}) {
+        QDir(home_.path()).mkpath(QLatin1StringView(folder));
+    }
+    QFile ini(Home(home_, "scanner.ini"));
+    if (!ini.open(QIODevice::WriteOnly)) {
+        throw std::runtime_error("cannot write the scanner initialisation file");
+    }
+    QTextStream(&ini) << "[KSCAN]\nSource = disk\nCardSlot = paper/cards\nFeeder = paper/feeder\n"
+                         "OutputTray = paper/tray\n\n[KImgp]\nEndorser = yes\n";
+}
+
+HeadlessStation::~HeadlessStation() {
+    if (window_) {
+        window_->close();
+    }
+}
+
+VrelScan& HeadlessStation::Start() {
+    if (window_) {
+        window_->close();
+        window_.reset();
+    }
+    // The settings store is the process's one; it is read by the load step only.
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, home_.path());
+    {
+        const std::unique_ptr<QSettings> store = OpenStationSettingsStore();
+        store->setValue(QStringLiteral("ElectionSettings/DSNCONNECTSTR"), connectString_);
+        store->setValue(QStringLiteral("ElectionSettings/SQLCONNECTSTR"), connectString_);
+        store->setValue(QStringLiteral("ElectionSettings/INTRAY"), Home(home_, "intray/"));
+        store->setValue(QStringLiteral("ElectionSettings/BALLOTSIZE"), QStringLiteral("11"));
+        store->setValue(QStringLiteral("SystemSettings/SYSTEM_ID"), QString::number(systemId_));
+        store->setValue(QStringLiteral("SystemSettings/SYSTEM_TYPE"), QStringLiteral("1"));
+        store->setValue(QStringLiteral("SystemSettings/SCANNER_INI"), Home(home_, "scanner.ini"));
+    }
+    controls_ = makeScannerControls();
+    window_ = std::make_unique<VrelScan>(*controls_.KScan1, *controls_.KImgp1, dialogs_);
+    // The operator demo has logged in; the login itself is the login dialog's business.
+    window_->LOGIN_SUCCEEDED = true;
+    window_->USER_ID = QStringLiteral("demo");
+    window_->Form_Load();
+    if (window_->Ended()) {
+        throw std::runtime_error("the load step of station " + std::to_string(systemId_) +
+                                 " ended the program");
+    }
+    return *window_;
+}
+
+void HeadlessStation::Put(const QStringList& sheet, const QString& file) {
+    if (!QFile::copy(Sheet(sheet), file)) {
+        throw std::runtime_error("cannot put a sheet into " + file.toStdString());
+    }
+}
+
+HeadlessStation::Outcome HeadlessStation::ScanBatch(qint16 batchNo, int ballots) {
+    VrelScan& window = *window_;
+    Put({"header", "--type", "-6", "--batch", QString::number(batchNo)},
+        Home(home_, "paper/cards/card.tif"));
+    window.cmdStartBatch->click();
+    if (window.CurrentBatch != batchNo) {
+        throw std::runtime_error("station " + std::to_string(systemId_) + " did not open batch " +
+                                 std::to_string(batchNo) + ": " +
+                                 Shown().join(u'\n').toStdString());
+    }
+    for (int i = 0; i < ballots; ++i) {
+        Put({"ballot", "--marks", QString::number(1 + i % 40)},
+            Home(home_, "paper/feeder/") +
+                QStringLiteral("%1.tif").arg(++fed_, 6, 10, QChar(u'0')));
+    }
+    window.cmdStartScanner->click();
+    if (!QTest::qWaitFor([&window] { return window.cmdStartScanner->isEnabled(); }, 120000)) {
+        throw std::runtime_error("the scanner run did not end");
+    }
+    Put({"ender"}, Home(home_, "paper/cards/card.tif"));
+    dialogs_.answers = {Dialogs::Answer::OK};
+    QElapsedTimer ending;
+    ending.start();
+    window.cmdEndBatch->click();
+    endBatchMilliseconds_ = ending.elapsed();
+    const QString batch = window.lblBatch->text();
+    if (batch == u"BATCH CLOSED") {
+        return Outcome::Closed;
+    }
+    if (batch == u"BATCH LOST") {
+        return Outcome::Lost;
+    }
+    throw std::runtime_error("batch " + std::to_string(batchNo) + " of station " +
+                             std::to_string(systemId_) + " ended in \"" + batch.toStdString() +
+                             "\": " + Shown().join(u'\n').toStdString());
+}
+
+QString HeadlessStation::BatchFolder(qint16 batchNo) const {
+    return BatchFolderName(Home(home_, "intray/"), systemId_, batchNo);
+}
+
+QStringList HeadlessStation::Shown() const {
+    QStringList boxes;
+    for (const ShownBox& box : dialogs_.shown) {
+        boxes.append(describe(box));
+    }
+    return boxes;
+}

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+#include "HeadlessStation.h"
+
+// Stations 1 to N scanning batches into one counting-centre database, each its batches 1, 2, ...
+// in turn, every batch a header card, the same number of ballots and an ender card. A batch that
+// is lost is scanned again under its number, as the operator is told to. Audit compares what the
+// database and the in-trays hold with what the stations closed.
+class ScanningFloor {
+  public:
+    ScanningFloor(const QString& connectString, int stations, int ballotsPerBatch);
+
+    int Stations() const { return static_cast<int>(stations_.size()); }
+    // Station i, numbered from 0; its station number is i + 1.
+    HeadlessStation& Station(int i) { return *stations_[i].station; }
+    qint16 NextBatch(int i) const { return stations_[i].nextBatch; }
+
+    // The station scans its next batch: a closed batch moves it on to the following number.
+    HeadlessStation::Outcome ScanNextBatch(int i);
+    // Every station scans its next batch, a lost one again until it is closed (at most 3 times).
+    void ScanRound();
+
+    // Sheets fed to the scanners so far, those of lost batches too.
+    int SheetsScanned() const { return sheetsScanned_; }
+    int BatchesLost() const { return batchesLost_; }
+    // The time the stations spent in End Batch: the ender card, storage, tallies and closing.
+    qint64 EndBatchMilliseconds() const { return endBatchMilliseconds_; }
+
+    struct Audit {
+        int batchesClosed = 0;
+        int imagesExpected = 0;  // of the closed batches
+        int imagesStored = 0;    // BallotImages rows
+        int imagesMissing = 0;   // expected, without their row
+        int imagesExtra = 0;     // rows no closed batch expects: twice stored, crossed or left over
+        int batchRowsWrong = 0;  // batch rows missing, extra, or with other counts or still open
+        int statusRowsWrong = 0;  // stations without exactly one "ONLINE/STANDING BY" row
+        int filesWrong = 0;       // in-tray files missing or extra in the closed batches' folders
+
+        bool Clean() const {
+            return imagesMissing == 0 && imagesExtra == 0 && batchRowsWrong == 0 &&
+                   statusRowsWrong == 0 && filesWrong == 0 && imagesStored == imagesExpected;
+        }
+    };
+    // Reads the database through the floor's connect string.
+    Audit Check() const;
+
+  private:
+    struct Place {
+        std::unique_ptr<HeadlessStation> station;
+        qint16 nextBatch = 1;
+    };
+
+    // "SystemID BatchNo ImageSeq BallotSN Status Error" of every image of the closed batches.
+    QStringList ExpectedImages() const;
+
+    QString connectString_;
+    int ballotsPerBatch_;
+    std::vector<Place> stations_;
+    int sheetsScanned_ = 0;
+    int batchesLost_ = 0;
+    qint64 endBatchMilliseconds_ = 0;
+};
