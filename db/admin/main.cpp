@@ -9,6 +9,8 @@
 #include <map>
 #include <stdexcept>
 
+#include "AuditLogFile.h"
+#include "AuditLogTable.h"
 #include "Connection.h"
 #include "DatabaseError.h"
 #include "Operators.h"
@@ -44,6 +46,9 @@ const char* const kUsage =
     "                  [--election-type N] [--election-id N] [--ballot-size N]\n"
     "                  [--weighted BOOL] [--proportional BOOL] [--force]\n"
     "                  write the station settings file\n"
+    "  verify-log      FILE...              check the hash chain and sequence of audit logs\n"
+    "  show-log        FILE [--batch N] [--event NAME]\n"
+    "                  print an audit log as a table\n"
     "\n"
     "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".\n"
     "Nothing that exists is changed unless --replace or --force says so.\n";
@@ -225,13 +230,52 @@ int WriteSettingsCommand(const QCommandLineParser& parser) {
     return 0;
 }
 
+int VerifyLogCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {});
+    const QStringList files = parser.positionalArguments().mid(1);
+    if (files.isEmpty()) {
+        throw UsageError("verify-log needs at least one FILE");
+    }
+    int status = 0;
+    for (const QString& file : files) {
+        const audit::Verification result = audit::VerifyAuditLog(file);
+        if (result.brokenLine == 0) {
+            Out() << file << ": " << result.verified << " records verified.\n";
+        } else {
+            Out() << file << ": line " << result.brokenLine << ": " << result.problem << " ("
+                  << result.verified << " records before it verified).\n";
+            status = 1;
+        }
+    }
+    return status;
+}
+
+int ShowLogCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {"batch", "event"});
+    const QStringList files = parser.positionalArguments().mid(1);
+    if (files.size() != 1) {
+        throw UsageError("show-log needs exactly one FILE");
+    }
+    std::optional<int> batch;
+    if (parser.isSet("batch")) {
+        bool ok = false;
+        batch = parser.value("batch").toInt(&ok);
+        if (!ok) {
+            throw UsageError("--batch must be a whole number");
+        }
+    }
+    Out() << AuditLogTable(audit::ReadAuditLog(files.front()), batch, parser.value("event"));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     parser.addPositionalArgument("command", "what to do");
-    for (const char* name : {"connect", "user", "password", "privilege", "name", "sqlite"}) {
+    for (const char* name :
+         {"connect", "user", "password", "privilege", "name", "sqlite", "batch", "event"}) {
         parser.addOption({name, name, "value"});
     }
     for (const Settings& setting : SettingOptions()) {
@@ -246,7 +290,9 @@ int main(int argc, char* argv[]) {
         {"create-schema", CreateSchemaCommand},   {"add-operator", AddOperatorCommand},
         {"list-operators", ListOperatorsCommand}, {"remove-operator", RemoveOperatorCommand},
         {"write-dsn", WriteDsnCommand},           {"write-settings", WriteSettingsCommand},
+        {"verify-log", VerifyLogCommand},         {"show-log", ShowLogCommand},
     };
+    const QStringList fileCommands = {"verify-log", "show-log"};
     try {
         if (!parser.parse(application.arguments())) {
             throw UsageError(parser.errorText().toStdString());
@@ -256,7 +302,8 @@ int main(int argc, char* argv[]) {
             return 0;
         }
         const QStringList positional = parser.positionalArguments();
-        if (positional.size() != 1 || !commands.contains(positional.front())) {
+        if (positional.isEmpty() || !commands.contains(positional.front()) ||
+            (positional.size() > 1 && !fileCommands.contains(positional.front()))) {
             throw UsageError(positional.isEmpty()
                                  ? "no command given"
                                  : "unknown command line: " + positional.join(' ').toStdString());
