@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "LindhollowVersion.h"
+#include "admin/AuditLogTable.h"
 #include "admin/CentreDatabase.h"
 #include "admin/Operators.h"
 #include "admin/Schema.h"
@@ -19,6 +20,7 @@
 #include "admin/StationCheck.h"
 #include "admin/StationSettingsFile.h"
 #include "admin/UserDataSource.h"
+#include "audit/AuditLogFile.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 #include "shell/SettingConversions.h"
@@ -63,6 +65,9 @@ const char* const kUsage =
     "                  [--weighted BOOL] [--proportional BOOL] [--force]\n"
     "                  write the station settings file\n"
     "  check-station   [--user ID]          check this user's station set-up\n"
+    "  verify-log      FILE...              check the hash chain and sequence of audit logs\n"
+    "  show-log        FILE [--batch N] [--event NAME]\n"
+    "                  print an audit log as a table\n"
     "\n"
     "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".  NAME of --database\n"
     "defaults to lindhollow, PATTERN of --host to % (any host), N of --port to 3306.\n"
@@ -347,14 +352,53 @@ int WriteSettingsCommand(const QCommandLineParser& parser) {
     return 0;
 }
 
+int VerifyLogCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {});
+    const QStringList files = parser.positionalArguments().mid(1);
+    if (files.isEmpty()) {
+        throw UsageError("verify-log needs at least one FILE");
+    }
+    int status = 0;
+    for (const QString& file : files) {
+        const audit::Verification result = audit::VerifyAuditLog(file);
+        if (result.brokenLine == 0) {
+            Out() << file << ": " << result.verified << " records verified.\n";
+        } else {
+            Out() << file << ": line " << result.brokenLine << ": " << result.problem << " ("
+                  << result.verified << " records before it verified).\n";
+            status = 1;
+        }
+    }
+    return status;
+}
+
+int ShowLogCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {"batch", "event"});
+    const QStringList files = parser.positionalArguments().mid(1);
+    if (files.size() != 1) {
+        throw UsageError("show-log needs exactly one FILE");
+    }
+    std::optional<int> batch;
+    if (parser.isSet("batch")) {
+        bool ok = false;
+        batch = parser.value("batch").toInt(&ok);
+        if (!ok) {
+            throw UsageError("--batch must be a whole number");
+        }
+    }
+    Out() << AuditLogTable(audit::ReadAuditLog(files.front()), batch, parser.value("event"));
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     QCoreApplication application(argc, argv);
     QCommandLineParser parser;
     parser.addPositionalArgument("command", "what to do");
-    for (const char* name : {"connect", "user", "password", "privilege", "name", "sqlite",
-                             "database", "host", "mariadb", "port", "account", "ssl-ca"}) {
+    for (const char* name :
+         {"connect", "user", "password", "privilege", "name", "sqlite", "database", "host",
+          "mariadb", "port", "account", "ssl-ca", "batch", "event"}) {
         parser.addOption({name, name, "value"});
     }
     for (const Settings& setting : SettingOptions()) {
@@ -372,7 +416,9 @@ int main(int argc, char* argv[]) {
         {"write-dsn", WriteDsnCommand},           {"write-settings", WriteSettingsCommand},
         {"create-centre", CreateCentreCommand},   {"add-station", AddStationCommand},
         {"remove-station", RemoveStationCommand}, {"check-station", CheckStationCommand},
+        {"verify-log", VerifyLogCommand},         {"show-log", ShowLogCommand},
     };
+    const QStringList fileCommands = {"verify-log", "show-log"};
     try {
         if (!parser.parse(application.arguments())) {
             throw UsageError(parser.errorText().toStdString());
@@ -386,7 +432,8 @@ int main(int argc, char* argv[]) {
             return 0;
         }
         const QStringList positional = parser.positionalArguments();
-        if (positional.size() != 1 || !commands.contains(positional.front())) {
+        if (positional.isEmpty() || !commands.contains(positional.front()) ||
+            (positional.size() > 1 && !fileCommands.contains(positional.front()))) {
             throw UsageError(positional.isEmpty()
                                  ? "no command given"
                                  : "unknown command line: " + positional.join(' ').toStdString());

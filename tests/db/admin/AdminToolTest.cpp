@@ -52,6 +52,9 @@ INSTANTIATE_TEST_SUITE_P(
     Table, BadCommandLines,
     testing::Values(
         UsageCase{{}, "no command given"}, UsageCase{{"drop-everything"}, "unknown command line"},
+        UsageCase{{"list-operators", "extra"}, "unknown command line"},
+        UsageCase{{"verify-log"}, "verify-log needs at least one FILE"},
+        UsageCase{{"show-log", "a", "b"}, "show-log needs exactly one FILE"},
         UsageCase{{"add-operator", "--user", "a"}, "--password is required"},
         UsageCase{{"add-operator", "--user", "a", "--password", "b", "--privilege", "high"},
                   "--privilege must be a whole number"},
