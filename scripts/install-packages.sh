@@ -12,6 +12,8 @@ packages=(
     qt6-base-dev libqt6sql6-odbc unixodbc unixodbc-dev odbcinst
     # databases: embedded SQLite through ODBC, shared MariaDB server through ODBC
     sqlite3 libsqliteodbc mariadb-server mariadb-client odbc-mariadb
+    # the centre's own certificate authority in the encrypted-connection tests
+    openssl
     # the centre's database on a Galera cluster: its replication, the full copy a returning node
     # may need, and the proxy that sends the stations to a node that is up
     galera-4 rsync haproxy

@@ -12,6 +12,7 @@
 #include "database/DatabaseError.h"
 #include "database/Recordset.h"
 #include "shell/LoadStationSettings.h"
+#include "shell/StationSettings.h"
 #include "shell/StationSettingsStore.h"
 
 namespace {
@@ -43,7 +44,7 @@ class Checker {
     void Fine(const QString& text) { findings_.append({false, text}); }
     void Problem(const QString& text) { findings_.append({true, text}); }
 
-    void Settings(const QObject& settings) {
+    void Settings(const StationSettings& settings) {
         const QString file = OpenStationSettingsStore()->fileName();
         if (!QFileInfo::exists(file)) {
             Problem(QStringLiteral("There is no settings file %1.  Write it with "
@@ -51,14 +52,14 @@ class Checker {
                         .arg(file));
             return;
         }
-        const int systemId = settings.property("SYSTEM_ID").toInt();
+        const int systemId = settings.SYSTEM_ID;
         if (systemId == 0) {
             Problem(QStringLiteral("The settings file %1 gives no station number (SYSTEM_ID).")
                         .arg(file));
         } else {
             Fine(QStringLiteral("Station %1, settings in %2.").arg(systemId).arg(file));
         }
-        const QFileInfo intray(settings.property("INTRAY").toString());
+        const QFileInfo intray(settings.INTRAY);
         if (!intray.isDir() || !intray.isWritable()) {
             Problem(QStringLiteral("The in-tray folder %1 (INTRAY) does not exist or cannot be "
                                    "written.")
@@ -249,11 +250,11 @@ class Checker {
 QList<Finding> CheckStation(const QString& operatorId) {
     QList<Finding> findings;
     Checker checker(findings);
-    QObject settings;
+    StationSettings settings;
     LoadStationSettings(settings);
     checker.Settings(settings);
-    const QString dsn = settings.property("DSNCONNECTSTR").toString();
-    const QString sql = settings.property("SQLCONNECTSTR").toString();
+    const QString& dsn = settings.DSNCONNECTSTR;
+    const QString& sql = settings.SQLCONNECTSTR;
     checker.Database(QStringLiteral("DSNCONNECTSTR"), dsn, operatorId);
     if (sql != dsn) {
         checker.Database(QStringLiteral("SQLCONNECTSTR"), sql, operatorId);

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "LHDLLInterface.h"
+#include "scanning/LHDLLInterface.h"
 #include "LindhollowVersion.h"
 
 namespace {
