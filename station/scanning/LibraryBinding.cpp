@@ -9,7 +9,10 @@ void LibraryBinding::Open() {
     if (handle_ != nullptr) {
         return;
     }
-    handle_ = dlopen(path_.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // dlopen into the program's own namespace. The loader searches a bare name along the run path
+    // of the object that calls it, and sanitizers replace dlopen itself, which would make their
+    // runtime the caller; they leave dlmopen alone.
+    handle_ = dlmopen(LM_ID_BASE, path_.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) {
         throw LHDLLInterface::LibraryError(
             LHDLLInterface::LibraryNotFound,
