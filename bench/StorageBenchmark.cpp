@@ -46,14 +46,14 @@ BatchStation& ScannedBatch(const char* kind) {
     station = std::make_unique<BatchStation>(QLatin1StringView(kind), BatchStation::Scanner::Fake);
     VrelScan& window = station->Start();
     CreateBatch(window.DSNCONNECTSTR, 7, 3, window.USER_ID);
-    window.CurrentBatch = 7;
-    window.BatchFolder = station->BatchFolder(7);
-    PrepareBatchFolder(window.BatchFolder);
-    window.BatchImages.assign(BatchImagesSize, BatchImage{});
+    window.Cycle().State().CurrentBatch = 7;
+    window.Cycle().State().BatchFolder = station->BatchFolder(7);
+    PrepareBatchFolder(window.Cycle().State().BatchFolder);
+    window.Cycle().State().BatchImages.assign(BatchImagesSize, BatchImage{});
     for (qint32 i = 0; i < kImages; ++i) {
         const QString serial = ImageSerial(3, 7, i);
-        window.BatchImages[i].Serial = serial.toInt();
-        const QString file = ImageFile(window.BatchFolder, serial);
+        window.Cycle().State().BatchImages[i].Serial = serial.toInt();
+        const QString file = ImageFile(window.Cycle().State().BatchFolder, serial);
         if (i == 0) {
             MakeSheet({"header", "--type", "-6", "--batch", "7"}, file);
         } else if (i == kImages - 1) {
@@ -61,10 +61,12 @@ BatchStation& ScannedBatch(const char* kind) {
         } else if (i <= kBallots.size()) {
             MakeSheet(kBallots[i - 1], file);
         } else {
-            QFile::copy(ImageFile(window.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)), file);
+            QFile::copy(
+                ImageFile(window.Cycle().State().BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)),
+                file);
         }
     }
-    window.ImageCounter = kImages;
+    window.Cycle().State().ImageCounter = kImages;
     return *station;
 }
 
@@ -75,7 +77,7 @@ void StoragePass(benchmark::State& state, const char* kind) {
         station.Execute(QStringLiteral("DELETE FROM BallotImages"));
         state.ResumeTiming();
         if (!station.window->StoreScannedBatchIntoDatabase() ||
-            station.window->BallotCount != kImages - 2) {
+            station.window->Cycle().State().BallotCount != kImages - 2) {
             state.SkipWithError("the batch was not stored");
         }
     }
@@ -87,8 +89,8 @@ void Reading(benchmark::State& state, const char* kind) {
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     for (auto _ : state) {
         for (qint32 i = 0; i < kImages; ++i) {
-            const QString file = window.BatchFolder +
-                                 QString::number(window.BatchImages[i].Serial) +
+            const QString file = window.Cycle().State().BatchFolder +
+                                 QString::number(window.Cycle().State().BatchImages[i].Serial) +
                                  QStringLiteral(".tif");
             if (LHDLLInterface::ReadBallotMarks(QFile::encodeName(file).toStdString(), marks) !=
                 0) {

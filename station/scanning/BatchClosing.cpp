@@ -2,32 +2,31 @@
 // writes its tallies, shows the summary, closes the batch row and stands the station by.
 
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <exception>
 
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
+#include "scanning/BatchCycle.h"
 #include "scanning/BatchFiles.h"
+#include "scanning/BatchView.h"
 #include "scanning/ImageNames.h"
 #include "scanning/LHDLLInterface.h"
-#include "scanning/TextColour.h"
 #include "shell/Dialogs.h"
-#include "shell/VrelScan.h"
+#include "shell/StationSettings.h"
 
-void VrelScan::cmdEndBatch_Click() {
+void BatchCycle::EndBatch() {
     try {
         EndBatchSteps();
     } catch (const std::exception&) {
         // The steps already done stay done; nothing is shown.
     }
-    ScanningEnder = false;
-    EnderPageDone = false;
+    state_.ScanningEnder = false;
+    state_.EnderPageDone = false;
 }
 
-void VrelScan::EndBatchSteps() {
+void BatchCycle::EndBatchSteps() {
     // The ender card cannot be scanned on its own while ballots are still being fed.
-    if (cmdStopScanner->isEnabled()) {
+    if (mode_ == StationMode::Scanning) {
         dialogs_.MsgBox(QStringLiteral("Click 'Stop Scanner' before ending the batch."),
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Scanner Running"));
@@ -42,15 +41,22 @@ void VrelScan::EndBatchSteps() {
     }
     // The last page of a run stopped just before may still arrive while the box is open: it is
     // a ballot of the batch. The ender card's scan, and its slot, begin only now.
-    ScanningEnder = true;
-    EnderPageDone = false;
-    const qint32 k = ImageCounter;
-    const QString enderSerial = ImageSerial(SYSTEM_ID, CurrentBatch, k);
-    const QString enderFile = ImageFile(BatchFolder, enderSerial);
+    state_.ScanningEnder = true;
+    state_.EnderPageDone = false;
+    const qint32 k = state_.ImageCounter;
+    const QString enderSerial = ImageSerial(settings_.SYSTEM_ID, state_.CurrentBatch, k);
+    const QString enderFile = ImageFile(state_.BatchFolder, enderSerial);
+    // The next page, or the next ender card, takes the ender's sequence number again.
+    const auto giveSlotBack = [&] {
+        DeleteFileIfExists(enderFile);
+        state_.ImageCounter = k;
+        state_.NextImageSerial = enderSerial;
+        state_.NextImageFile = enderFile;
+    };
 
     // The ender card is not endorsed, and the endorser stays off until the next run sets it.
     SetEndorser(KImgp1, std::nullopt);
-    if (!ScanCard(EnderPageDone)) {
+    if (!ScanCard(state_.EnderPageDone)) {
         return;
     }
 
@@ -59,14 +65,10 @@ void VrelScan::EndBatchSteps() {
         dialogs_.MsgBox(
             QStringLiteral("Unable to read ender card.  Try again with a different card."),
             Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Bad Ender Card"));
-        DeleteFileIfExists(enderFile);
-        // The next page, or the next ender card, takes the ender's sequence number again.
-        ImageCounter = k;
-        NextImageSerial = enderSerial;
-        NextImageFile = enderFile;
+        giveSlotBack();
         return;
     }
-    const qint16 n = CurrentBatch;
+    const qint16 n = state_.CurrentBatch;
     // The last five-digit sequence number is kept for the ender card: a batch that holds it
     // has no room for another image, whose serial would not fit.
     if (k == LastImageSequence && !ORLAProtocol7TypeDefs::IsEnderCard(marks.CardType)) {
@@ -76,14 +78,11 @@ void VrelScan::EndBatchSteps() {
                                "scan it in the next batch, then place the ender card "
                                "and click 'End Batch' again."),
             Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Bad Ender Card"));
-        DeleteFileIfExists(enderFile);
-        BatchImages.at(k) = BatchImage{};
-        ImageCounter = k;
-        NextImageSerial = enderSerial;
-        NextImageFile = enderFile;
+        state_.BatchImages.at(k) = BatchImage{};
+        giveSlotBack();
         return;
     }
-    BatchImages.at(k).Serial = enderSerial.toInt();
+    state_.BatchImages.at(k).Serial = enderSerial.toInt();
     if (!ORLAProtocol7TypeDefs::IsEnderCard(marks.CardType)) {
         dialogs_.MsgBox(QStringLiteral("Scanned card is not a ender card.  Image will be added to "
                                        "the batch.  End batch cancelled."),
@@ -91,49 +90,45 @@ void VrelScan::EndBatchSteps() {
                         QStringLiteral("Bad Ender Card"));
         return;
     }
-    lblImageCount->setText(QStringLiteral("Image Count: ") + QString::number(ImageCounter));
+    view_.ShowImageCount(QStringLiteral("Image Count: ") + QString::number(state_.ImageCounter));
 
     if (!StoreScannedBatchIntoDatabase()) {
         dialogs_.MsgBox(QStringLiteral("Error occurred during data storage.  Batch has been "
                                        "lost.  Rescan batch."),
                         Dialogs::Buttons::OK, Dialogs::Icon::Critical,
                         QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Lost"));
-        DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, n);
+        DeleteBatch(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n);
         // The batch row is gone: the operator rescans the batch from a new Start Batch.
         LeaveBatch(QStringLiteral("BATCH LOST"));
         return;
     }
 
-    UpdateBatchTallies(DSNCONNECTSTR, SYSTEM_ID, n);
+    UpdateBatchTallies(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n);
+    const BatchState& b = state_;
     dialogs_.MsgBox(
         QStringLiteral("Batch ") + QString::number(n) +
             QStringLiteral(" is closed.  Remove ballots from output tray before continuing.\r\n") +
-            QStringLiteral("Image Count: ") + QString::number(ImageCounter) +
+            QStringLiteral("Image Count: ") + QString::number(b.ImageCounter) +
             QStringLiteral("\r\n") + QStringLiteral("    Header / Ender: ") +
-            QString::number(HeaderCardCount + EnderCardCount) + QStringLiteral("\r\n") +
-            QStringLiteral("    Ballot Count: ") + QString::number(BallotCount) +
+            QString::number(b.HeaderCardCount + b.EnderCardCount) + QStringLiteral("\r\n") +
+            QStringLiteral("    Ballot Count: ") + QString::number(b.BallotCount) +
             QStringLiteral("\r\n") + QStringLiteral("    Repair Count: ") +
-            QString::number(RepairCount) + QStringLiteral("\r\n") +
-            QStringLiteral("    Discarded: ") + QString::number(DiscardedCount) +
+            QString::number(b.RepairCount) + QStringLiteral("\r\n") +
+            QStringLiteral("    Discarded: ") + QString::number(b.DiscardedCount) +
             QStringLiteral("\r\n"),
         Dialogs::Buttons::OK, Dialogs::Icon::None,
         QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Ended"));
-    CloseBatch(DSNCONNECTSTR, SYSTEM_ID, n, ImageCounter, BallotCount);
+    CloseBatch(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n, b.ImageCounter, b.BallotCount);
     LeaveBatch(QStringLiteral("BATCH CLOSED"));
 }
 
-void VrelScan::LeaveBatch(const QString& batchCaption) {
-    cmdStartScanner->setEnabled(false);
-    cmdStopScanner->setEnabled(false);
-    cmdStartBatch->setEnabled(true);
-    cmdEndBatch->setEnabled(false);
-    lblBatch->setText(batchCaption);
-    SetTextColour(*lblBatch, QColor(255, 0, 0));
-    lblImageCount->setText(QStringLiteral("Image Count:"));
-    CurrentBatch = 0;
-    ImageCounter = 0;
-    BatchFolder = INTRAY;
-    cmdStartBatch->setFocus();
-    UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
-                        QStringLiteral("STANDING BY"));
+void BatchCycle::LeaveBatch(const QString& batchCaption) {
+    SetMode(StationMode::NoBatch);
+    view_.ShowBatch(batchCaption, false);
+    view_.ShowImageCount(QStringLiteral("Image Count:"));
+    state_.CurrentBatch = 0;
+    state_.ImageCounter = 0;
+    state_.BatchFolder = settings_.INTRAY;
+    view_.FocusStartBatch();
+    ReportTask(QStringLiteral("STANDING BY"));
 }

@@ -148,18 +148,16 @@ QString StationHarness::StationRow() {
 
 void StationHarness::OpenBatch(qint16 batchNo) {
     VrelScan& w = *window;
+    BatchState& b = w.Cycle().State();
     CreateBatch(w.DSNCONNECTSTR, batchNo, w.SYSTEM_ID, w.USER_ID);
-    w.CurrentBatch = batchNo;
-    w.BatchFolder = BatchFolderName(w.INTRAY, w.SYSTEM_ID, batchNo);
-    QDir().mkpath(w.BatchFolder);
-    w.BatchImages.assign(BatchImagesSize, BatchImage{});
-    w.BatchImages[0].Serial = ImageSerial(w.SYSTEM_ID, batchNo, 0).toInt();
-    w.cmdStartBatch->setEnabled(false);
-    w.cmdEndBatch->setEnabled(true);
-    w.cmdStartScanner->setEnabled(true);
-    w.cmdStopScanner->setEnabled(false);
+    b.CurrentBatch = batchNo;
+    b.BatchFolder = BatchFolderName(w.INTRAY, w.SYSTEM_ID, batchNo);
+    QDir().mkpath(b.BatchFolder);
+    b.BatchImages.assign(BatchImagesSize, BatchImage{});
+    b.BatchImages[0].Serial = ImageSerial(w.SYSTEM_ID, batchNo, 0).toInt();
+    w.Cycle().SetMode(StationMode::BatchOpen);
     w.lblImageCount->setText(QStringLiteral("Image Count: 0"));
-    w.ImageCounter = 1;
-    w.NextImageSerial = ImageSerial(w.SYSTEM_ID, batchNo, 1);
-    w.NextImageFile = ImageFile(w.BatchFolder, w.NextImageSerial);
+    b.ImageCounter = 1;
+    b.NextImageSerial = ImageSerial(w.SYSTEM_ID, batchNo, 1);
+    b.NextImageFile = ImageFile(b.BatchFolder, b.NextImageSerial);
 }

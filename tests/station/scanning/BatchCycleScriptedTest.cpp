@@ -58,7 +58,7 @@ class ScriptedBatchCycle : public testing::TestWithParam<const char*> {
     void OpenAndScan(const QStringList& readings) {
         ScriptCard(QStringLiteral("0 -6 7"));
         Window().cmdStartBatch_Click();
-        ASSERT_EQ(Window().CurrentBatch, 7);
+        ASSERT_EQ(Window().Cycle().State().CurrentBatch, 7);
         QList<FakeEvent> run;
         for (const QString& reading : readings) {
             run += FakeEvent::page(Sheet(reading));
@@ -121,13 +121,13 @@ TEST_P(ScriptedBatchCycle, EveryReadingGetsItsStatusErrorCodeAndTally) {
     EXPECT_EQ(inserts.at(4),
               QStringLiteral("INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq,BallotSN,Status,"
                              "Error) VALUES (3,7,4,'300700004',2,20)"));
-    EXPECT_EQ(Window().HeaderCardCount, 2);
-    EXPECT_EQ(Window().EnderCardCount, 2);
-    EXPECT_EQ(Window().BallotCount, 1);
-    EXPECT_EQ(Window().RepairCount, 3);
-    EXPECT_EQ(Window().DiscardedCount, 4);
-    EXPECT_EQ(Window().BatchImages[5].ErrorCode, 220);
-    EXPECT_EQ(Window().BatchImages[11].Status, 10);
+    EXPECT_EQ(Window().Cycle().State().HeaderCardCount, 2);
+    EXPECT_EQ(Window().Cycle().State().EnderCardCount, 2);
+    EXPECT_EQ(Window().Cycle().State().BallotCount, 1);
+    EXPECT_EQ(Window().Cycle().State().RepairCount, 3);
+    EXPECT_EQ(Window().Cycle().State().DiscardedCount, 4);
+    EXPECT_EQ(Window().Cycle().State().BatchImages[5].ErrorCode, 220);
+    EXPECT_EQ(Window().Cycle().State().BatchImages[11].Status, 10);
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Batch 7 Ended | Batch 7 is closed.  Remove ballots from output tray "
                              "before continuing.\r\nImage Count: 12\r\n    Header / Ender: 4\r\n"
@@ -170,13 +170,13 @@ TEST_P(ScriptedBatchCycle, AnInsertRejectedHalfWayLosesTheBatchAndStandsTheStati
     EXPECT_TRUE(station->ImageRows(7).isEmpty());
     EXPECT_EQ(Window().pbarDB->value(), 0);
     // The counts so far: the header card and the four ballots read before the refusal.
-    EXPECT_EQ(Window().HeaderCardCount, 1);
-    EXPECT_EQ(Window().BallotCount, 4);
-    EXPECT_EQ(Window().EnderCardCount, 0);
+    EXPECT_EQ(Window().Cycle().State().HeaderCardCount, 1);
+    EXPECT_EQ(Window().Cycle().State().BallotCount, 4);
+    EXPECT_EQ(Window().Cycle().State().EnderCardCount, 0);
     // Back to the no-batch state, with the images left for the rescan.
-    EXPECT_EQ(Window().CurrentBatch, 0);
-    EXPECT_EQ(Window().ImageCounter, 0);
-    EXPECT_EQ(Window().BatchFolder, Window().INTRAY);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, 0);
+    EXPECT_EQ(Window().Cycle().State().BatchFolder, Window().INTRAY);
     EXPECT_TRUE(Window().cmdStartBatch->isEnabled());
     EXPECT_FALSE(Window().cmdEndBatch->isEnabled());
     EXPECT_FALSE(Window().cmdStartScanner->isEnabled());
@@ -205,7 +205,7 @@ TEST_P(ScriptedBatchCycle, AStorageConnectionThatCannotOpenLosesTheBatch) {
         << shown.at(shown.size() - 2).toStdString();
     EXPECT_TRUE(shown.last().startsWith(u"Batch 7 Lost | ")) << shown.last().toStdString();
     EXPECT_EQ(station->BatchRow(7), QString());
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
 }
 
 TEST_P(ScriptedBatchCycle, CardBatchNumbersOutsideOneTo999AreRefused) {
@@ -220,7 +220,7 @@ TEST_P(ScriptedBatchCycle, CardBatchNumbersOutsideOneTo999AreRefused) {
                       .arg(batch))
             << reading;
         EXPECT_FALSE(QFile::exists(Window().INTRAY + QStringLiteral("HEADER.tif"))) << reading;
-        EXPECT_EQ(Window().CurrentBatch, 0) << reading;
+        EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0) << reading;
         EXPECT_TRUE(Window().cmdStartBatch->isEnabled()) << reading;
         EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
                   QStringLiteral("0"))
@@ -246,7 +246,7 @@ TEST_P(ScriptedBatchCycle, ANextBatchBeyond999IsNotOffered) {
                            "| Yes/No/Cancel | no icon"}));
     EXPECT_EQ(station->dialogs.inputPrompts,
               QStringList({"Batch Number | Enter desired batch number. | "}));
-    EXPECT_EQ(Window().CurrentBatch, 5);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 5);
 }
 
 TEST_P(ScriptedBatchCycle, ADatabaseThatCannotProposeABatchOffersNone) {
@@ -263,7 +263,7 @@ TEST_P(ScriptedBatchCycle, ADatabaseThatCannotProposeABatchOffersNone) {
     // The empty input box abandons the dialogue; the header image waits for the next try.
     EXPECT_EQ(station->dialogs.inputPrompts,
               QStringList({"Batch Number | Enter desired batch number. | "}));
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(Window().INTRAY + QStringLiteral("HEADER.tif")));
 }
 
@@ -285,7 +285,7 @@ TEST_P(ScriptedBatchCycle, TheWindowTakesNoClicksKeysOrCloseWhileACardIsScanned)
     });
     ScriptCard(QStringLiteral("0 -6 7"));
     window.cmdStartBatch_Click();
-    ASSERT_EQ(window.CurrentBatch, 7);
+    ASSERT_EQ(window.Cycle().State().CurrentBatch, 7);
     EXPECT_EQ(pagesStarted, 1);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(station->Shown().size(), 1);
@@ -303,7 +303,7 @@ TEST_P(ScriptedBatchCycle, TheWindowTakesNoClicksKeysOrCloseWhileACardIsScanned)
     ScriptCard(QStringLiteral("0 -6 8"));
     QObject::disconnect(&station->fakes.KScan1, &KScan::event11, nullptr, nullptr);
     QTest::mouseClick(window.cmdStartBatch, Qt::LeftButton);
-    EXPECT_EQ(window.CurrentBatch, 8);
+    EXPECT_EQ(window.Cycle().State().CurrentBatch, 8);
 }
 
 TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
@@ -318,10 +318,11 @@ TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
     EXPECT_EQ(station->Shown().mid(boxes),
               QStringList({"Scanner Running | Click 'Stop Scanner' before ending the batch. | OK "
                            "| exclamation"}));
-    EXPECT_FALSE(Window().ScanningEnder);
+    EXPECT_FALSE(Window().Cycle().State().ScanningEnder);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Window().ImageCounter == 3; }, 30000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([this] { return Window().Cycle().State().ImageCounter == 3; }, 30000));
     Window().cmdStopScanner_Click();
     End();
     EXPECT_EQ(station->ImageRows(7), QStringList({"0 300700000 9 0", "1 300700001 0 0",
@@ -332,22 +333,23 @@ TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
 // added, since the next serial would not fit.
 TEST_P(ScriptedBatchCycle, AFullBatchTakesNoCardButTheEnderInItsLastSlot) {
     OpenAndScan({"0 1"});
-    Window().ImageCounter = LastImageSequence;
-    Window().NextImageSerial = ImageSerial(3, 7, LastImageSequence);
-    Window().NextImageFile = ImageFile(Window().BatchFolder, Window().NextImageSerial);
+    Window().Cycle().State().ImageCounter = LastImageSequence;
+    Window().Cycle().State().NextImageSerial = ImageSerial(3, 7, LastImageSequence);
+    Window().Cycle().State().NextImageFile =
+        ImageFile(Window().Cycle().State().BatchFolder, Window().Cycle().State().NextImageSerial);
     const int boxes = station->dialogs.shown.size();
     End(QStringLiteral("0 1"));
     EXPECT_EQ(station->Shown().mid(boxes).last(),
               "Bad Ender Card | Scanned card is not a ender card and batch 7 is full.  Take that "
               "sheet from the output tray and scan it in the next batch, then place the ender "
               "card and click 'End Batch' again. | OK | exclamation");
-    EXPECT_EQ(Window().ImageCounter, LastImageSequence);
-    EXPECT_EQ(Window().BatchImages.at(LastImageSequence).Serial, 0);
-    EXPECT_FALSE(QFile::exists(Window().NextImageFile));
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, LastImageSequence);
+    EXPECT_EQ(Window().Cycle().State().BatchImages.at(LastImageSequence).Serial, 0);
+    EXPECT_FALSE(QFile::exists(Window().Cycle().State().NextImageFile));
 
     // The ender card still closes the batch in the kept slot.
     End();
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
     EXPECT_EQ(station->Query("SELECT Count(*) AS v FROM BallotImages WHERE ImageSeq = 99999 AND "
                              "Status = 10 AND BallotSN = 300799999"),
               QStringLiteral("1"));
@@ -367,13 +369,13 @@ TEST_P(ScriptedBatchCycle, ALastPageArrivingDuringTheEnderBoxStaysABallot) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return pageStarted; }, 30000));
     QObject::disconnect(started);
     Window().cmdStopScanner_Click();
-    ASSERT_EQ(Window().ImageCounter, 1);  // the page under way has not ended yet
+    ASSERT_EQ(Window().Cycle().State().ImageCounter, 1);  // the page under way has not ended yet
 
     station->dialogs.onShown = [](const ShownBox&) { QTest::qWait(100); };
     End();
     EXPECT_EQ(station->ImageRows(7),
               QStringList({"0 300700000 9 0", "1 300700001 0 0", "2 300700002 10 0"}));
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
 }
 
 TEST_P(ScriptedBatchCycle, CancelInScanEnderCardScansNothing) {
@@ -383,10 +385,10 @@ TEST_P(ScriptedBatchCycle, CancelInScanEnderCardScansNothing) {
     Window().cmdEndBatch_Click();
     // Only the page length is written before the box; nothing is fed.
     EXPECT_EQ(station->fakes.calls().mid(calls), QStringList({"KScan1 write 47 = 128 (32-bit)"}));
-    EXPECT_EQ(Window().ImageCounter, 2);
-    EXPECT_EQ(Window().CurrentBatch, 7);
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, 2);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
     EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
-    EXPECT_FALSE(Window().ScanningEnder);
+    EXPECT_FALSE(Window().Cycle().State().ScanningEnder);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 }
 
@@ -394,13 +396,13 @@ TEST_P(ScriptedBatchCycle, AScannerErrorDuringACardScanEndsItSilently) {
     // The header card: no batch, the error number reset, only the error event's own message.
     station->fakes.KScan1.scriptRun({FakeEvent::failure(20025, QStringLiteral("Feeder empty"))});
     Window().cmdStartBatch_Click();
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
     EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(KScan::ErrorCode)), 0);
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Feeder Empty | Feeder Empty.  Add more pages to scan and click "
                              "'Start Scanner' to continue. | OK | exclamation"));
-    EXPECT_FALSE(Window().ScanningHeader);
-    EXPECT_FALSE(Window().HeaderPageDone);
+    EXPECT_FALSE(Window().Cycle().State().ScanningHeader);
+    EXPECT_FALSE(Window().Cycle().State().HeaderPageDone);
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
               QStringLiteral("0"));
 
@@ -413,11 +415,11 @@ TEST_P(ScriptedBatchCycle, AScannerErrorDuringACardScanEndsItSilently) {
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Paper Jam | Paper Jam Detected.  Remove jam and re-start scanner. "
                              "| OK | exclamation"));
-    EXPECT_EQ(Window().CurrentBatch, 7);
-    EXPECT_EQ(Window().ImageCounter, 2);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, 2);
     EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
-    EXPECT_FALSE(Window().ScanningEnder);
-    EXPECT_FALSE(Window().EnderPageDone);
+    EXPECT_FALSE(Window().Cycle().State().ScanningEnder);
+    EXPECT_FALSE(Window().Cycle().State().EnderPageDone);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 }
 

@@ -126,16 +126,17 @@ void AddClosedBatch(const BatchStation& station, int batchNo) {
 TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     VrelScan& window = Window();
     StartBatch(kHeader7);
-    ASSERT_EQ(window.CurrentBatch, 7);
+    ASSERT_EQ(window.Cycle().State().CurrentBatch, 7);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
     EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)), QStringList({"300700000.tif"}));
     EXPECT_FALSE(QFile::exists(window.INTRAY + QStringLiteral("HEADER.tif")));
-    EXPECT_EQ(window.BatchFolder, window.INTRAY + QStringLiteral("3007/"));
-    EXPECT_EQ(window.BatchImages.size(), 100001u);
-    EXPECT_EQ(window.BatchImages[0].Serial, 300700000);
-    EXPECT_EQ(window.ImageCounter, 1);
-    EXPECT_EQ(window.NextImageSerial, QStringLiteral("300700001"));
-    EXPECT_EQ(window.NextImageFile, window.BatchFolder + QStringLiteral("300700001.tif"));
+    EXPECT_EQ(window.Cycle().State().BatchFolder, window.INTRAY + QStringLiteral("3007/"));
+    EXPECT_EQ(window.Cycle().State().BatchImages.size(), 100001u);
+    EXPECT_EQ(window.Cycle().State().BatchImages[0].Serial, 300700000);
+    EXPECT_EQ(window.Cycle().State().ImageCounter, 1);
+    EXPECT_EQ(window.Cycle().State().NextImageSerial, QStringLiteral("300700001"));
+    EXPECT_EQ(window.Cycle().State().NextImageFile,
+              window.Cycle().State().BatchFolder + QStringLiteral("300700001.tif"));
     EXPECT_FALSE(window.cmdStartBatch->isEnabled());
     EXPECT_TRUE(window.cmdEndBatch->isEnabled());
     EXPECT_TRUE(window.cmdStartScanner->isEnabled());
@@ -143,8 +144,8 @@ TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     EXPECT_EQ(window.lblBatch->text(), QStringLiteral("Current Batch: 7"));
     EXPECT_EQ(window.lblBatch->palette().color(QPalette::WindowText), QColor(0, 0, 0));
     EXPECT_EQ(window.lblImageCount->text(), QStringLiteral("Image Count: 0"));
-    EXPECT_FALSE(window.ScanningHeader);
-    EXPECT_FALSE(window.HeaderPageDone);
+    EXPECT_FALSE(window.Cycle().State().ScanningHeader);
+    EXPECT_FALSE(window.Cycle().State().HeaderPageDone);
 
     Scan({kBallot, kBallot, kBallot});
     QStringList closings;
@@ -168,9 +169,9 @@ TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)),
               QStringList({"300700000.tif", "300700001.tif", "300700002.tif", "300700003.tif",
                            "300700004.tif"}));
-    EXPECT_EQ(window.CurrentBatch, 0);
-    EXPECT_EQ(window.ImageCounter, 0);
-    EXPECT_EQ(window.BatchFolder, window.INTRAY);
+    EXPECT_EQ(window.Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(window.Cycle().State().ImageCounter, 0);
+    EXPECT_EQ(window.Cycle().State().BatchFolder, window.INTRAY);
     EXPECT_TRUE(window.cmdStartBatch->isEnabled());
     EXPECT_FALSE(window.cmdEndBatch->isEnabled());
     EXPECT_FALSE(window.cmdStartScanner->isEnabled());
@@ -178,8 +179,8 @@ TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     EXPECT_EQ(window.lblBatch->text(), QStringLiteral("BATCH CLOSED"));
     EXPECT_EQ(window.lblBatch->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(window.lblImageCount->text(), QStringLiteral("Image Count:"));
-    EXPECT_FALSE(window.ScanningEnder);
-    EXPECT_FALSE(window.EnderPageDone);
+    EXPECT_FALSE(window.Cycle().State().ScanningEnder);
+    EXPECT_FALSE(window.Cycle().State().EnderPageDone);
 }
 
 TEST_P(BatchCycle, AHeaderWithoutNumberTakesTheProposedBatchOnYes) {
@@ -190,7 +191,7 @@ TEST_P(BatchCycle, AHeaderWithoutNumberTakesTheProposedBatchOnYes) {
               QStringList({kScanHeaderCard,
                            "Assign Batch | Next available batch is Batch 4.\r\nDo you want to use "
                            "this batch? | Yes/No/Cancel | no icon"}));
-    EXPECT_EQ(Window().CurrentBatch, 4);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 4);
     EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(4)), QStringList({"300400000.tif"}));
     EXPECT_EQ(station->BatchRow(4), QStringLiteral("NULL NULL open"));
 }
@@ -202,7 +203,7 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
     // Cancel at once.
     station->dialogs.answers = {Answer::OK, Answer::Cancel};
     StartBatch(kHeaderWithoutNumber);
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(header));
     EXPECT_TRUE(station->dialogs.inputPrompts.isEmpty());
 
@@ -239,7 +240,7 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
                        QLatin1StringView(shownDefault));
     }
     EXPECT_EQ(station->dialogs.inputPrompts, prompts);
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(header));
 
     // No, then an empty input box.
@@ -247,7 +248,7 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
     station->dialogs.answers = {Answer::OK, Answer::No};
     StartBatch(kHeaderWithoutNumber);
     EXPECT_EQ(station->dialogs.inputPrompts.size(), 1);
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(header));
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
               QStringLiteral("1"));
@@ -256,7 +257,7 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
     station->dialogs.answers = {Answer::OK, Answer::No, Answer::Yes};
     station->dialogs.inputs = {" 13.5 "};
     StartBatch(kHeaderWithoutNumber);
-    EXPECT_EQ(Window().CurrentBatch, 14);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 14);
     EXPECT_FALSE(QFile::exists(header));
     EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(14)), QStringList({"301400000.tif"}));
 }
@@ -268,8 +269,8 @@ TEST_P(BatchCycle, AHeaderCardOfAUsedBatchIsRefused) {
                                              "Invalid Batch | Batch 7 has already been used.  "
                                              "Unable to proceed. | OK | exclamation"}));
     EXPECT_FALSE(QFile::exists(Window().INTRAY + QStringLiteral("HEADER.tif")));
-    EXPECT_EQ(Window().CurrentBatch, 0);
-    EXPECT_EQ(Window().ImageCounter, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, 0);
     EXPECT_TRUE(Window().cmdStartBatch->isEnabled());
     EXPECT_FALSE(QDir(station->BatchFolder(7)).exists());
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
@@ -283,9 +284,9 @@ TEST_P(BatchCycle, ABallotInPlaceOfTheEnderCardJoinsTheBatch) {
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Bad Ender Card | Scanned card is not a ender card.  Image will be "
                              "added to the batch.  End batch cancelled. | OK | exclamation"));
-    EXPECT_EQ(Window().ImageCounter, 4);
-    EXPECT_EQ(Window().BatchImages[3].Serial, 300700003);
-    EXPECT_EQ(Window().NextImageSerial, QStringLiteral("300700004"));
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, 4);
+    EXPECT_EQ(Window().Cycle().State().BatchImages[3].Serial, 300700003);
+    EXPECT_EQ(Window().Cycle().State().NextImageSerial, QStringLiteral("300700004"));
     EXPECT_TRUE(QFile::exists(station->BatchFolder(7) + QStringLiteral("300700003.tif")));
     EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
@@ -304,7 +305,7 @@ TEST_P(BatchCycle, AnUnreadableEnderCardGivesItsSequenceNumberBack) {
         ballots.append(kBallot);
     }
     Scan(ballots);
-    ASSERT_EQ(Window().ImageCounter, 120);
+    ASSERT_EQ(Window().Cycle().State().ImageCounter, 120);
 
     EndBatch(kBlank);
     const QString slot = station->BatchFolder(7) + QStringLiteral("300700120.tif");
@@ -312,15 +313,15 @@ TEST_P(BatchCycle, AnUnreadableEnderCardGivesItsSequenceNumberBack) {
               QStringLiteral("Bad Ender Card | Unable to read ender card.  Try again with a "
                              "different card. | OK | exclamation"));
     EXPECT_FALSE(QFile::exists(slot));
-    EXPECT_EQ(Window().ImageCounter, 120);
-    EXPECT_EQ(Window().NextImageSerial, QStringLiteral("300700120"));
-    EXPECT_EQ(Window().NextImageFile, slot);
-    EXPECT_EQ(Window().CurrentBatch, 7);
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, 120);
+    EXPECT_EQ(Window().Cycle().State().NextImageSerial, QStringLiteral("300700120"));
+    EXPECT_EQ(Window().Cycle().State().NextImageFile, slot);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
 
     Scan({kBallot});
     EXPECT_TRUE(QFile::exists(slot));
-    EXPECT_EQ(Window().BatchImages[120].Serial, 300700120);
-    EXPECT_EQ(Window().ImageCounter, 121);
+    EXPECT_EQ(Window().Cycle().State().BatchImages[120].Serial, 300700120);
+    EXPECT_EQ(Window().Cycle().State().ImageCounter, 121);
 }
 
 TEST_P(BatchCycle, HeaderAndEnderCardsInsideTheBatch) {
@@ -364,7 +365,7 @@ TEST_P(BatchCycle, AnInsertRejectedHalfWayLosesTheBatch) {
                            "lost.  Rescan batch. | OK | critical"}));
     EXPECT_EQ(station->BatchRow(7), QString());
     EXPECT_TRUE(station->ImageRows(7).isEmpty());
-    EXPECT_EQ(Window().CurrentBatch, 0);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
     EXPECT_TRUE(Window().cmdStartBatch->isEnabled());
     EXPECT_FALSE(Window().cmdEndBatch->isEnabled());
     EXPECT_FALSE(Window().cmdStartScanner->isEnabled());
@@ -382,7 +383,7 @@ TEST_P(BatchCycle, AFolderLeftFromADeletedBatchIsEmptiedOfTifFilesOnly) {
         file.write("left from a deleted batch");
     }
     StartBatch(kHeader7);
-    ASSERT_EQ(Window().CurrentBatch, 7);
+    ASSERT_EQ(Window().Cycle().State().CurrentBatch, 7);
     EXPECT_EQ(BatchStation::FilesIn(folder), QStringList({"300700000.tif", "notes.txt"}));
     // The header image scanned now, not the one left behind.
     QFile header(folder + QStringLiteral("300700000.tif"));
@@ -400,7 +401,7 @@ TEST_P(BatchCycle, ARestartAfterTheProgramWasKilledRemovesTheOpenBatch) {
     EXPECT_EQ(station->BatchRow(7), QString());
     EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)).size(), 3);
     StartBatch(kHeader7);
-    EXPECT_EQ(Window().CurrentBatch, 7);
+    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
     EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)), QStringList({"300700000.tif"}));
 }
 

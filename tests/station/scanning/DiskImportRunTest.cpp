@@ -59,11 +59,11 @@ TEST_F(DiskImportRun, EverySheetBecomesTheNextImageOfTheBatch) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return window.cmdStartScanner->isEnabled(); }, 30000));
 
     for (qint32 i = 1; i <= 3; ++i) {
-        const QString file = ImageFile(window.BatchFolder, ImageSerial(3, 7, i));
+        const QString file = ImageFile(window.Cycle().State().BatchFolder, ImageSerial(3, 7, i));
         EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
-        EXPECT_EQ(window.BatchImages[i].Serial, 300700000 + i);
+        EXPECT_EQ(window.Cycle().State().BatchImages[i].Serial, 300700000 + i);
     }
-    EXPECT_EQ(window.ImageCounter, 4);
+    EXPECT_EQ(window.Cycle().State().ImageCounter, 4);
     EXPECT_EQ(window.lblImageCount->text(), QStringLiteral("Image Count: 3"));
     ASSERT_EQ(station_.dialogs.shown.size(), 1);
     EXPECT_EQ(station_.dialogs.shown[0].title, QStringLiteral("Feeder Empty"));

@@ -24,7 +24,7 @@ class ScannerRunsTest : public testing::Test {
 
     VrelScan& window() { return *station_.window; }
     QString File(qint32 sequence) {
-        return ImageFile(window().BatchFolder, ImageSerial(3, 7, sequence));
+        return ImageFile(window().Cycle().State().BatchFolder, ImageSerial(3, 7, sequence));
     }
     // Starts a scripted run and waits until its events are all handled.
     void Run(const QList<FakeEvent>& events) {
@@ -83,9 +83,9 @@ TEST_P(StartScanner, WritesInOrder) {
     options[c.option]->setChecked(true);
     station_.controls.KImgp1.setValue(KImgp::EndorserReady, c.endorserReady);
     window().chkActivateEndorser->setCheckState(c.check);
-    window().ScanningHeader = QLatin1StringView(c.cardScan) == u"header";
-    window().ScanningEnder = QLatin1StringView(c.cardScan) == u"ender";
-    window().ImageCounter = 5;
+    window().Cycle().State().ScanningHeader = QLatin1StringView(c.cardScan) == u"header";
+    window().Cycle().State().ScanningEnder = QLatin1StringView(c.cardScan) == u"ender";
+    window().Cycle().State().ImageCounter = 5;
 
     window().cmdStartScanner_Click();
 
@@ -98,7 +98,7 @@ TEST_P(StartScanner, WritesInOrder) {
     expected += c.endorses ? Endorsed(c.offset, 5) : kNotEndorsed;
     expected += kRunStart;
     EXPECT_EQ(station_.controls.calls(), expected);
-    EXPECT_EQ(window().EndorserOffset, c.offset);
+    EXPECT_EQ(window().Cycle().State().EndorserOffset, c.offset);
     EXPECT_FALSE(window().cmdStartScanner->isEnabled());
     EXPECT_TRUE(window().cmdStopScanner->isEnabled());
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/SCANNING"));
@@ -155,21 +155,21 @@ TEST_F(ScannerRunsTest, EveryPageBecomesTheNextImage) {
     Run(FakeEvent::page() + FakeEvent::page() + FakeEvent::page() +
         QList{FakeEvent::failure(20025, QStringLiteral("Feeder empty"))});
     EXPECT_EQ(station_.controls.KScan1.pagesWritten(), (QStringList{File(1), File(2), File(3)}));
-    EXPECT_EQ(window().ImageCounter, 4);
+    EXPECT_EQ(window().Cycle().State().ImageCounter, 4);
     for (qint32 i = 1; i <= 3; ++i) {
-        EXPECT_EQ(window().BatchImages[i].Serial, 300700000 + i);
+        EXPECT_EQ(window().Cycle().State().BatchImages[i].Serial, 300700000 + i);
     }
-    EXPECT_EQ(window().BatchImages[4].Serial, 0);
-    EXPECT_EQ(window().NextImageSerial, QStringLiteral("300700004"));
-    EXPECT_EQ(window().NextImageFile, File(4));
+    EXPECT_EQ(window().Cycle().State().BatchImages[4].Serial, 0);
+    EXPECT_EQ(window().Cycle().State().NextImageSerial, QStringLiteral("300700004"));
+    EXPECT_EQ(window().Cycle().State().NextImageFile, File(4));
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 3"));
 }
 
 TEST_F(ScannerRunsTest, PageThatDoesNotCompleteAnImageKeepsTheFileName) {
     Run(FakeEvent::page({}, true) + FakeEvent::page() + QList{FakeEvent::failure(20025, {})});
     EXPECT_EQ(station_.controls.KScan1.pagesWritten(), (QStringList{File(1), File(1)}));
-    EXPECT_EQ(window().ImageCounter, 2);
-    EXPECT_EQ(window().BatchImages[1].Serial, 300700001);
+    EXPECT_EQ(window().Cycle().State().ImageCounter, 2);
+    EXPECT_EQ(window().Cycle().State().BatchImages[1].Serial, 300700001);
     // The second page finds OutputFile already naming the file.
     EXPECT_EQ(CallsAfterStart(),
               (QStringList{QStringLiteral("KScan1 read 96 -> \"\" (text)"),
@@ -189,8 +189,8 @@ struct Event10Case {
 class Event10 : public ScannerRunsTest, public testing::WithParamInterface<Event10Case> {};
 
 TEST_P(Event10, ResetsTheErrorCodeWithoutAnOpenBatch) {
-    window().CurrentBatch = GetParam().batch;
-    window().EnderPageDone = GetParam().enderPageDone;
+    window().Cycle().State().CurrentBatch = GetParam().batch;
+    window().Cycle().State().EnderPageDone = GetParam().enderPageDone;
     window().KScan1_Event10();
     EXPECT_EQ(station_.controls.calls(),
               GetParam().resets ? QStringList{QStringLiteral("KScan1 write 86 = 0 (16-bit)")}
@@ -202,24 +202,24 @@ INSTANTIATE_TEST_SUITE_P(States, Event10,
                                          Event10Case{7, false, false}));
 
 TEST_F(ScannerRunsTest, PageDoneShowsTheImagesAfterTheHeaderCard) {
-    window().ImageCounter = 13;
+    window().Cycle().State().ImageCounter = 13;
     window().KScan1_Event14();
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 12"));
 
-    window().ScanningHeader = true;
-    window().ImageCounter = 20;
+    window().Cycle().State().ScanningHeader = true;
+    window().Cycle().State().ImageCounter = 20;
     window().KScan1_Event14();
-    EXPECT_TRUE(window().HeaderPageDone);
+    EXPECT_TRUE(window().Cycle().State().HeaderPageDone);
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 12"));
 
-    window().ScanningHeader = false;
-    window().ScanningEnder = true;
+    window().Cycle().State().ScanningHeader = false;
+    window().Cycle().State().ScanningEnder = true;
     window().KScan1_Event14();
-    EXPECT_TRUE(window().EnderPageDone);
+    EXPECT_TRUE(window().Cycle().State().EnderPageDone);
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 19"));
 
-    window().ScanningEnder = false;
-    window().ImageCounter = 0;
+    window().Cycle().State().ScanningEnder = false;
+    window().Cycle().State().ImageCounter = 0;
     window().KScan1_Event14();
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 19"));
 }
@@ -290,7 +290,7 @@ TEST_P(ScannerErrorDuringARun, ShowsItsMessageAndStopsTheRun) {
     EXPECT_FALSE(window().cmdStopScanner->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), window().cmdStartScanner);
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/SCANNING"));
-    EXPECT_EQ(window().ImageCounter, 2);
+    EXPECT_EQ(window().Cycle().State().ImageCounter, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, ScannerErrorDuringARun, testing::ValuesIn(ErrorTable()),
@@ -333,26 +333,26 @@ TEST_F(ScannerRunsTest, RefusedWriteInAPageEventIsReported) {
 }
 
 TEST_F(ScannerRunsTest, ErrorDuringACardScanLeavesButtonsAndErrorCode) {
-    window().ScanningHeader = true;
+    window().Cycle().State().ScanningHeader = true;
     window().cmdStartScanner->setEnabled(false);
     qint16 number = 20026;
     QString description = QStringLiteral("Jammed");
     window().KScan1_Event15(number, description);
-    EXPECT_TRUE(window().HeaderPageDone);
+    EXPECT_TRUE(window().Cycle().State().HeaderPageDone);
     EXPECT_EQ(station_.dialogs.shown.size(), 1);
     EXPECT_TRUE(station_.controls.calls().isEmpty());
     EXPECT_FALSE(window().cmdStartScanner->isEnabled());
 }
 
 TEST_F(ScannerRunsTest, FullBatchStopsBeforeTheEnderCardsSlot) {
-    window().ImageCounter = LastImageSequence - 1;
-    window().NextImageSerial = ImageSerial(3, 7, LastImageSequence - 1);
-    window().NextImageFile = File(LastImageSequence - 1);
+    window().Cycle().State().ImageCounter = LastImageSequence - 1;
+    window().Cycle().State().NextImageSerial = ImageSerial(3, 7, LastImageSequence - 1);
+    window().Cycle().State().NextImageFile = File(LastImageSequence - 1);
     Run(FakeEvent::page() + FakeEvent::page() + FakeEvent::page());
     EXPECT_EQ(station_.controls.KScan1.pagesWritten(), QStringList{File(99998)});
-    EXPECT_EQ(window().BatchImages[99998].Serial, 300799998);
-    EXPECT_EQ(window().ImageCounter, LastImageSequence);
-    EXPECT_EQ(window().NextImageFile, File(99999));
+    EXPECT_EQ(window().Cycle().State().BatchImages[99998].Serial, 300799998);
+    EXPECT_EQ(window().Cycle().State().ImageCounter, LastImageSequence);
+    EXPECT_EQ(window().Cycle().State().NextImageFile, File(99999));
     EXPECT_TRUE(station_.controls.calls().contains(QStringLiteral("KScan1 write 3 = 6 (32-bit)")));
     const ShownBox full{QStringLiteral("Batch 7 is full.  Click 'End Batch' to scan its ender "
                                        "card, then scan the remaining ballots in a new batch."),

@@ -347,7 +347,7 @@ TEST_F(LifecycleTest, ClosingWithAnOpenBatchDeletesItAtTerminate) {
 TEST_F(LifecycleTest, ClosingAfterTheBatchEndedDeletesNothing) {
     station_.Start();
     station_.OpenBatch(5);
-    station_.window->CurrentBatch = 0;
+    station_.window->Cycle().State().CurrentBatch = 0;
     station_.window->close();
     station_.window.reset();
     EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));

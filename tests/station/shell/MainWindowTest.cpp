@@ -106,8 +106,8 @@ TEST_F(MainWindowTest, PropertiesStartEmptyAndAreReachableByName) {
     EXPECT_EQ(window_.Login.PRIVILEGE_LEVEL, -3);
     EXPECT_TRUE(window_.setProperty("BALLOTSIZE", QVariant::fromValue<qint16>(14)));
     EXPECT_EQ(window_.Settings.BALLOTSIZE, 14);
-    EXPECT_EQ(window_.CurrentBatch, 0);
-    EXPECT_EQ(window_.ImageCounter, 0);
+    EXPECT_EQ(window_.Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(window_.Cycle().State().ImageCounter, 0);
 }
 
 }  // namespace
