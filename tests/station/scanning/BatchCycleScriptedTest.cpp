@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFile>
 #include <QLabel>
 #include <QProgressBar>
@@ -15,7 +16,7 @@
 #include "database/DatabaseError.h"
 #include "database/StatementObserver.h"
 #include "scanning/ImageNames.h"
-#include "support/BatchStation.h"
+#include "support/TestStation.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ class ScriptedBatchCycle : public testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
         ASSERT_TRUE(kScriptedReader);
-        station = std::make_unique<BatchStation>(GetParam(), BatchStation::Scanner::Fake);
+        station = std::make_unique<TestStation>(GetParam(), TestStation::Scanner::Fake);
         readerLog = station->home.filePath(QStringLiteral("reader.log"));
         setenv("LINDHOLLOW_READER_LOG", QFile::encodeName(readerLog).constData(), 1);
         station->Start();
@@ -39,6 +40,7 @@ class ScriptedBatchCycle : public testing::TestWithParam<const char*> {
     }
 
     VrelScan& Window() { return *station->window; }
+    BatchState& Batch() { return station->Batch(); }
 
     // An "image" whose reading the scripted library reports: "<result> <card type> [<batch>]".
     QString Sheet(const QString& reading) {
@@ -58,7 +60,7 @@ class ScriptedBatchCycle : public testing::TestWithParam<const char*> {
     void OpenAndScan(const QStringList& readings) {
         ScriptCard(QStringLiteral("0 -6 7"));
         Window().cmdStartBatch_Click();
-        ASSERT_EQ(Window().Cycle().State().CurrentBatch, 7);
+        ASSERT_EQ(Batch().CurrentBatch, 7);
         QList<FakeEvent> run;
         for (const QString& reading : readings) {
             run += FakeEvent::page(Sheet(reading));
@@ -89,7 +91,7 @@ class ScriptedBatchCycle : public testing::TestWithParam<const char*> {
         return calls;
     }
 
-    std::unique_ptr<BatchStation> station;
+    std::unique_ptr<TestStation> station;
     QString readerLog;
 
   private:
@@ -121,13 +123,13 @@ TEST_P(ScriptedBatchCycle, EveryReadingGetsItsStatusErrorCodeAndTally) {
     EXPECT_EQ(inserts.at(4),
               QStringLiteral("INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq,BallotSN,Status,"
                              "Error) VALUES (3,7,4,'300700004',2,20)"));
-    EXPECT_EQ(Window().Cycle().State().HeaderCardCount, 2);
-    EXPECT_EQ(Window().Cycle().State().EnderCardCount, 2);
-    EXPECT_EQ(Window().Cycle().State().BallotCount, 1);
-    EXPECT_EQ(Window().Cycle().State().RepairCount, 3);
-    EXPECT_EQ(Window().Cycle().State().DiscardedCount, 4);
-    EXPECT_EQ(Window().Cycle().State().BatchImages[5].ErrorCode, 220);
-    EXPECT_EQ(Window().Cycle().State().BatchImages[11].Status, 10);
+    EXPECT_EQ(Batch().HeaderCardCount, 2);
+    EXPECT_EQ(Batch().EnderCardCount, 2);
+    EXPECT_EQ(Batch().BallotCount, 1);
+    EXPECT_EQ(Batch().RepairCount, 3);
+    EXPECT_EQ(Batch().DiscardedCount, 4);
+    EXPECT_EQ(Batch().BatchImages[5].ErrorCode, 220);
+    EXPECT_EQ(Batch().BatchImages[11].Status, 10);
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Batch 7 Ended | Batch 7 is closed.  Remove ballots from output tray "
                              "before continuing.\r\nImage Count: 12\r\n    Header / Ender: 4\r\n"
@@ -170,13 +172,13 @@ TEST_P(ScriptedBatchCycle, AnInsertRejectedHalfWayLosesTheBatchAndStandsTheStati
     EXPECT_TRUE(station->ImageRows(7).isEmpty());
     EXPECT_EQ(Window().pbarDB->value(), 0);
     // The counts so far: the header card and the four ballots read before the refusal.
-    EXPECT_EQ(Window().Cycle().State().HeaderCardCount, 1);
-    EXPECT_EQ(Window().Cycle().State().BallotCount, 4);
-    EXPECT_EQ(Window().Cycle().State().EnderCardCount, 0);
+    EXPECT_EQ(Batch().HeaderCardCount, 1);
+    EXPECT_EQ(Batch().BallotCount, 4);
+    EXPECT_EQ(Batch().EnderCardCount, 0);
     // Back to the no-batch state, with the images left for the rescan.
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, 0);
-    EXPECT_EQ(Window().Cycle().State().BatchFolder, Window().INTRAY);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
+    EXPECT_EQ(Batch().ImageCounter, 0);
+    EXPECT_EQ(Batch().BatchFolder, Window().INTRAY);
     EXPECT_TRUE(Window().cmdStartBatch->isEnabled());
     EXPECT_FALSE(Window().cmdEndBatch->isEnabled());
     EXPECT_FALSE(Window().cmdStartScanner->isEnabled());
@@ -185,14 +187,14 @@ TEST_P(ScriptedBatchCycle, AnInsertRejectedHalfWayLosesTheBatchAndStandsTheStati
     EXPECT_EQ(Window().lblBatch->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(Window().lblImageCount->text(), QStringLiteral("Image Count:"));
     EXPECT_EQ(station->StationRow(), QStringLiteral("ONLINE/STANDING BY"));
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)).size(), 10);
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)).size(), 10);
 
     // The operator rescans the batch under its number.
     OpenAndScan({"0 1"});
     End();
     EXPECT_EQ(station->ImageRows(7),
               QStringList({"0 300700000 9 0", "1 300700001 0 0", "2 300700002 10 0"}));
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)).size(), 3);
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)).size(), 3);
 }
 
 TEST_P(ScriptedBatchCycle, AStorageConnectionThatCannotOpenLosesTheBatch) {
@@ -205,7 +207,7 @@ TEST_P(ScriptedBatchCycle, AStorageConnectionThatCannotOpenLosesTheBatch) {
         << shown.at(shown.size() - 2).toStdString();
     EXPECT_TRUE(shown.last().startsWith(u"Batch 7 Lost | ")) << shown.last().toStdString();
     EXPECT_EQ(station->BatchRow(7), QString());
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
 }
 
 TEST_P(ScriptedBatchCycle, CardBatchNumbersOutsideOneTo999AreRefused) {
@@ -220,7 +222,7 @@ TEST_P(ScriptedBatchCycle, CardBatchNumbersOutsideOneTo999AreRefused) {
                       .arg(batch))
             << reading;
         EXPECT_FALSE(QFile::exists(Window().INTRAY + QStringLiteral("HEADER.tif"))) << reading;
-        EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0) << reading;
+        EXPECT_EQ(Batch().CurrentBatch, 0) << reading;
         EXPECT_TRUE(Window().cmdStartBatch->isEnabled()) << reading;
         EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
                   QStringLiteral("0"))
@@ -246,7 +248,7 @@ TEST_P(ScriptedBatchCycle, ANextBatchBeyond999IsNotOffered) {
                            "| Yes/No/Cancel | no icon"}));
     EXPECT_EQ(station->dialogs.inputPrompts,
               QStringList({"Batch Number | Enter desired batch number. | "}));
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 5);
+    EXPECT_EQ(Batch().CurrentBatch, 5);
 }
 
 TEST_P(ScriptedBatchCycle, ADatabaseThatCannotProposeABatchOffersNone) {
@@ -263,7 +265,7 @@ TEST_P(ScriptedBatchCycle, ADatabaseThatCannotProposeABatchOffersNone) {
     // The empty input box abandons the dialogue; the header image waits for the next try.
     EXPECT_EQ(station->dialogs.inputPrompts,
               QStringList({"Batch Number | Enter desired batch number. | "}));
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(Window().INTRAY + QStringLiteral("HEADER.tif")));
 }
 
@@ -285,7 +287,7 @@ TEST_P(ScriptedBatchCycle, TheWindowTakesNoClicksKeysOrCloseWhileACardIsScanned)
     });
     ScriptCard(QStringLiteral("0 -6 7"));
     window.cmdStartBatch_Click();
-    ASSERT_EQ(window.Cycle().State().CurrentBatch, 7);
+    ASSERT_EQ(Batch().CurrentBatch, 7);
     EXPECT_EQ(pagesStarted, 1);
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(station->Shown().size(), 1);
@@ -303,7 +305,27 @@ TEST_P(ScriptedBatchCycle, TheWindowTakesNoClicksKeysOrCloseWhileACardIsScanned)
     ScriptCard(QStringLiteral("0 -6 8"));
     QObject::disconnect(&station->fakes.KScan1, &KScan::event11, nullptr, nullptr);
     QTest::mouseClick(window.cmdStartBatch, Qt::LeftButton);
-    EXPECT_EQ(window.Cycle().State().CurrentBatch, 8);
+    EXPECT_EQ(Batch().CurrentBatch, 8);
+}
+
+// A card scan takes the buttons away; a refused card gives them back, and the focus with them, so
+// that the operator's next key goes where it went before.
+TEST_P(ScriptedBatchCycle, ARefusedCardGivesTheFocusBack) {
+    VrelScan& window = Window();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window, 30000));
+    window.cmdStartBatch->setFocus();
+    bool buttonsTaken = false;
+    QObject::connect(&station->fakes.KScan1, &KScan::event11,
+                     [&] { buttonsTaken = !window.cmdStartBatch->isEnabled(); });
+    ScriptCard(QStringLiteral("0 1"));
+    window.cmdStartBatch_Click();
+    EXPECT_TRUE(buttonsTaken);
+    EXPECT_EQ(station->Shown().last(),
+              QStringLiteral("Bad Header Card | Scanned card is not a header card.  Start batch "
+                             "cancelled. | OK | exclamation"));
+    EXPECT_TRUE(window.cmdStartBatch->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), window.cmdStartBatch);
 }
 
 TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
@@ -318,11 +340,10 @@ TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
     EXPECT_EQ(station->Shown().mid(boxes),
               QStringList({"Scanner Running | Click 'Stop Scanner' before ending the batch. | OK "
                            "| exclamation"}));
-    EXPECT_FALSE(Window().Cycle().State().ScanningEnder);
+    EXPECT_FALSE(Batch().ScanningEnder);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 
-    ASSERT_TRUE(
-        QTest::qWaitFor([this] { return Window().Cycle().State().ImageCounter == 3; }, 30000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return Batch().ImageCounter == 3; }, 30000));
     Window().cmdStopScanner_Click();
     End();
     EXPECT_EQ(station->ImageRows(7), QStringList({"0 300700000 9 0", "1 300700001 0 0",
@@ -333,23 +354,22 @@ TEST_P(ScriptedBatchCycle, EndBatchWaitsForARunningScannerToBeStopped) {
 // added, since the next serial would not fit.
 TEST_P(ScriptedBatchCycle, AFullBatchTakesNoCardButTheEnderInItsLastSlot) {
     OpenAndScan({"0 1"});
-    Window().Cycle().State().ImageCounter = LastImageSequence;
-    Window().Cycle().State().NextImageSerial = ImageSerial(3, 7, LastImageSequence);
-    Window().Cycle().State().NextImageFile =
-        ImageFile(Window().Cycle().State().BatchFolder, Window().Cycle().State().NextImageSerial);
+    Batch().ImageCounter = LastImageSequence;
+    Batch().NextImageSerial = ImageSerial(3, 7, LastImageSequence);
+    Batch().NextImageFile = ImageFile(Batch().BatchFolder, Batch().NextImageSerial);
     const int boxes = station->dialogs.shown.size();
     End(QStringLiteral("0 1"));
     EXPECT_EQ(station->Shown().mid(boxes).last(),
               "Bad Ender Card | Scanned card is not a ender card and batch 7 is full.  Take that "
               "sheet from the output tray and scan it in the next batch, then place the ender "
               "card and click 'End Batch' again. | OK | exclamation");
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, LastImageSequence);
-    EXPECT_EQ(Window().Cycle().State().BatchImages.at(LastImageSequence).Serial, 0);
-    EXPECT_FALSE(QFile::exists(Window().Cycle().State().NextImageFile));
+    EXPECT_EQ(Batch().ImageCounter, LastImageSequence);
+    EXPECT_EQ(Batch().BatchImages.at(LastImageSequence).Serial, 0);
+    EXPECT_FALSE(QFile::exists(Batch().NextImageFile));
 
     // The ender card still closes the batch in the kept slot.
     End();
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_EQ(station->Query("SELECT Count(*) AS v FROM BallotImages WHERE ImageSeq = 99999 AND "
                              "Status = 10 AND BallotSN = 300799999"),
               QStringLiteral("1"));
@@ -369,13 +389,13 @@ TEST_P(ScriptedBatchCycle, ALastPageArrivingDuringTheEnderBoxStaysABallot) {
     ASSERT_TRUE(QTest::qWaitFor([&] { return pageStarted; }, 30000));
     QObject::disconnect(started);
     Window().cmdStopScanner_Click();
-    ASSERT_EQ(Window().Cycle().State().ImageCounter, 1);  // the page under way has not ended yet
+    ASSERT_EQ(Batch().ImageCounter, 1);  // the page under way has not ended yet
 
     station->dialogs.onShown = [](const ShownBox&) { QTest::qWait(100); };
     End();
     EXPECT_EQ(station->ImageRows(7),
               QStringList({"0 300700000 9 0", "1 300700001 0 0", "2 300700002 10 0"}));
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
 }
 
 TEST_P(ScriptedBatchCycle, CancelInScanEnderCardScansNothing) {
@@ -385,10 +405,10 @@ TEST_P(ScriptedBatchCycle, CancelInScanEnderCardScansNothing) {
     Window().cmdEndBatch_Click();
     // Only the page length is written before the box; nothing is fed.
     EXPECT_EQ(station->fakes.calls().mid(calls), QStringList({"KScan1 write 47 = 128 (32-bit)"}));
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, 2);
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
+    EXPECT_EQ(Batch().ImageCounter, 2);
+    EXPECT_EQ(Batch().CurrentBatch, 7);
     EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
-    EXPECT_FALSE(Window().Cycle().State().ScanningEnder);
+    EXPECT_FALSE(Batch().ScanningEnder);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 }
 
@@ -396,13 +416,13 @@ TEST_P(ScriptedBatchCycle, AScannerErrorDuringACardScanEndsItSilently) {
     // The header card: no batch, the error number reset, only the error event's own message.
     station->fakes.KScan1.scriptRun({FakeEvent::failure(20025, QStringLiteral("Feeder empty"))});
     Window().cmdStartBatch_Click();
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_EQ(std::get<qint16>(station->fakes.KScan1.read(KScan::ErrorCode)), 0);
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Feeder Empty | Feeder Empty.  Add more pages to scan and click "
                              "'Start Scanner' to continue. | OK | exclamation"));
-    EXPECT_FALSE(Window().Cycle().State().ScanningHeader);
-    EXPECT_FALSE(Window().Cycle().State().HeaderPageDone);
+    EXPECT_FALSE(Batch().ScanningHeader);
+    EXPECT_FALSE(Batch().HeaderPageDone);
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
               QStringLiteral("0"));
 
@@ -415,11 +435,11 @@ TEST_P(ScriptedBatchCycle, AScannerErrorDuringACardScanEndsItSilently) {
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Paper Jam | Paper Jam Detected.  Remove jam and re-start scanner. "
                              "| OK | exclamation"));
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, 2);
+    EXPECT_EQ(Batch().CurrentBatch, 7);
+    EXPECT_EQ(Batch().ImageCounter, 2);
     EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
-    EXPECT_FALSE(Window().Cycle().State().ScanningEnder);
-    EXPECT_FALSE(Window().Cycle().State().EnderPageDone);
+    EXPECT_FALSE(Batch().ScanningEnder);
+    EXPECT_FALSE(Batch().EnderPageDone);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 }
 

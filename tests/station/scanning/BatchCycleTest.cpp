@@ -15,7 +15,7 @@
 #include "database/DatabaseError.h"
 #include "database/StatementObserver.h"
 #include "scanning/ImageNames.h"
-#include "support/BatchStation.h"
+#include "support/TestStation.h"
 
 namespace {
 
@@ -50,11 +50,12 @@ class BatchCycle : public testing::TestWithParam<const char*> {
   protected:
     void SetUp() override {
         ASSERT_TRUE(kRealReader);
-        station = std::make_unique<BatchStation>(GetParam(), BatchStation::Scanner::DiskImport);
+        station = std::make_unique<TestStation>(GetParam(), TestStation::Scanner::DiskImport);
         station->Start();
     }
 
     VrelScan& Window() { return *station->window; }
+    BatchState& Batch() { return station->Batch(); }
 
     void PutCard(const QStringList& sheet) {
         ASSERT_TRUE(QFile::copy(Sheet(sheet), station->CardSlot() + QStringLiteral("card.tif")));
@@ -89,7 +90,7 @@ class BatchCycle : public testing::TestWithParam<const char*> {
         Window().cmdEndBatch->click();
     }
 
-    std::unique_ptr<BatchStation> station;
+    std::unique_ptr<TestStation> station;
 
   private:
     int fed_ = 0;
@@ -116,7 +117,7 @@ QString Summary(int images, int headersAndEnders, int ballots, int repair, int d
         .arg(discarded);
 }
 
-void AddClosedBatch(const BatchStation& station, int batchNo) {
+void AddClosedBatch(TestStation& station, int batchNo) {
     station.Execute(QStringLiteral("INSERT INTO Batches(BatchNo,StartTime,SystemID,UserID,EndTime)"
                                    " VALUES (%1, '2026-12-01 08:00:00', 3, 'demo', "
                                    "'2026-12-01 09:00:00')")
@@ -126,17 +127,16 @@ void AddClosedBatch(const BatchStation& station, int batchNo) {
 TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     VrelScan& window = Window();
     StartBatch(kHeader7);
-    ASSERT_EQ(window.Cycle().State().CurrentBatch, 7);
+    ASSERT_EQ(Batch().CurrentBatch, 7);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)), QStringList({"300700000.tif"}));
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)), QStringList({"300700000.tif"}));
     EXPECT_FALSE(QFile::exists(window.INTRAY + QStringLiteral("HEADER.tif")));
-    EXPECT_EQ(window.Cycle().State().BatchFolder, window.INTRAY + QStringLiteral("3007/"));
-    EXPECT_EQ(window.Cycle().State().BatchImages.size(), 100001u);
-    EXPECT_EQ(window.Cycle().State().BatchImages[0].Serial, 300700000);
-    EXPECT_EQ(window.Cycle().State().ImageCounter, 1);
-    EXPECT_EQ(window.Cycle().State().NextImageSerial, QStringLiteral("300700001"));
-    EXPECT_EQ(window.Cycle().State().NextImageFile,
-              window.Cycle().State().BatchFolder + QStringLiteral("300700001.tif"));
+    EXPECT_EQ(Batch().BatchFolder, window.INTRAY + QStringLiteral("3007/"));
+    EXPECT_EQ(Batch().BatchImages.size(), 100001u);
+    EXPECT_EQ(Batch().BatchImages[0].Serial, 300700000);
+    EXPECT_EQ(Batch().ImageCounter, 1);
+    EXPECT_EQ(Batch().NextImageSerial, QStringLiteral("300700001"));
+    EXPECT_EQ(Batch().NextImageFile, Batch().BatchFolder + QStringLiteral("300700001.tif"));
     EXPECT_FALSE(window.cmdStartBatch->isEnabled());
     EXPECT_TRUE(window.cmdEndBatch->isEnabled());
     EXPECT_TRUE(window.cmdStartScanner->isEnabled());
@@ -144,8 +144,8 @@ TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     EXPECT_EQ(window.lblBatch->text(), QStringLiteral("Current Batch: 7"));
     EXPECT_EQ(window.lblBatch->palette().color(QPalette::WindowText), QColor(0, 0, 0));
     EXPECT_EQ(window.lblImageCount->text(), QStringLiteral("Image Count: 0"));
-    EXPECT_FALSE(window.Cycle().State().ScanningHeader);
-    EXPECT_FALSE(window.Cycle().State().HeaderPageDone);
+    EXPECT_FALSE(Batch().ScanningHeader);
+    EXPECT_FALSE(Batch().HeaderPageDone);
 
     Scan({kBallot, kBallot, kBallot});
     QStringList closings;
@@ -166,12 +166,12 @@ TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("5 3 closed"));
     EXPECT_EQ(station->Tallies(7), QStringLiteral("0 0 0 0 0 0 0 0 0"));
     EXPECT_EQ(station->StationRow(), QStringLiteral("ONLINE/STANDING BY"));
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)),
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)),
               QStringList({"300700000.tif", "300700001.tif", "300700002.tif", "300700003.tif",
                            "300700004.tif"}));
-    EXPECT_EQ(window.Cycle().State().CurrentBatch, 0);
-    EXPECT_EQ(window.Cycle().State().ImageCounter, 0);
-    EXPECT_EQ(window.Cycle().State().BatchFolder, window.INTRAY);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
+    EXPECT_EQ(Batch().ImageCounter, 0);
+    EXPECT_EQ(Batch().BatchFolder, window.INTRAY);
     EXPECT_TRUE(window.cmdStartBatch->isEnabled());
     EXPECT_FALSE(window.cmdEndBatch->isEnabled());
     EXPECT_FALSE(window.cmdStartScanner->isEnabled());
@@ -179,8 +179,8 @@ TEST_P(BatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     EXPECT_EQ(window.lblBatch->text(), QStringLiteral("BATCH CLOSED"));
     EXPECT_EQ(window.lblBatch->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     EXPECT_EQ(window.lblImageCount->text(), QStringLiteral("Image Count:"));
-    EXPECT_FALSE(window.Cycle().State().ScanningEnder);
-    EXPECT_FALSE(window.Cycle().State().EnderPageDone);
+    EXPECT_FALSE(Batch().ScanningEnder);
+    EXPECT_FALSE(Batch().EnderPageDone);
 }
 
 TEST_P(BatchCycle, AHeaderWithoutNumberTakesTheProposedBatchOnYes) {
@@ -191,8 +191,8 @@ TEST_P(BatchCycle, AHeaderWithoutNumberTakesTheProposedBatchOnYes) {
               QStringList({kScanHeaderCard,
                            "Assign Batch | Next available batch is Batch 4.\r\nDo you want to use "
                            "this batch? | Yes/No/Cancel | no icon"}));
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 4);
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(4)), QStringList({"300400000.tif"}));
+    EXPECT_EQ(Batch().CurrentBatch, 4);
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(4)), QStringList({"300400000.tif"}));
     EXPECT_EQ(station->BatchRow(4), QStringLiteral("NULL NULL open"));
 }
 
@@ -203,7 +203,7 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
     // Cancel at once.
     station->dialogs.answers = {Answer::OK, Answer::Cancel};
     StartBatch(kHeaderWithoutNumber);
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(header));
     EXPECT_TRUE(station->dialogs.inputPrompts.isEmpty());
 
@@ -240,7 +240,7 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
                        QLatin1StringView(shownDefault));
     }
     EXPECT_EQ(station->dialogs.inputPrompts, prompts);
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(header));
 
     // No, then an empty input box.
@@ -248,7 +248,7 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
     station->dialogs.answers = {Answer::OK, Answer::No};
     StartBatch(kHeaderWithoutNumber);
     EXPECT_EQ(station->dialogs.inputPrompts.size(), 1);
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_TRUE(QFile::exists(header));
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
               QStringLiteral("1"));
@@ -257,9 +257,9 @@ TEST_P(BatchCycle, TheBatchNumberDialogueThroughEveryOtherBranch) {
     station->dialogs.answers = {Answer::OK, Answer::No, Answer::Yes};
     station->dialogs.inputs = {" 13.5 "};
     StartBatch(kHeaderWithoutNumber);
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 14);
+    EXPECT_EQ(Batch().CurrentBatch, 14);
     EXPECT_FALSE(QFile::exists(header));
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(14)), QStringList({"301400000.tif"}));
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(14)), QStringList({"301400000.tif"}));
 }
 
 TEST_P(BatchCycle, AHeaderCardOfAUsedBatchIsRefused) {
@@ -269,8 +269,8 @@ TEST_P(BatchCycle, AHeaderCardOfAUsedBatchIsRefused) {
                                              "Invalid Batch | Batch 7 has already been used.  "
                                              "Unable to proceed. | OK | exclamation"}));
     EXPECT_FALSE(QFile::exists(Window().INTRAY + QStringLiteral("HEADER.tif")));
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
+    EXPECT_EQ(Batch().ImageCounter, 0);
     EXPECT_TRUE(Window().cmdStartBatch->isEnabled());
     EXPECT_FALSE(QDir(station->BatchFolder(7)).exists());
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")),
@@ -284,9 +284,9 @@ TEST_P(BatchCycle, ABallotInPlaceOfTheEnderCardJoinsTheBatch) {
     EXPECT_EQ(station->Shown().last(),
               QStringLiteral("Bad Ender Card | Scanned card is not a ender card.  Image will be "
                              "added to the batch.  End batch cancelled. | OK | exclamation"));
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, 4);
-    EXPECT_EQ(Window().Cycle().State().BatchImages[3].Serial, 300700003);
-    EXPECT_EQ(Window().Cycle().State().NextImageSerial, QStringLiteral("300700004"));
+    EXPECT_EQ(Batch().ImageCounter, 4);
+    EXPECT_EQ(Batch().BatchImages[3].Serial, 300700003);
+    EXPECT_EQ(Batch().NextImageSerial, QStringLiteral("300700004"));
     EXPECT_TRUE(QFile::exists(station->BatchFolder(7) + QStringLiteral("300700003.tif")));
     EXPECT_TRUE(Window().cmdEndBatch->isEnabled());
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
@@ -305,7 +305,7 @@ TEST_P(BatchCycle, AnUnreadableEnderCardGivesItsSequenceNumberBack) {
         ballots.append(kBallot);
     }
     Scan(ballots);
-    ASSERT_EQ(Window().Cycle().State().ImageCounter, 120);
+    ASSERT_EQ(Batch().ImageCounter, 120);
 
     EndBatch(kBlank);
     const QString slot = station->BatchFolder(7) + QStringLiteral("300700120.tif");
@@ -313,15 +313,15 @@ TEST_P(BatchCycle, AnUnreadableEnderCardGivesItsSequenceNumberBack) {
               QStringLiteral("Bad Ender Card | Unable to read ender card.  Try again with a "
                              "different card. | OK | exclamation"));
     EXPECT_FALSE(QFile::exists(slot));
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, 120);
-    EXPECT_EQ(Window().Cycle().State().NextImageSerial, QStringLiteral("300700120"));
-    EXPECT_EQ(Window().Cycle().State().NextImageFile, slot);
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
+    EXPECT_EQ(Batch().ImageCounter, 120);
+    EXPECT_EQ(Batch().NextImageSerial, QStringLiteral("300700120"));
+    EXPECT_EQ(Batch().NextImageFile, slot);
+    EXPECT_EQ(Batch().CurrentBatch, 7);
 
     Scan({kBallot});
     EXPECT_TRUE(QFile::exists(slot));
-    EXPECT_EQ(Window().Cycle().State().BatchImages[120].Serial, 300700120);
-    EXPECT_EQ(Window().Cycle().State().ImageCounter, 121);
+    EXPECT_EQ(Batch().BatchImages[120].Serial, 300700120);
+    EXPECT_EQ(Batch().ImageCounter, 121);
 }
 
 TEST_P(BatchCycle, HeaderAndEnderCardsInsideTheBatch) {
@@ -365,13 +365,13 @@ TEST_P(BatchCycle, AnInsertRejectedHalfWayLosesTheBatch) {
                            "lost.  Rescan batch. | OK | critical"}));
     EXPECT_EQ(station->BatchRow(7), QString());
     EXPECT_TRUE(station->ImageRows(7).isEmpty());
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_TRUE(Window().cmdStartBatch->isEnabled());
     EXPECT_FALSE(Window().cmdEndBatch->isEnabled());
     EXPECT_FALSE(Window().cmdStartScanner->isEnabled());
     EXPECT_EQ(Window().lblBatch->text(), QStringLiteral("BATCH LOST"));
     EXPECT_EQ(station->StationRow(), QStringLiteral("ONLINE/STANDING BY"));
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)).size(), 5);
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)).size(), 5);
 }
 
 TEST_P(BatchCycle, AFolderLeftFromADeletedBatchIsEmptiedOfTifFilesOnly) {
@@ -383,8 +383,8 @@ TEST_P(BatchCycle, AFolderLeftFromADeletedBatchIsEmptiedOfTifFilesOnly) {
         file.write("left from a deleted batch");
     }
     StartBatch(kHeader7);
-    ASSERT_EQ(Window().Cycle().State().CurrentBatch, 7);
-    EXPECT_EQ(BatchStation::FilesIn(folder), QStringList({"300700000.tif", "notes.txt"}));
+    ASSERT_EQ(Batch().CurrentBatch, 7);
+    EXPECT_EQ(TestStation::FilesIn(folder), QStringList({"300700000.tif", "notes.txt"}));
     // The header image scanned now, not the one left behind.
     QFile header(folder + QStringLiteral("300700000.tif"));
     ASSERT_TRUE(header.open(QIODevice::ReadOnly));
@@ -399,10 +399,10 @@ TEST_P(BatchCycle, ARestartAfterTheProgramWasKilledRemovesTheOpenBatch) {
 
     station->Start();
     EXPECT_EQ(station->BatchRow(7), QString());
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)).size(), 3);
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)).size(), 3);
     StartBatch(kHeader7);
-    EXPECT_EQ(Window().Cycle().State().CurrentBatch, 7);
-    EXPECT_EQ(BatchStation::FilesIn(station->BatchFolder(7)), QStringList({"300700000.tif"}));
+    EXPECT_EQ(Batch().CurrentBatch, 7);
+    EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)), QStringList({"300700000.tif"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, BatchCycle, testing::Values("SQLite", "MariaDB"));
