@@ -31,6 +31,17 @@ std::vector<VrelScan*>& KilledWindows() {
 
 }  // namespace
 
+QString EnabledButtons(const VrelScan& window) {
+    QStringList enabled;
+    for (const QPushButton* button : {window.cmdStartBatch, window.cmdEndBatch,
+                                      window.cmdStartScanner, window.cmdStopScanner}) {
+        if (button->isEnabled()) {
+            enabled.append(button->objectName());
+        }
+    }
+    return enabled.join(u' ');
+}
+
 LoginOperator::LoginOperator(QList<LoginStep> steps) : steps(std::move(steps)) {
     qApp->installEventFilter(this);
 }

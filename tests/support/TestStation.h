@@ -47,6 +47,9 @@ class LoginOperator : public QObject {
     void Play(frmLogin* dialog);
 };
 
+// The names of the window's batch and scanner buttons that are enabled, in the form's order.
+QString EnabledButtons(const VrelScan& window);
+
 // One station under test, in the temporary home of its scanner: the settings of station 3,
 // type 1, 11-inch ballots; a counting-centre database of the given kind ("SQLite" or "MariaDB")
 // with the operator demo/demo, whom the login operator logs in; scripted dialogs; and the main

@@ -98,10 +98,7 @@ TEST_F(LifecycleTest, StartUpSequenceAndButtons) {
     EXPECT_TRUE(window.LOGIN_SUCCEEDED);
     EXPECT_EQ(window.USER_ID, QStringLiteral("demo"));
     EXPECT_EQ(window.PRIVILEGE_LEVEL, 1);
-    EXPECT_TRUE(window.cmdStartBatch->isEnabled());
-    EXPECT_FALSE(window.cmdEndBatch->isEnabled());
-    EXPECT_FALSE(window.cmdStartScanner->isEnabled());
-    EXPECT_FALSE(window.cmdStopScanner->isEnabled());
+    EXPECT_EQ(EnabledButtons(window), "cmdStartBatch");
     EXPECT_EQ(window.chkActivateEndorser->checkState(), Qt::Checked);
     EXPECT_TRUE(window.chkActivateEndorser->isEnabled());
     ASSERT_TRUE(window.DbConnection);
