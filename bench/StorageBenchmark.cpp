@@ -2,7 +2,7 @@
 // SQLite and on MariaDB, in images per second: the whole pass, and its two halves apart, the
 // library's reads of the batch's files and the inserts of its rows on one connection.
 //
-// Run by hand: build/bench/storage_benchmark
+// Run by hand: build/bench/storage-benchmark
 
 #include <benchmark/benchmark.h>
 
@@ -17,7 +17,7 @@
 #include "scanning/BatchFiles.h"
 #include "scanning/ImageNames.h"
 #include "scanning/LHDLLInterface.h"
-#include "support/BatchStation.h"
+#include "support/TestStation.h"
 
 namespace {
 
@@ -37,23 +37,24 @@ void MakeSheet(const QStringList& args, const QString& path) {
 }
 
 // A station of the given database kind with batch 7 scanned and its ender card read.
-BatchStation& ScannedBatch(const char* kind) {
-    static std::map<QString, std::unique_ptr<BatchStation>> stations;
-    std::unique_ptr<BatchStation>& station = stations[QLatin1StringView(kind)];
+TestStation& ScannedBatch(const char* kind) {
+    static std::map<QString, std::unique_ptr<TestStation>> stations;
+    std::unique_ptr<TestStation>& station = stations[QLatin1StringView(kind)];
     if (station) {
         return *station;
     }
-    station = std::make_unique<BatchStation>(QLatin1StringView(kind), BatchStation::Scanner::Fake);
+    station = std::make_unique<TestStation>(QLatin1StringView(kind), TestStation::Scanner::Fake);
     VrelScan& window = station->Start();
+    BatchState& batch = station->Batch();
     CreateBatch(window.DSNCONNECTSTR, 7, 3, window.USER_ID);
-    window.CurrentBatch = 7;
-    window.BatchFolder = station->BatchFolder(7);
-    PrepareBatchFolder(window.BatchFolder);
-    window.BatchImages.assign(BatchImagesSize, BatchImage{});
+    batch.CurrentBatch = 7;
+    batch.BatchFolder = station->BatchFolder(7);
+    PrepareBatchFolder(batch.BatchFolder);
+    batch.BatchImages.assign(BatchImagesSize, BatchImage{});
     for (qint32 i = 0; i < kImages; ++i) {
         const QString serial = ImageSerial(3, 7, i);
-        window.BatchImages[i].Serial = serial.toInt();
-        const QString file = ImageFile(window.BatchFolder, serial);
+        batch.BatchImages[i].Serial = serial.toInt();
+        const QString file = ImageFile(batch.BatchFolder, serial);
         if (i == 0) {
             MakeSheet({"header", "--type", "-6", "--batch", "7"}, file);
         } else if (i == kImages - 1) {
@@ -61,21 +62,21 @@ BatchStation& ScannedBatch(const char* kind) {
         } else if (i <= kBallots.size()) {
             MakeSheet(kBallots[i - 1], file);
         } else {
-            QFile::copy(ImageFile(window.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)), file);
+            QFile::copy(ImageFile(batch.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)), file);
         }
     }
-    window.ImageCounter = kImages;
+    batch.ImageCounter = kImages;
     return *station;
 }
 
 void StoragePass(benchmark::State& state, const char* kind) {
-    BatchStation& station = ScannedBatch(kind);
+    TestStation& station = ScannedBatch(kind);
     for (auto _ : state) {
         state.PauseTiming();
         station.Execute(QStringLiteral("DELETE FROM BallotImages"));
         state.ResumeTiming();
         if (!station.window->StoreScannedBatchIntoDatabase() ||
-            station.window->BallotCount != kImages - 2) {
+            station.Batch().BallotCount != kImages - 2) {
             state.SkipWithError("the batch was not stored");
         }
     }
@@ -83,12 +84,11 @@ void StoragePass(benchmark::State& state, const char* kind) {
 }
 
 void Reading(benchmark::State& state, const char* kind) {
-    VrelScan& window = *ScannedBatch(kind).window;
+    const BatchState& batch = ScannedBatch(kind).Batch();
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     for (auto _ : state) {
         for (qint32 i = 0; i < kImages; ++i) {
-            const QString file = window.BatchFolder +
-                                 QString::number(window.BatchImages[i].Serial) +
+            const QString file = batch.BatchFolder + QString::number(batch.BatchImages[i].Serial) +
                                  QStringLiteral(".tif");
             if (LHDLLInterface::ReadBallotMarks(QFile::encodeName(file).toStdString(), marks) !=
                 0) {
@@ -100,7 +100,7 @@ void Reading(benchmark::State& state, const char* kind) {
 }
 
 void Inserting(benchmark::State& state, const char* kind) {
-    BatchStation& station = ScannedBatch(kind);
+    TestStation& station = ScannedBatch(kind);
     Connection connection;
     connection.Open(station.window->SQLCONNECTSTR);
     for (auto _ : state) {

@@ -3,32 +3,31 @@
 
 #include <QDir>
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <exception>
 
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
+#include "scanning/BatchCycle.h"
 #include "scanning/BatchFiles.h"
+#include "scanning/BatchView.h"
 #include "scanning/ImageNames.h"
 #include "scanning/LHDLLInterface.h"
-#include "scanning/TextColour.h"
 #include "shell/Dialogs.h"
-#include "shell/VrelScan.h"
+#include "shell/StationSettings.h"
 
-void VrelScan::cmdEndBatch_Click() {
+void BatchCycle::EndBatch() {
     try {
         EndBatchSteps();
     } catch (const std::exception&) {
         // The steps already done stay done; nothing is shown.
     }
-    ScanningEnder = false;
-    EnderPageDone = false;
+    state_.ScanningEnder = false;
+    state_.EnderPageDone = false;
 }
 
-void VrelScan::EndBatchSteps() {
+void BatchCycle::EndBatchSteps() {
     // The ender card cannot be scanned on its own while ballots are still being fed.
-    if (cmdStopScanner->isEnabled()) {
+    if (mode_ == StationMode::Scanning) {
         dialogs_.MsgBox(QStringLiteral("Click 'Stop Scanner' before ending the batch."),
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Scanner Running"));
@@ -43,15 +42,22 @@ void VrelScan::EndBatchSteps() {
     }
     // The last page of a run stopped just before may still arrive while the box is open: it is
     // a ballot of the batch. The ender card's scan, and its slot, begin only now.
-    ScanningEnder = true;
-    EnderPageDone = false;
-    const qint32 k = ImageCounter;
-    const QString enderSerial = ImageSerial(SYSTEM_ID, CurrentBatch, k);
-    const QString enderFile = ImageFile(BatchFolder, enderSerial);
+    state_.ScanningEnder = true;
+    state_.EnderPageDone = false;
+    const qint32 k = state_.ImageCounter;
+    const QString enderSerial = ImageSerial(settings_.SYSTEM_ID, state_.CurrentBatch, k);
+    const QString enderFile = ImageFile(state_.BatchFolder, enderSerial);
+    // The next page, or the next ender card, takes the ender's sequence number again.
+    const auto giveSlotBack = [&] {
+        DeleteFileIfExists(enderFile);
+        state_.ImageCounter = k;
+        state_.NextImageSerial = enderSerial;
+        state_.NextImageFile = enderFile;
+    };
 
     // The ender card is not endorsed, and the endorser stays off until the next run sets it.
     SetEndorser(KImgp1, std::nullopt);
-    if (!ScanCard(EnderPageDone)) {
+    if (!ScanCard(state_.EnderPageDone)) {
         return;
     }
 
@@ -60,14 +66,10 @@ void VrelScan::EndBatchSteps() {
         dialogs_.MsgBox(
             QStringLiteral("Unable to read ender card.  Try again with a different card."),
             Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Bad Ender Card"));
-        DeleteFileIfExists(enderFile);
-        // The next page, or the next ender card, takes the ender's sequence number again.
-        ImageCounter = k;
-        NextImageSerial = enderSerial;
-        NextImageFile = enderFile;
+        giveSlotBack();
         return;
     }
-    const qint16 n = CurrentBatch;
+    const qint16 n = state_.CurrentBatch;
     // The last five-digit sequence number is kept for the ender card: a batch that holds it
     // has no room for another image, whose serial would not fit.
     if (k == LastImageSequence && !ORLAProtocol7TypeDefs::IsEnderCard(marks.CardType)) {
@@ -77,14 +79,11 @@ void VrelScan::EndBatchSteps() {
                                "scan it in the next batch, then place the ender card "
                                "and click 'End Batch' again."),
             Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Bad Ender Card"));
-        DeleteFileIfExists(enderFile);
-        BatchImages.at(k) = BatchImage{};
-        ImageCounter = k;
-        NextImageSerial = enderSerial;
-        NextImageFile = enderFile;
+        state_.BatchImages.at(k) = BatchImage{};
+        giveSlotBack();
         return;
     }
-    BatchImages.at(k).Serial = enderSerial.toInt();
+    state_.BatchImages.at(k).Serial = enderSerial.toInt();
     if (!ORLAProtocol7TypeDefs::IsEnderCard(marks.CardType)) {
         dialogs_.MsgBox(QStringLiteral("Scanned card is not a ender card.  Image will be added to "
                                        "the batch.  End batch cancelled."),
@@ -92,66 +91,68 @@ void VrelScan::EndBatchSteps() {
                         QStringLiteral("Bad Ender Card"));
         return;
     }
-    lblImageCount->setText(QStringLiteral("Image Count: ") + QString::number(ImageCounter));
+    view_.ShowImageCount(QStringLiteral("Image Count: ") + QString::number(state_.ImageCounter));
 
     // A batch whose rows the database did not all take is lost and scanned again, rather than
     // left open for the next start to delete after its summary was shown.
-    if (!StoreScannedBatchIntoDatabase() || !UpdateBatchTallies(DSNCONNECTSTR, SYSTEM_ID, n)) {
+    if (!StoreScannedBatchIntoDatabase() ||
+        !UpdateBatchTallies(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n)) {
         LoseBatch();
         return;
     }
+    const BatchState& b = state_;
     dialogs_.MsgBox(
         QStringLiteral("Batch ") + QString::number(n) +
             QStringLiteral(" is closed.  Remove ballots from output tray before continuing.\r\n") +
-            QStringLiteral("Image Count: ") + QString::number(ImageCounter) +
+            QStringLiteral("Image Count: ") + QString::number(b.ImageCounter) +
             QStringLiteral("\r\n") + QStringLiteral("    Header / Ender: ") +
-            QString::number(HeaderCardCount + EnderCardCount) + QStringLiteral("\r\n") +
-            QStringLiteral("    Ballot Count: ") + QString::number(BallotCount) +
+            QString::number(b.HeaderCardCount + b.EnderCardCount) + QStringLiteral("\r\n") +
+            QStringLiteral("    Ballot Count: ") + QString::number(b.BallotCount) +
             QStringLiteral("\r\n") + QStringLiteral("    Repair Count: ") +
-            QString::number(RepairCount) + QStringLiteral("\r\n") +
-            QStringLiteral("    Discarded: ") + QString::number(DiscardedCount) +
+            QString::number(b.RepairCount) + QStringLiteral("\r\n") +
+            QStringLiteral("    Discarded: ") + QString::number(b.DiscardedCount) +
             QStringLiteral("\r\n"),
         Dialogs::Buttons::OK, Dialogs::Icon::None,
         QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Ended"));
-    if (!CloseBatch(DSNCONNECTSTR, SYSTEM_ID, n, ImageCounter, BallotCount)) {
+    if (!CloseBatch(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n, b.ImageCounter,
+                    b.BallotCount)) {
         LoseBatch();
         return;
     }
     LeaveBatch(QStringLiteral("BATCH CLOSED"));
 }
 
-void VrelScan::LoseBatch() {
-    const QString title =
-        QStringLiteral("Batch ") + QString::number(CurrentBatch) + QStringLiteral(" Lost");
+void BatchCycle::LoseBatch() {
+    const qint16 n = state_.CurrentBatch;
+    const QString title = QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Lost");
     dialogs_.MsgBox(QStringLiteral("Error occurred during data storage.  Batch has been "
                                    "lost.  Rescan batch."),
                     Dialogs::Buttons::OK, Dialogs::Icon::Critical, title);
-    if (!lostBatches_.Remove(DSNCONNECTSTR, SYSTEM_ID, CurrentBatch)) {
+    if (!lostBatches_.Remove(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n)) {
         dialogs_.MsgBox(
             QStringLiteral("The database cannot be reached, so batch %1 is still in it.  The "
                            "station removes it when the database answers again, at the next "
                            "Start Batch; batch %1 can then be scanned again under its number.  "
                            "The image files stay in %2.")
-                .arg(CurrentBatch)
-                .arg(QDir::toNativeSeparators(BatchFolder)),
+                .arg(n)
+                .arg(QDir::toNativeSeparators(state_.BatchFolder)),
             Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, title);
     }
     // The operator rescans the batch from a new Start Batch.
     LeaveBatch(QStringLiteral("BATCH LOST"));
 }
 
-void VrelScan::LeaveBatch(const QString& batchCaption) {
-    cmdStartScanner->setEnabled(false);
-    cmdStopScanner->setEnabled(false);
-    cmdStartBatch->setEnabled(true);
-    cmdEndBatch->setEnabled(false);
-    lblBatch->setText(batchCaption);
-    SetTextColour(*lblBatch, QColor(255, 0, 0));
-    lblImageCount->setText(QStringLiteral("Image Count:"));
-    CurrentBatch = 0;
-    ImageCounter = 0;
-    BatchFolder = INTRAY;
-    cmdStartBatch->setFocus();
-    UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
-                        QStringLiteral("STANDING BY"));
+void BatchCycle::RemoveLostBatches() {
+    lostBatches_.RemoveKept(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
+}
+
+void BatchCycle::LeaveBatch(const QString& batchCaption) {
+    SetMode(StationMode::NoBatch);
+    view_.ShowBatch(batchCaption, false);
+    view_.ShowImageCount(QStringLiteral("Image Count:"));
+    state_.CurrentBatch = 0;
+    state_.ImageCounter = 0;
+    state_.BatchFolder = settings_.INTRAY;
+    view_.FocusStartBatch();
+    ReportTask(QStringLiteral("STANDING BY"));
 }

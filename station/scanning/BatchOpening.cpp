@@ -2,20 +2,19 @@
 // batch row and folder, makes the header image the batch's first image and opens the batch.
 
 #include <QFile>
-#include <QLabel>
-#include <QPushButton>
 #include <exception>
 
 #include "controls/KScan.h"
 #include "database/LHDataAbstraction.h"
+#include "scanning/BatchCycle.h"
 #include "scanning/BatchFiles.h"
 #include "scanning/BatchNumberDialogue.h"
+#include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
 #include "scanning/ImageNames.h"
 #include "scanning/LHDLLInterface.h"
-#include "scanning/TextColour.h"
 #include "shell/Dialogs.h"
-#include "shell/VrelScan.h"
+#include "shell/StationSettings.h"
 
 namespace {
 
@@ -27,36 +26,36 @@ void BadHeaderCard(Dialogs& dialogs, const QString& text, const QString& headerF
 
 }  // namespace
 
-void VrelScan::cmdStartBatch_Click() {
+void BatchCycle::StartBatch() {
     QString failure;
     try {
         StartBatchSteps();
     } catch (const std::exception& error) {
         failure = ErrorText(error);
     }
-    ScanningHeader = false;
-    HeaderPageDone = false;
+    state_.ScanningHeader = false;
+    state_.HeaderPageDone = false;
     if (!failure.isEmpty()) {
         dialogs_.MsgBox(failure, Dialogs::Buttons::OK, Dialogs::Icon::None);
     }
 }
 
-void VrelScan::StartBatchSteps() {
+void BatchCycle::StartBatchSteps() {
     // Before any batch number is proposed or checked, the rows of batches lost while the
     // database could not be reached go, now that it may answer again.
-    lostBatches_.RemoveKept(DSNCONNECTSTR, SYSTEM_ID);
+    lostBatches_.RemoveKept(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
     ORLAProtocol7TypeDefs::BallotMarks marks{};
-    ScanningHeader = true;
-    HeaderPageDone = false;
+    state_.ScanningHeader = true;
+    state_.HeaderPageDone = false;
     KScan1.write(KScan::PageLength, KScan::Length11Inches);
     dialogs_.MsgBox(QStringLiteral("Place Header Card into scanner.  Click OK when Ready."),
                     Dialogs::Buttons::OK, Dialogs::Icon::None, QStringLiteral("Scan Header Card"));
 
-    const QString headerFile = INTRAY + QStringLiteral("HEADER.tif");
-    BatchFolder = INTRAY;
-    NextImageFile = headerFile;
+    const QString headerFile = settings_.INTRAY + QStringLiteral("HEADER.tif");
+    state_.BatchFolder = settings_.INTRAY;
+    state_.NextImageFile = headerFile;
     DeleteFileIfExists(headerFile);
-    if (!ScanCard(HeaderPageDone)) {
+    if (!ScanCard(state_.HeaderPageDone)) {
         return;
     }
 
@@ -74,9 +73,10 @@ void VrelScan::StartBatchSteps() {
                       headerFile);
         return;
     }
-    if (marks.CardType == -5) {
+    if (!ORLAProtocol7TypeDefs::CarriesBatchNumber(marks.CardType)) {
         // An abandoned dialogue leaves HEADER.tif for the next Start Batch to delete.
-        const std::optional<qint16> chosen = AssignBatchNumber(dialogs_, DSNCONNECTSTR, SYSTEM_ID);
+        const std::optional<qint16> chosen =
+            AssignBatchNumber(dialogs_, settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
         if (!chosen) {
             return;
         }
@@ -91,20 +91,20 @@ void VrelScan::StartBatchSteps() {
     }
 
     const qint16 n = marks.BatchNumber;
-    if (BatchExists(DSNCONNECTSTR, SYSTEM_ID, n)) {
+    if (BatchExists(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n)) {
         dialogs_.MsgBox(QStringLiteral("Batch ") + QString::number(n) +
                             QStringLiteral(" has already been used.  Unable to proceed."),
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Invalid Batch"));
         DeleteFileIfExists(headerFile);
-        CurrentBatch = 0;
-        ImageCounter = 0;
+        state_.CurrentBatch = 0;
+        state_.ImageCounter = 0;
         return;
     }
     // Images stored under a batch without its row would belong to no batch.
-    if (!CreateBatch(DSNCONNECTSTR, n, SYSTEM_ID, USER_ID)) {
+    if (!CreateBatch(settings_.DSNCONNECTSTR, n, settings_.SYSTEM_ID, login_.USER_ID)) {
         // The row may have gone in before the connection broke; it goes before n is used again.
-        lostBatches_.Remove(DSNCONNECTSTR, SYSTEM_ID, n);
+        lostBatches_.Remove(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n);
         dialogs_.MsgBox(QStringLiteral("Batch %1 could not be written to the database, which "
                                        "cannot be reached.  Start batch cancelled.  Click "
                                        "'Start Batch' again when the database answers.")
@@ -112,29 +112,25 @@ void VrelScan::StartBatchSteps() {
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Invalid Batch"));
         DeleteFileIfExists(headerFile);
-        CurrentBatch = 0;
-        ImageCounter = 0;
+        state_.CurrentBatch = 0;
+        state_.ImageCounter = 0;
         return;
     }
-    CurrentBatch = n;
+    state_.CurrentBatch = n;
 
-    BatchFolder = BatchFolderName(INTRAY, SYSTEM_ID, n);
-    PrepareBatchFolder(BatchFolder);
-    const QString headerSerial = ImageSerial(SYSTEM_ID, n, 0);
-    CopyImageFile(headerFile, ImageFile(BatchFolder, headerSerial));
+    state_.BatchFolder = BatchFolderName(settings_.INTRAY, settings_.SYSTEM_ID, n);
+    PrepareBatchFolder(state_.BatchFolder);
+    const QString headerSerial = ImageSerial(settings_.SYSTEM_ID, n, 0);
+    CopyImageFile(headerFile, ImageFile(state_.BatchFolder, headerSerial));
     DeleteFileIfExists(headerFile);
-    BatchImages.assign(BatchImagesSize, BatchImage{});
-    BatchImages[0].Serial = headerSerial.toInt();
+    state_.BatchImages.assign(BatchImagesSize, BatchImage{});
+    state_.BatchImages[0].Serial = headerSerial.toInt();
 
-    cmdStartBatch->setEnabled(false);
-    cmdEndBatch->setEnabled(true);
-    cmdStartScanner->setEnabled(true);
-    cmdStopScanner->setEnabled(false);
-    SetTextColour(*lblBatch, QColor(0, 0, 0));
-    lblBatch->setText(QStringLiteral("Current Batch: ") + QString::number(n));
-    lblImageCount->setText(QStringLiteral("Image Count: 0"));
-    ImageCounter = 1;
-    NextImageSerial = ImageSerial(SYSTEM_ID, n, ImageCounter);
-    NextImageFile = ImageFile(BatchFolder, NextImageSerial);
-    cmdStartScanner->setFocus();
+    SetMode(StationMode::BatchOpen);
+    view_.ShowBatch(QStringLiteral("Current Batch: ") + QString::number(n), true);
+    view_.ShowImageCount(QStringLiteral("Image Count: 0"));
+    state_.ImageCounter = 1;
+    state_.NextImageSerial = ImageSerial(settings_.SYSTEM_ID, n, state_.ImageCounter);
+    state_.NextImageFile = ImageFile(state_.BatchFolder, state_.NextImageSerial);
+    view_.FocusStartScanner();
 }

@@ -2,32 +2,33 @@
 // counted into the tallies and stored as one BallotImages row, with pbarDB advancing per image.
 
 #include <QFile>
-#include <QProgressBar>
 #include <exception>
 
 #include "database/Connection.h"
+#include "scanning/BatchCycle.h"
+#include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
 #include "scanning/ImageStatus.h"
 #include "scanning/LHDLLInterface.h"
 #include "shell/Dialogs.h"
-#include "shell/VrelScan.h"
+#include "shell/StationSettings.h"
 
 namespace {
 
-qint32& TallyOf(VrelScan& window, Tally tally) {
+qint32& TallyOf(BatchState& batch, Tally tally) {
     switch (tally) {
         case Tally::Ballot:
-            return window.BallotCount;
+            return batch.BallotCount;
         case Tally::Repair:
-            return window.RepairCount;
+            return batch.RepairCount;
         case Tally::Discarded:
-            return window.DiscardedCount;
+            return batch.DiscardedCount;
         case Tally::HeaderCard:
-            return window.HeaderCardCount;
+            return batch.HeaderCardCount;
         case Tally::EnderCard:
-            return window.EnderCardCount;
+            return batch.EnderCardCount;
     }
-    return window.RepairCount;
+    return batch.RepairCount;
 }
 
 QString InsertStatement(qint16 systemId, qint16 batchNo, qint32 sequence, const BatchImage& image) {
@@ -42,38 +43,36 @@ QString InsertStatement(qint16 systemId, qint16 batchNo, qint32 sequence, const 
 
 }  // namespace
 
-bool VrelScan::StoreScannedBatchIntoDatabase() {
+bool BatchCycle::StoreScannedBatchIntoDatabase() {
+    BatchState& b = state_;
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     Connection connection;
     QString failure;
     try {
-        connection.Open(SQLCONNECTSTR);
-        BallotCount = 0;
-        DiscardedCount = 0;
-        RepairCount = 0;
-        HeaderCardCount = 0;
-        EnderCardCount = 0;
-        pbarDB->setMaximum(ImageCounter);
-        pbarDB->setValue(0);
-        for (qint32 i = 0; i < ImageCounter; ++i) {
-            BatchImage& image = BatchImages.at(i);
+        connection.Open(settings_.SQLCONNECTSTR);
+        b.BallotCount = 0;
+        b.DiscardedCount = 0;
+        b.RepairCount = 0;
+        b.HeaderCardCount = 0;
+        b.EnderCardCount = 0;
+        view_.StartProgress(b.ImageCounter);
+        for (qint32 i = 0; i < b.ImageCounter; ++i) {
+            BatchImage& image = b.BatchImages.at(i);
             const QString file =
-                BatchFolder + QString::number(image.Serial) + QStringLiteral(".tif");
+                b.BatchFolder + QString::number(image.Serial) + QStringLiteral(".tif");
             const qint16 result =
                 LHDLLInterface::ReadBallotMarks(QFile::encodeName(file).toStdString(), marks);
-            const ImageClass found = ClassifyImage(result, marks.CardType, i, ImageCounter - 1);
+            const ImageClass found = ClassifyImage(result, marks.CardType, i, b.ImageCounter - 1);
             image.Status = found.Status;
             image.ErrorCode = found.ErrorCode;
-            ++TallyOf(*this, found.CountedAs);
-            connection.Execute(InsertStatement(SYSTEM_ID, CurrentBatch, i, image));
-            if (pbarDB->maximum() > pbarDB->value()) {
-                pbarDB->setValue(pbarDB->value() + 1);
-            }
+            ++TallyOf(b, found.CountedAs);
+            connection.Execute(InsertStatement(settings_.SYSTEM_ID, b.CurrentBatch, i, image));
+            view_.AdvanceProgress();
         }
     } catch (const std::exception& error) {
         failure = ErrorText(error);
     }
-    pbarDB->setValue(0);
+    view_.ClearProgress();
     if (!failure.isEmpty()) {
         dialogs_.MsgBox(failure, Dialogs::Buttons::OK, Dialogs::Icon::None);
     }

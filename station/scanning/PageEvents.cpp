@@ -2,16 +2,15 @@
 // the batch, and scanner errors end the run with their message.
 
 #include <QCoreApplication>
-#include <QLabel>
-#include <QPushButton>
 #include <QSet>
 
 #include "controls/ControlError.h"
 #include "controls/KScan.h"
-#include "database/LHDataAbstraction.h"
+#include "scanning/BatchCycle.h"
+#include "scanning/BatchView.h"
 #include "scanning/ImageNames.h"
 #include "shell/Dialogs.h"
-#include "shell/VrelScan.h"
+#include "shell/StationSettings.h"
 
 namespace {
 
@@ -22,52 +21,59 @@ bool Silent(int number) {
     return silent.contains(number);
 }
 
+void ShowScannerError(Dialogs& dialogs, int number, const QString& description) {
+    dialogs.MsgBox(QStringLiteral("Scanner Error %1\r\n%2").arg(number).arg(description),
+                   Dialogs::Buttons::OK, Dialogs::Icon::Critical, QStringLiteral("Scanner Error"));
+}
+
 }  // namespace
 
-void VrelScan::KScan1_Event10() {
-    if (CurrentBatch == 0 || EnderPageDone) {
+void BatchCycle::Event10() {
+    if (state_.CurrentBatch == 0 || state_.EnderPageDone) {
         KScan1.write(KScan::ErrorCode, qint16(0));
     }
 }
 
-void VrelScan::KScan1_Event12() {
-    if (std::get<QString>(KScan1.read(KScan::OutputFile)) != NextImageFile) {
-        KScan1.write(KScan::OutputFile, NextImageFile);
+void BatchCycle::Event12() {
+    BatchState& b = state_;
+    if (std::get<QString>(KScan1.read(KScan::OutputFile)) != b.NextImageFile) {
+        KScan1.write(KScan::OutputFile, b.NextImageFile);
     }
     // True while the sheet goes on with another page for the same image.
     if (!std::get<bool>(KScan1.read(KScan::MorePages))) {
-        if (!ScanningHeader) {
-            BatchImages.at(ImageCounter).Serial = NextImageSerial.toInt();
+        if (!b.ScanningHeader) {
+            b.BatchImages.at(b.ImageCounter).Serial = b.NextImageSerial.toInt();
         }
-        ++ImageCounter;
-        NextImageSerial = ImageSerial(SYSTEM_ID, CurrentBatch, ImageCounter);
-        NextImageFile = ImageFile(BatchFolder, NextImageSerial);
-        if (!ScanningHeader && !ScanningEnder && ImageCounter >= LastImageSequence) {
+        ++b.ImageCounter;
+        b.NextImageSerial = ImageSerial(settings_.SYSTEM_ID, b.CurrentBatch, b.ImageCounter);
+        b.NextImageFile = ImageFile(b.BatchFolder, b.NextImageSerial);
+        if (!b.ScanningHeader && !b.ScanningEnder && b.ImageCounter >= LastImageSequence) {
             StopFullBatch();
         }
     }
     QCoreApplication::processEvents();
 }
 
-void VrelScan::KScan1_Event14() {
-    if (ScanningHeader) {
-        HeaderPageDone = true;
+void BatchCycle::Event14() {
+    if (state_.ScanningHeader) {
+        state_.HeaderPageDone = true;
     }
-    if (ScanningEnder) {
-        EnderPageDone = true;
+    if (state_.ScanningEnder) {
+        state_.EnderPageDone = true;
     }
-    if (!ScanningHeader && ImageCounter > 0) {
-        lblImageCount->setText(QStringLiteral("Image Count: ") + QString::number(ImageCounter - 1));
+    if (!state_.ScanningHeader && state_.ImageCounter > 0) {
+        view_.ShowImageCount(QStringLiteral("Image Count: ") +
+                             QString::number(state_.ImageCounter - 1));
     }
     QCoreApplication::processEvents();
 }
 
-void VrelScan::KScan1_Event15(qint16& number, QString& description) {
-    if (ScanningHeader) {
-        HeaderPageDone = true;
+void BatchCycle::Event15(qint16& number, QString& description) {
+    if (state_.ScanningHeader) {
+        state_.HeaderPageDone = true;
     }
-    if (ScanningEnder) {
-        EnderPageDone = true;
+    if (state_.ScanningEnder) {
+        state_.EnderPageDone = true;
     }
 
     if (number == ScannerError::FeederEmpty) {
@@ -88,32 +94,25 @@ void VrelScan::KScan1_Event15(qint16& number, QString& description) {
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Paper Jam"));
     } else if (!Silent(number)) {
-        dialogs_.MsgBox(QStringLiteral("Scanner Error %1\r\n%2").arg(number).arg(description),
-                        Dialogs::Buttons::OK, Dialogs::Icon::Critical,
-                        QStringLiteral("Scanner Error"));
+        ShowScannerError(dialogs_, number, description);
     }
 
-    // A card scan waits for its own flag and leaves the buttons to its handler.
-    if (!ScanningHeader && !ScanningEnder) {
+    // A card scan waits for its own flag and leaves the buttons to its step.
+    if (!state_.ScanningHeader && !state_.ScanningEnder) {
         KScan1.write(KScan::ErrorCode, qint16(0));
-        cmdStartScanner->setEnabled(true);
-        cmdStopScanner->setEnabled(false);
+        SetMode(StationMode::BatchOpen);
         QCoreApplication::processEvents();
     }
-    if (cmdStartScanner->isEnabled()) {
-        cmdStartScanner->setFocus();
+    if (mode_ == StationMode::BatchOpen) {
+        view_.FocusStartScanner();
     }
 }
 
-void VrelScan::ScannerControlFailed(const ControlError& error) {
-    dialogs_.MsgBox(
-        QStringLiteral("Scanner Error %1\r\n%2").arg(error.number()).arg(error.description()),
-        Dialogs::Buttons::OK, Dialogs::Icon::Critical, QStringLiteral("Scanner Error"));
+void BatchCycle::ScannerControlFailed(const ControlError& error) {
+    ShowScannerError(dialogs_, error.number(), error.description());
     // A run that was starting or under way has stopped with the failure.
-    if (cmdStopScanner->isEnabled()) {
-        cmdStopScanner->setEnabled(false);
-        cmdStartScanner->setEnabled(true);
-        UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
-                            QStringLiteral("STANDING BY"));
+    if (mode_ == StationMode::Scanning) {
+        SetMode(StationMode::BatchOpen);
+        ReportTask(QStringLiteral("STANDING BY"));
     }
 }

@@ -1,16 +1,15 @@
 // Scanner runs: Start Scanner and Stop Scanner, and the endorser set up for each run.
 
-#include <QCheckBox>
-#include <QPushButton>
-#include <QRadioButton>
 #include <optional>
 
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
+#include "scanning/BatchCycle.h"
+#include "scanning/BatchView.h"
 #include "scanning/ImageNames.h"
 #include "shell/Dialogs.h"
+#include "shell/StationSettings.h"
 #include "shell/StationSettingsStore.h"
-#include "shell/VrelScan.h"
 
 namespace {
 
@@ -35,71 +34,63 @@ constexpr qint16 LongestBallot = 163;
 
 }  // namespace
 
-void VrelScan::cmdStartScanner_Click() {
-    if (ImageCounter >= LastImageSequence) {
+void BatchCycle::StartScanner() {
+    if (state_.ImageCounter >= LastImageSequence) {
         StopFullBatch();
         return;
     }
-    if (BALLOTSIZE > LongestBallot) {
+    if (settings_.BALLOTSIZE > LongestBallot) {
         dialogs_.MsgBox(QStringLiteral("Ballot size %1 places the endorser beyond its reach.  Set "
                                        "BALLOTSIZE in section [ElectionSettings] of %2 to a "
                                        "ballot length of at most %3 inches.")
-                            .arg(BALLOTSIZE)
+                            .arg(settings_.BALLOTSIZE)
                             .arg(OpenStationSettingsStore()->fileName())
                             .arg(LongestBallot),
                         Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Ballot Size"));
         return;
     }
-    if (const std::optional<KScan::PageLengthCode> length = PageLength(BALLOTSIZE)) {
+    if (const std::optional<KScan::PageLengthCode> length = PageLength(settings_.BALLOTSIZE)) {
         KScan1.write(KScan::PageLength, *length);
     }
 
-    qint32 position = 0;
-    if (optFirst->isChecked()) {
-        position = 1;
-    } else if (optSecond->isChecked()) {
-        position = 2;
-    } else if (optThird->isChecked()) {
-        position = 3;
-    } else if (OptFourth->isChecked()) {
-        position = 4;
-    }
-    EndorserOffset = qint32{BALLOTSIZE} * 200 - 200 - position * 500;
+    const EndorserChoice choice = view_.Endorser();
+    state_.EndorserOffset = qint32{settings_.BALLOTSIZE} * 200 - 200 - choice.position * 500;
 
     // The endorser's readiness is asked on every start, whatever the check box says.
     const bool endorserReady = std::get<bool>(KImgp1.read(KImgp::EndorserReady));
-    const bool endorse = endorserReady && chkActivateEndorser->checkState() == Qt::Checked &&
-                         !ScanningEnder && !ScanningHeader;
-    SetEndorser(KImgp1,
-                endorse ? std::optional<EndorserSetting>(
-                              {EndorserOffset, SerialPrefix(SYSTEM_ID, CurrentBatch), ImageCounter})
-                        : std::nullopt);
+    const bool endorse =
+        endorserReady && choice.activated && !state_.ScanningEnder && !state_.ScanningHeader;
+    SetEndorser(KImgp1, endorse ? std::optional<EndorserSetting>(
+                                      {state_.EndorserOffset,
+                                       SerialPrefix(settings_.SYSTEM_ID, state_.CurrentBatch),
+                                       state_.ImageCounter})
+                                : std::nullopt);
 
-    UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
-                        QStringLiteral("SCANNING"));
-    cmdStartScanner->setEnabled(false);
-    cmdStopScanner->setEnabled(true);
-
+    ReportTask(QStringLiteral("SCANNING"));
+    SetMode(StationMode::Scanning);
     StartFeeding(KScan1, KScan::Feeder);
 }
 
-void VrelScan::cmdStopScanner_Click() {
+void BatchCycle::StopScanner() {
     KScan1.write(KScan::Action, KScan::StopFeeding);
-    UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
-                        QStringLiteral("STANDING BY"));
-    cmdStartScanner->setEnabled(true);
-    cmdStopScanner->setEnabled(false);
+    ReportTask(QStringLiteral("STANDING BY"));
+    SetMode(StationMode::BatchOpen);
 }
 
-void VrelScan::StopFullBatch() {
-    if (cmdStopScanner->isEnabled()) {
-        cmdStopScanner_Click();
+void BatchCycle::StopFullBatch() {
+    if (mode_ == StationMode::Scanning) {
+        StopScanner();
     }
     // Only the ender card's slot is left: no further run may start in this batch.
-    cmdStartScanner->setEnabled(false);
+    SetMode(StationMode::BatchFull);
     dialogs_.MsgBox(QStringLiteral("Batch %1 is full.  Click 'End Batch' to scan its ender card, "
                                    "then scan the remaining ballots in a new batch.")
-                        .arg(CurrentBatch),
+                        .arg(state_.CurrentBatch),
                     Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Batch Full"));
+}
+
+void BatchCycle::ReportTask(const QString& task) {
+    UpdateStationStatus(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, login_.USER_ID,
+                        QStringLiteral("ONLINE"), task);
 }

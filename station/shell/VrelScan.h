@@ -1,13 +1,13 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <memory>
-#include <vector>
 
 #include "database/Connection.h"
-#include "scanning/BatchImage.h"
-#include "scanning/LostBatches.h"
+#include "scanning/BatchCycle.h"
+#include "scanning/BatchView.h"
 #include "shell/StationSettings.h"
 
 class ControlError;
@@ -21,16 +21,16 @@ class QProgressBar;
 class QPushButton;
 class QRadioButton;
 
-// The station's main window and the owner of all its run-time state. Other windows read and set
-// the settings and the login result by name, through the properties; the station's own code uses
-// the typed records.
+// The station's main window: its controls, its settings and login result, its start-up and
+// shut-down. Its buttons and the scanner control's events go to the batch cycle
+// (scanning/BatchCycle.h), which shows what happens through the window's BatchView side.
 //
-// Its handlers are defined by topic: the form and its controls in VrelScanForm.cpp, start-up and
-// shut-down in VrelScanLifecycle.cpp, and the scanner runs and page events in
-// station/scanning/ScannerRuns.cpp and PageEvents.cpp, and the batch cycle in
-// station/scanning/BatchOpening.cpp, BatchStorage.cpp and BatchClosing.cpp.
-class VrelScan : public QWidget {
+// Defined in VrelScanForm.cpp (the controls, their wiring, the view) and VrelScanLifecycle.cpp
+// (the load, unload and terminate steps).
+class VrelScan : public QWidget, private BatchView {
     Q_OBJECT
+    // The settings and the login result under their own names, for other windows to read and
+    // set by name.
     Q_PROPERTY(QString DSNCONNECTSTR MEMBER DSNCONNECTSTR)
     Q_PROPERTY(QString SQLCONNECTSTR MEMBER SQLCONNECTSTR)
     Q_PROPERTY(QString ORLAHOST MEMBER ORLAHOST)
@@ -107,44 +107,22 @@ class VrelScan : public QWidget {
     KScan& KScan1;
     KImgp& KImgp1;
 
-    // Scanner runs.
+    // The buttons' and the scanner control's handlers, passed on to the batch cycle.
+    void cmdStartBatch_Click();
+    void cmdEndBatch_Click();
     void cmdStartScanner_Click();
     void cmdStopScanner_Click();
-    // Scanner control events: 10 a run starts, 12 page end, 14 page done, 15 scanner error.
     void KScan1_Event10();
     void KScan1_Event12();
     void KScan1_Event14();
     void KScan1_Event15(qint16& number, QString& description);
-    // These handlers have no error trap of their own: a scanner control that refuses a write or
-    // read inside them is reported here, as a scanner error, instead of ending the program.
-    void ScannerControlFailed(const ControlError& error);
-
-    // The batch cycle: opening with the header card, closing with the ender card, and storing
-    // every image of the batch as a database row (false when an error stopped the pass).
-    void cmdStartBatch_Click();
-    void cmdEndBatch_Click();
     bool StoreScannedBatchIntoDatabase();
 
-    // Run-time state, as the station's handlers share it. Public so that tests can put a batch
-    // in place.
-    std::unique_ptr<Connection> DbConnection;  // the window's own connection (SQLCONNECTSTR)
-    qint16 CurrentBatch = 0;                   // 0: no batch open
-    std::vector<BatchImage> BatchImages;       // allocated when a batch opens
-    QString BatchFolder;
-    QString NextImageFile;    // the file the next page is written to
-    QString NextImageSerial;  // the serial of the next image
-    qint32 ImageCounter = 0;  // sequence number of the next image
-    bool ScanningHeader = false;
-    bool HeaderPageDone = false;
-    bool ScanningEnder = false;
-    bool EnderPageDone = false;
-    qint32 EndorserOffset = 0;
-    // Tallies of the batch being stored.
-    qint32 BallotCount = 0;
-    qint32 DiscardedCount = 0;
-    qint32 RepairCount = 0;
-    qint32 HeaderCardCount = 0;
-    qint32 EnderCardCount = 0;
+    // The batch cycle, with the batch's run-time state.
+    BatchCycle& Cycle() { return cycle_; }
+
+    // The window's own connection (SQLCONNECTSTR), opened by the load step.
+    std::unique_ptr<Connection> DbConnection;
 
   protected:
     // The unload step.
@@ -156,22 +134,22 @@ class VrelScan : public QWidget {
     // Ends the program: the caller returns at once, and the program's entry point returns
     // instead of showing the window.
     void End();
-    // A batch that holds its last image before the ender card: the run is stopped.
-    void StopFullBatch();
-    // The steps of Start Batch and End Batch before their closing steps; returning early ends
-    // the operation.
-    void StartBatchSteps();
-    void EndBatchSteps();
-    // Feeds one card from the card slot and waits for its page; false when the scan ended in a
-    // scanner error, whose event has shown its message.
-    bool ScanCard(const bool& pageDone);
-    // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
-    void LeaveBatch(const QString& batchCaption);
-    // The open batch could not be stored and closed: the operator is told, its rows are removed
-    // (now, or once the database answers again) and the window leaves it.
-    void LoseBatch();
+
+    // BatchView.
+    void updateInterface(StationMode mode) override;
+    void ShowBatch(const QString& caption, bool open) override;
+    void ShowImageCount(const QString& caption) override;
+    void StartProgress(qint32 steps) override;
+    void AdvanceProgress() override;
+    void ClearProgress() override;
+    void FocusStartBatch() override;
+    void FocusStartScanner() override;
+    EndorserChoice Endorser() const override;
+    void WaitForCardPage(const bool& pageDone) override;
 
     Dialogs& dialogs_;
+    BatchCycle cycle_;
     bool ended_ = false;
-    LostBatches lostBatches_;
+    // The control that had the focus when a card scan took the buttons away.
+    QPointer<QWidget> focusBeforeCardScan_;
 };

@@ -1,4 +1,5 @@
-// The main window's controls, as the form lays them out, and the wiring of their events.
+// The main window's controls, as the form lays them out, the wiring of their events, and what the
+// batch cycle shows on them.
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -11,23 +12,25 @@
 #include "controls/ControlError.h"
 #include "controls/KImgp.h"
 #include "controls/KScan.h"
+#include "shell/CardScanWait.h"
+#include "shell/TextColour.h"
 #include "shell/Twips.h"
 #include "shell/VrelScan.h"
 
 namespace {
 
-// Runs a scanner button or event handler, reporting a scanner control's refusal through
-// ScannerControlFailed, and any other failure (a page beyond the image list of the batch) in the
-// same way; an exception must not leave through Qt's event loop.
+// Runs a scanner button or event handler, reporting a scanner control's refusal through the
+// batch cycle, and any other failure (a page beyond the image list of the batch) in the same way;
+// an exception must not leave through Qt's event loop.
 template <typename... Args>
 auto Trapped(VrelScan* window, void (VrelScan::*handler)(Args...)) {
     return [window, handler](Args... args) {
         try {
             (window->*handler)(args...);
         } catch (const ControlError& error) {
-            window->ScannerControlFailed(error);
+            window->Cycle().ScannerControlFailed(error);
         } catch (const std::exception& error) {
-            window->ScannerControlFailed(
+            window->Cycle().ScannerControlFailed(
                 ControlError(ScannerError::General, QString::fromLocal8Bit(error.what())));
         }
     };
@@ -44,7 +47,11 @@ Control* Place(QWidget* container, const char* name, const QString& caption, con
 }  // namespace
 
 VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), KScan1(scanner), KImgp1(imaging), dialogs_(dialogs) {
+    : QWidget(parent),
+      KScan1(scanner),
+      KImgp1(imaging),
+      dialogs_(dialogs),
+      cycle_(scanner, imaging, dialogs, *this, Settings, Login) {
     setObjectName(QStringLiteral("VrelScan"));
     setWindowTitle(QStringLiteral("Kestrana Lindhollow Scanner Control"));
     setFixedSize(Twips(0, 0, 12585, 2595).size());
@@ -115,4 +122,103 @@ VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* pa
     // The error number and description are passed by reference.
     connect(&KScan1, &KScan::event15, this, Trapped(this, &VrelScan::KScan1_Event15),
             Qt::DirectConnection);
+}
+
+void VrelScan::cmdStartBatch_Click() {
+    cycle_.StartBatch();
+}
+
+void VrelScan::cmdEndBatch_Click() {
+    cycle_.EndBatch();
+}
+
+void VrelScan::cmdStartScanner_Click() {
+    cycle_.StartScanner();
+}
+
+void VrelScan::cmdStopScanner_Click() {
+    cycle_.StopScanner();
+}
+
+void VrelScan::KScan1_Event10() {
+    cycle_.Event10();
+}
+
+void VrelScan::KScan1_Event12() {
+    cycle_.Event12();
+}
+
+void VrelScan::KScan1_Event14() {
+    cycle_.Event14();
+}
+
+void VrelScan::KScan1_Event15(qint16& number, QString& description) {
+    cycle_.Event15(number, description);
+}
+
+bool VrelScan::StoreScannedBatchIntoDatabase() {
+    return cycle_.StoreScannedBatchIntoDatabase();
+}
+
+void VrelScan::updateInterface(StationMode mode) {
+    // A card scan takes every button away; the focus goes back where it was once it has ended.
+    if (mode == StationMode::CardScan) {
+        focusBeforeCardScan_ = focusWidget();
+    }
+    cmdStartBatch->setEnabled(mode == StationMode::NoBatch);
+    cmdEndBatch->setEnabled(mode == StationMode::BatchOpen || mode == StationMode::BatchFull ||
+                            mode == StationMode::Scanning);
+    cmdStartScanner->setEnabled(mode == StationMode::BatchOpen);
+    cmdStopScanner->setEnabled(mode == StationMode::Scanning);
+    if (mode != StationMode::CardScan && focusBeforeCardScan_) {
+        focusBeforeCardScan_->setFocus();
+        focusBeforeCardScan_ = nullptr;
+    }
+}
+
+void VrelScan::ShowBatch(const QString& caption, bool open) {
+    lblBatch->setText(caption);
+    SetTextColour(*lblBatch, open ? QColor(0, 0, 0) : QColor(255, 0, 0));
+}
+
+void VrelScan::ShowImageCount(const QString& caption) {
+    lblImageCount->setText(caption);
+}
+
+void VrelScan::StartProgress(qint32 steps) {
+    pbarDB->setMaximum(steps);
+    pbarDB->setValue(0);
+}
+
+void VrelScan::AdvanceProgress() {
+    if (pbarDB->maximum() > pbarDB->value()) {
+        pbarDB->setValue(pbarDB->value() + 1);
+    }
+}
+
+void VrelScan::ClearProgress() {
+    pbarDB->setValue(0);
+}
+
+void VrelScan::FocusStartBatch() {
+    cmdStartBatch->setFocus();
+}
+
+void VrelScan::FocusStartScanner() {
+    cmdStartScanner->setFocus();
+}
+
+EndorserChoice VrelScan::Endorser() const {
+    const QList<QRadioButton*> options = {optFirst, optSecond, optThird, OptFourth};
+    qint32 position = 0;
+    for (qsizetype i = 0; i < options.size() && position == 0; ++i) {
+        if (options[i]->isChecked()) {
+            position = qint32(i + 1);
+        }
+    }
+    return {chkActivateEndorser->checkState() == Qt::Checked, position};
+}
+
+void VrelScan::WaitForCardPage(const bool& pageDone) {
+    ::WaitForCardPage(*this, pageDone);
 }

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QPushButton>
 #include <exception>
 #include <functional>
 
@@ -103,13 +102,10 @@ void VrelScan::LoadSteps() {
         }
     }
 
-    ScanningHeader = false;
-    ScanningEnder = false;
+    cycle_.State().ScanningHeader = false;
+    cycle_.State().ScanningEnder = false;
 
-    cmdStartBatch->setEnabled(true);
-    cmdEndBatch->setEnabled(false);
-    cmdStartScanner->setEnabled(false);
-    cmdStopScanner->setEnabled(false);
+    cycle_.SetMode(StationMode::NoBatch);
 
     InitialiseScannerControls(KScan1, KImgp1, SCANNER_INI);
 
@@ -169,8 +165,8 @@ VrelScan::~VrelScan() {
         return;
     }
     SetStationOffline(DSNCONNECTSTR, SYSTEM_ID);
-    if (CurrentBatch > 0) {
-        DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, CurrentBatch);
+    if (const qint16 batch = cycle_.State().CurrentBatch; batch > 0) {
+        DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, batch);
     }
-    lostBatches_.RemoveKept(DSNCONNECTSTR, SYSTEM_ID);
+    cycle_.RemoveLostBatches();
 }

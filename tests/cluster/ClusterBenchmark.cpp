@@ -3,7 +3,7 @@
 // Batch share of it), then on the cluster the two node deaths of the cluster tests with the time
 // each took to the next station statement, the nodes' table checksums, and the invariants.
 //
-// Run by hand: build/tests/cluster/cluster_benchmark [--stations N] [--batches N] [--ballots N]
+// Run by hand: build/tests/cluster/cluster-benchmark [--stations N] [--batches N] [--ballots N]
 // Exits with 1 when an invariant or the checksums do not hold, with 77 where no cluster can run.
 
 #include <QApplication>
@@ -128,7 +128,7 @@ int main(int argc, char** argv) {
         return Run({parser.value("stations").toInt(), parser.value("batches").toInt(),
                     parser.value("ballots").toInt()});
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "cluster_benchmark: %s\n", error.what());
+        std::fprintf(stderr, "cluster-benchmark: %s\n", error.what());
         return 1;
     }
 }

@@ -1,6 +1,6 @@
 // The counting centre on a three-node Galera cluster behind haproxy, in the short form that the
 // test command runs: reads and changes that follow writes made on another node, and stations
-// scanning on while a node dies and comes back. cluster_benchmark is the longer form.
+// scanning on while a node dies and comes back. cluster-benchmark is the longer form.
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include "ClusterCentre.h"
 #include "ClusterFaults.h"
 #include "database/Connection.h"
+#include "database/LHDataAbstraction.h"
 #include "support/GaleraTestCluster.h"
 #include "support/HaproxyTestFront.h"
-#include "database/LHDataAbstraction.h"
 #include "support/QtPrinting.h"
 #include "support/ScanningFloor.h"
 #include "support/TestDataSource.h"

@@ -101,7 +101,7 @@ HeadlessStation::Outcome HeadlessStation::ScanBatch(qint16 batchNo, int ballots)
     Put({"header", "--type", "-6", "--batch", QString::number(batchNo)},
         Home(home_, "paper/cards/card.tif"));
     window.cmdStartBatch->click();
-    if (window.CurrentBatch != batchNo) {
+    if (window.Cycle().State().CurrentBatch != batchNo) {
         throw std::runtime_error("station " + std::to_string(systemId_) + " did not open batch " +
                                  std::to_string(batchNo) + ": " +
                                  Shown().join(u'\n').toStdString());

@@ -43,6 +43,22 @@ Function WithValues(c, fn, yourdata, number, delim)
     End Select
 End Function
 
+' One call with variables or with values, its arguments passed on as they came; Empty when it
+' raised an error, whose number and description go to errorNumber and errorText.
+Function Caught(c, byValue, fn, yourdata, number, delim, errorNumber, errorText)
+    Caught = Empty
+    On Error Resume Next
+    If byValue Then
+        Caught = WithValues(c, fn, yourdata, number, delim)
+    Else
+        Caught = WithVariables(c, fn, yourdata, number, delim)
+    End If
+    errorNumber = Err.Number
+    errorText = Err.Description
+    Err.Clear
+    On Error GoTo 0
+End Function
+
 ' Fields of an expected line: function, number, delim, data, error number, error text,
 ' result, data afterwards.
 Function ReadExpected(path)
@@ -76,13 +92,7 @@ Sub CheckRow(c, row)
     If row(1) <> "" Then number = CInt(row(1))
     delim = row(2)
     yourdata = row(3)
-    result = Empty
-    On Error Resume Next
-    result = WithVariables(c, row(0), yourdata, number, delim)
-    errorNumber = Err.Number
-    errorText = Err.Description
-    Err.Clear
-    On Error GoTo 0
+    result = Caught(c, False, row(0), yourdata, number, delim, errorNumber, errorText)
     If row(4) <> "0" Then
         Check errorNumber = CLng(row(4)), name & " with variables: Err.Number " & errorNumber
         Check errorText = row(5), name & " with variables: Err.Description " & errorText
@@ -97,13 +107,7 @@ Sub CheckRow(c, row)
     End If
 
     yourdata = row(3)
-    result = Empty
-    On Error Resume Next
-    result = WithValues(c, row(0), yourdata, number, delim)
-    errorNumber = Err.Number
-    errorText = Err.Description
-    Err.Clear
-    On Error GoTo 0
+    result = Caught(c, True, row(0), yourdata, number, delim, errorNumber, errorText)
     If row(4) <> "0" Then
         Check errorNumber = CLng(row(4)), name & " with values: Err.Number " & errorNumber
         Check errorText = row(5), name & " with values: Err.Description " & errorText

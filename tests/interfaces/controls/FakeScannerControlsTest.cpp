@@ -112,14 +112,25 @@ TEST(FakeScannerControls, ScriptedRunArrivesThroughTheEventLoopAfterTheWrite) {
     EXPECT_EQ(written.readAll(), "card image");
 }
 
-TEST(FakeScannerControls, StopDropsTheRestOfTheRun) {
+// Stop written inside an event of the run's first page: the page is finished, no other is fed.
+struct StopCase {
+    const char* what;
+    int during;             // event 12 or 14
+    QList<FakeEvent> rest;  // of the run after its first page
+};
+
+class FakeStop : public testing::TestWithParam<StopCase> {};
+
+TEST_P(FakeStop, FinishesThePageAndDropsTheRestOfTheRun) {
     FakeScannerControls c;
-    QList<FakeEvent> run{{10}};
-    run << FakeEvent::page() << FakeEvent::page() << FakeEvent::failure(20025, "Feeder empty");
-    c.KScan1.scriptRun(run);
+    c.KScan1.scriptRun(QList<FakeEvent>{{10}} + FakeEvent::page() + GetParam().rest);
     Events events(c.KScan1);
-    QObject::connect(&c.KScan1, &KScan::event14,
-                     [&] { c.KScan1.write(KScan::Action, KScan::StopFeeding); });
+    const auto stop = [&] { c.KScan1.write(KScan::Action, KScan::StopFeeding); };
+    if (GetParam().during == 12) {
+        QObject::connect(&c.KScan1, &KScan::event12, stop);
+    } else {
+        QObject::connect(&c.KScan1, &KScan::event14, stop);
+    }
 
     c.KScan1.write(KScan::Action, KScan::StartFeeding);
     ASSERT_TRUE(events.waitForCount(4));
@@ -127,20 +138,12 @@ TEST(FakeScannerControls, StopDropsTheRestOfTheRun) {
     EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));
 }
 
-TEST(FakeScannerControls, StopDuringPageEndStillFinishesThatPage) {
-    FakeScannerControls c;
-    QList<FakeEvent> run{{10}};
-    run << FakeEvent::page() << FakeEvent::page();
-    c.KScan1.scriptRun(run);
-    Events events(c.KScan1);
-    QObject::connect(&c.KScan1, &KScan::event12,
-                     [&] { c.KScan1.write(KScan::Action, KScan::StopFeeding); });
-
-    c.KScan1.write(KScan::Action, KScan::StartFeeding);
-    ASSERT_TRUE(events.waitForCount(4));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(events.texts, QStringList({"10", "11", "12 False", "14"}));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Stops, FakeStop,
+    testing::Values(StopCase{"PageDone", 14,
+                             FakeEvent::page() + QList{FakeEvent::failure(20025, "Feeder empty")}},
+                    StopCase{"PageEnd", 12, FakeEvent::page()}),
+    [](const testing::TestParamInfo<StopCase>& info) { return info.param.what; });
 
 TEST(PropertyValue, NamesTypesAndValues) {
     struct Case {

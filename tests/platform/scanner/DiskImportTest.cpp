@@ -1,5 +1,6 @@
 #include "ScannerTestSupport.h"
 #include "controls/ControlError.h"
+#include "support/TestScanner.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -26,7 +27,7 @@ class DiskImport : public testing::Test {
   protected:
     void SetUp() override { station.startUp(); }
 
-    Station station{diskSection};
+    TestScanner station{diskSection};
 };
 
 TEST_F(DiskImport, StartUpOffersTheEndorser) {
@@ -106,31 +107,31 @@ TEST_F(DiskImport, DuplexSheetIsOneImageOfTwoPages) {
 TEST_F(DiskImport, ErrorsComeFromTheirCauses) {
     struct Case {
         const char* cause;
-        std::function<void(Station&)> arrange;
+        std::function<void(TestScanner&)> arrange;
         bool cardScan;
         int error;
     };
     const Case cases[] = {
-        {"empty card slot", [](Station&) {}, true, 20025},
-        {"empty feeder", [](Station&) {}, false, 20025},
+        {"empty card slot", [](TestScanner&) {}, true, 20025},
+        {"empty feeder", [](TestScanner&) {}, false, 20025},
         {"unreadable sheet",
-         [](Station& s) {
+         [](TestScanner& s) {
              QFile sheet(s.path("feeder/torn.tif"));
              sheet.open(QIODevice::WriteOnly);
              sheet.write("not a TIFF file");
          },
          false, 20026},
         {"output tray removed",
-         [](Station& s) {
+         [](TestScanner& s) {
              writeSheet(s.path("feeder/s1.tif"));
              QDir(s.path("tray")).removeRecursively();
          },
          false, 20086},
-        {"no output file named", [](Station& s) { writeSheet(s.path("slot/card.tif")); }, true,
+        {"no output file named", [](TestScanner& s) { writeSheet(s.path("slot/card.tif")); }, true,
          20100},
     };
     for (const Case& c : cases) {
-        Station station(diskSection);
+        TestScanner station(diskSection);
         station.startUp();
         c.arrange(station);
         EventLog log(station.KScan1);
@@ -143,7 +144,7 @@ TEST_F(DiskImport, ErrorsComeFromTheirCauses) {
 }
 
 TEST(DiskImportStartUp, MissingDeviceFolderGives20086) {
-    Station station(diskSection);
+    TestScanner station(diskSection);
     QDir(station.path("feeder")).removeRecursively();
     EXPECT_EQ(errorOf([&] { station.startUp(); }), ScannerError::NotConnected);
     EXPECT_FALSE(std::get<bool>(station.KImgp1.read(KImgp::EndorserFitted)));
@@ -154,7 +155,7 @@ TEST(DiskImportStartUp, MissingDeviceFolderGives20086) {
 }
 
 TEST(DiskImportStartUp, MissingInitialisationSectionGives20086) {
-    Station station(QString{});
+    TestScanner station(QString{});
     station.KScan1.write(KScan::IniFile, station.ini);
     station.KScan1.write(KScan::IniSectionName, QStringLiteral("NOSUCH"));
     EXPECT_EQ(errorOf([&] { station.KScan1.write(KScan::Action, KScan::LoadSection); }),
@@ -162,7 +163,7 @@ TEST(DiskImportStartUp, MissingInitialisationSectionGives20086) {
 }
 
 TEST(DiskImportStartUp, DeviceReservedByAnotherProcessGives20012) {
-    Station station(diskSection);
+    TestScanner station(diskSection);
     QProcess other;
     other.start(QStringLiteral(RESERVE_SCANNER), {station.ini});
     ASSERT_TRUE(other.waitForReadyRead(10000)) << other.readAllStandardError().toStdString();
@@ -214,7 +215,7 @@ TEST_F(DiskImport, WritesWithAWrongTypeOrValueAreRefused) {
 }
 
 TEST(DiskImportStartUp, ImpossibleEndorserIsNotOffered) {
-    Station station(diskSection, QStringLiteral("Endorser = no"));
+    TestScanner station(diskSection, QStringLiteral("Endorser = no"));
     station.startUp();
     EXPECT_FALSE(std::get<bool>(station.KImgp1.read(KImgp::EndorserFitted)));
 }

@@ -1,6 +1,7 @@
 #include "ScannerTestSupport.h"
 #include "scanner/Imprint.h"
 #include "scanner/TiffPages.h"
+#include "support/TestScanner.h"
 
 #include <gtest/gtest.h>
 #include <QFile>
@@ -56,7 +57,7 @@ Page storedPage(const QString& file) {
 }
 
 TEST(Endorser, EveryPageOfARunCarriesTextAndCounter) {
-    Station station(diskSection);
+    TestScanner station(diskSection);
     station.startUp();
     for (const char* name : {"s1.tif", "s2.tif", "s3.tif"})
         writeSheet(station.path(QStringLiteral("feeder/") + name), 1, 1700, 2200);
@@ -79,7 +80,7 @@ TEST(Endorser, EveryPageOfARunCarriesTextAndCounter) {
 
 TEST(Endorser, PrintPositionMovesTheImprint) {
     for (const int position : {1500, 1000, 500, 0}) {
-        Station station(diskSection);
+        TestScanner station(diskSection);
         station.startUp();
         writeSheet(station.path("feeder/s1.tif"), 1, 1700, 2200);
         EventLog log(station.KScan1, {station.path("intray/a.tif")});
@@ -92,7 +93,7 @@ TEST(Endorser, PrintPositionMovesTheImprint) {
 }
 
 TEST(Endorser, EnderCardWithTheEndorserOffCarriesNoImprint) {
-    Station station(diskSection);
+    TestScanner station(diskSection);
     station.startUp();
     writeSheet(station.path("slot/ender.tif"), 1, 1700, 2200);
     station.KImgp1.write(KImgp::Endorsing, true);

@@ -3,6 +3,7 @@
 #include "controls/ControlSequences.h"
 #include "scanner/Imprint.h"
 #include "scanner/TiffPages.h"
+#include "support/TestScanner.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
@@ -44,7 +45,7 @@ QStringList numbered(const QString& folder, int count) {
 }
 
 TEST_F(Sane, FeederRunEndsEmptyAfterTenBilevelPagesStoredAsG4) {
-    Station station(
+    TestScanner station(
         section("Option.mode = Gray\nOption.depth = 1\nOption.test-picture = Solid black"));
     station.startUp();
     const QStringList files = numbered(station.path("intray"), 11);
@@ -71,7 +72,7 @@ TEST_F(Sane, FeederRunEndsEmptyAfterTenBilevelPagesStoredAsG4) {
 }
 
 TEST_F(Sane, CardScanTakesOneGrayPageStoredAsLzw) {
-    Station station(
+    TestScanner station(
         section("Option.mode = Gray\nOption.depth = 8\nOption.test-picture = Solid white"));
     station.startUp();
     const QString header = station.path("intray/HEADER.tif");
@@ -94,7 +95,7 @@ TEST_F(Sane, PageLengthSetsTheScanLength) {
     };
     for (const Case c : {Case{KScan::Length11Inches, 11}, Case{KScan::Length14Inches, 14},
                          Case{KScan::Length18Inches, 18}}) {
-        Station station(section("Option.depth = 1"));
+        TestScanner station(section("Option.depth = 1"));
         station.startUp();
         EventLog log(station.KScan1, {station.path("intray/a.tif")});
         station.KScan1.write(KScan::PageLength, c.code);
@@ -118,8 +119,9 @@ TEST_F(Sane, StatusesBecomeScannerErrors) {
         {"SANE_STATUS_COVER_OPEN", 20100, "Scanner cover is open"},
     };
     for (const Case& c : cases) {
-        Station station(section(QStringLiteral("Option.depth = 1\nOption.read-return-value = %1")
-                                    .arg(QLatin1String(c.status))));
+        TestScanner station(
+            section(QStringLiteral("Option.depth = 1\nOption.read-return-value = %1")
+                        .arg(QLatin1String(c.status))));
         station.startUp();
         EventLog log(station.KScan1, {station.path("intray/a.tif")});
         // The test backend fails the first read at once, and the station then cancels the
@@ -136,7 +138,7 @@ TEST_F(Sane, StatusesBecomeScannerErrors) {
 }
 
 TEST_F(Sane, UnknownDeviceGives20086AtStartUp) {
-    Station station(QStringLiteral("Source = sane\nDevice = nosuch:0"));
+    TestScanner station(QStringLiteral("Source = sane\nDevice = nosuch:0"));
     try {
         station.startUp();
         FAIL() << "start-up succeeded";
@@ -146,7 +148,7 @@ TEST_F(Sane, UnknownDeviceGives20086AtStartUp) {
 }
 
 TEST_F(Sane, EndorserPrintsIntoScannedPages) {
-    Station station(
+    TestScanner station(
         section("Option.mode = Gray\nOption.depth = 8\nOption.resolution = 200\n"
                 "Option.test-picture = Solid white\nOption.br-x = 60"));
     station.startUp();
@@ -173,7 +175,7 @@ TEST_F(Sane, EndorserPrintsIntoScannedPages) {
 }
 
 TEST_F(Sane, ReleasedDeviceCanBeOpenedAgain) {
-    Station station(section("Option.depth = 1"));
+    TestScanner station(section("Option.depth = 1"));
     station.startUp();
     station.KScan1.write(KScan::Action, KScan::Release);
     EXPECT_NO_THROW(station.startUp());

@@ -1,6 +1,5 @@
 #include "ScannerTestSupport.h"
 
-#include "controls/ControlSequences.h"
 #include "scanner/TiffPages.h"
 
 #include <tiffio.h>
@@ -66,35 +65,4 @@ bool EventLog::ended() const {
 
 bool EventLog::waitForEnd() const {
     return QTest::qWaitFor([this] { return ended(); }, 60000);
-}
-
-Station::Station(const QString& kscanSection, const QString& kimgpSection)
-    : dir(temporary.path()), ini(dir.filePath(QStringLiteral("scanner.ini"))) {
-    for (const char* folder : {"slot", "feeder", "tray", "intray"})
-        dir.mkpath(QLatin1String(folder));
-    QFile file(ini);
-    file.open(QIODevice::WriteOnly);
-    file.write(
-        QStringLiteral("[KSCAN]\n%1\n[KImgp]\n%2\n").arg(kscanSection, kimgpSection).toUtf8());
-}
-
-void Station::startUp() {
-    InitialiseScannerControls(KScan1, KImgp1, ini);
-}
-
-void Station::scanCard() {
-    KScan1.write(KScan::PageLength, KScan::Length11Inches);
-    StartFeeding(KScan1, KScan::CardSlot);
-}
-
-void Station::startRun(bool endorse, qint32 counter, const QString& fixedText, qint32 position) {
-    KScan1.write(KScan::PageLength, KScan::Length11Inches);
-    const bool endorsing = endorse && std::get<bool>(KImgp1.read(KImgp::EndorserReady));
-    SetEndorser(KImgp1, endorsing ? std::optional<EndorserSetting>({position, fixedText, counter})
-                                  : std::nullopt);
-    StartFeeding(KScan1, KScan::Feeder);
-}
-
-QStringList Station::filesIn(const QString& folder) const {
-    return QDir(dir.filePath(folder)).entryList(QDir::Files, QDir::Name);
 }

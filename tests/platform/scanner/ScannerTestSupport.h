@@ -47,26 +47,3 @@ class EventLog {
     ScannerControl& scanner_;
     QStringList files_;
 };
-
-// A pair of real controls in a temporary folder, with the initialisation file written there.
-class Station {
-  public:
-    explicit Station(const QString& kscanSection, const QString& kimgpSection = {});
-
-    // The station's start-up sequence; throws ControlError.
-    void startUp();
-    // A card scan as the station starts it.
-    void scanCard();
-    // A run of 11-inch ballots as Start Scanner starts it, with or without the endorser.
-    void startRun(bool endorse, qint32 counter = 1, const QString& fixedText = {},
-                  qint32 position = 1500);
-
-    QString path(const QString& name) const { return dir.filePath(name); }
-    QStringList filesIn(const QString& folder) const;
-
-    QTemporaryDir temporary;
-    QDir dir;
-    QString ini;
-    ScannerControl KScan1;
-    ImagingControl KImgp1;
-};

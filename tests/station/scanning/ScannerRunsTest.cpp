@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "scanning/ImageNames.h"
-#include "support/StationHarness.h"
+#include "support/TestStation.h"
 
 namespace {
 
@@ -19,28 +19,29 @@ class ScannerRunsTest : public testing::Test {
         station_.OpenBatch(7);
         window().show();
         ASSERT_TRUE(QTest::qWaitForWindowActive(&window(), 30000));
-        station_.controls.log.clear();
+        station_.fakes.log.clear();
     }
 
     VrelScan& window() { return *station_.window; }
+    BatchState& Batch() { return station_.Batch(); }
     QString File(qint32 sequence) {
-        return ImageFile(window().BatchFolder, ImageSerial(3, 7, sequence));
+        return ImageFile(Batch().BatchFolder, ImageSerial(3, 7, sequence));
     }
     // Starts a scripted run and waits until its events are all handled.
     void Run(const QList<FakeEvent>& events) {
-        station_.controls.KScan1.scriptRun(events);
+        station_.fakes.KScan1.scriptRun(events);
         window().cmdStartScanner->click();
         ASSERT_TRUE(
             QTest::qWaitFor([this] { return !window().cmdStopScanner->isEnabled(); }, 30000));
         QApplication::processEvents();
     }
     QStringList CallsAfterStart() {
-        const QStringList calls = station_.controls.calls();
+        const QStringList calls = station_.fakes.calls();
         const qsizetype start = calls.indexOf(QStringLiteral("KScan1 write 3 = 4 (32-bit)"));
         return start < 0 ? QStringList() : calls.mid(start + 1);
     }
 
-    StationHarness station_;
+    TestStation station_;
 };
 
 QStringList Endorsed(qint32 offset, qint32 counter) {
@@ -81,11 +82,11 @@ TEST_P(StartScanner, WritesInOrder) {
     const QList<QRadioButton*> options = {window().optFirst, window().optSecond, window().optThird,
                                           window().OptFourth};
     options[c.option]->setChecked(true);
-    station_.controls.KImgp1.setValue(KImgp::EndorserReady, c.endorserReady);
+    station_.fakes.KImgp1.setValue(KImgp::EndorserReady, c.endorserReady);
     window().chkActivateEndorser->setCheckState(c.check);
-    window().ScanningHeader = QLatin1StringView(c.cardScan) == u"header";
-    window().ScanningEnder = QLatin1StringView(c.cardScan) == u"ender";
-    window().ImageCounter = 5;
+    Batch().ScanningHeader = QLatin1StringView(c.cardScan) == u"header";
+    Batch().ScanningEnder = QLatin1StringView(c.cardScan) == u"ender";
+    Batch().ImageCounter = 5;
 
     window().cmdStartScanner_Click();
 
@@ -97,8 +98,8 @@ TEST_P(StartScanner, WritesInOrder) {
                         .arg(c.endorserReady ? QStringLiteral("True") : QStringLiteral("False")));
     expected += c.endorses ? Endorsed(c.offset, 5) : kNotEndorsed;
     expected += kRunStart;
-    EXPECT_EQ(station_.controls.calls(), expected);
-    EXPECT_EQ(window().EndorserOffset, c.offset);
+    EXPECT_EQ(station_.fakes.calls(), expected);
+    EXPECT_EQ(Batch().EndorserOffset, c.offset);
     EXPECT_FALSE(window().cmdStartScanner->isEnabled());
     EXPECT_TRUE(window().cmdStopScanner->isEnabled());
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/SCANNING"));
@@ -139,7 +140,7 @@ TEST_P(BallotTooLong, IsRefusedBeforeAnythingIsWritten) {
                                           window().OptFourth};
     options[c.option]->setChecked(true);
     window().cmdStartScanner_Click();
-    EXPECT_TRUE(station_.controls.calls().isEmpty());
+    EXPECT_TRUE(station_.fakes.calls().isEmpty());
     ASSERT_EQ(station_.dialogs.shown.size(), 1);
     const ShownBox& box = station_.dialogs.shown[0];
     EXPECT_EQ(box.title, QStringLiteral("Ballot Size"));
@@ -162,10 +163,9 @@ INSTANTIATE_TEST_SUITE_P(Lengths, BallotTooLong,
 
 TEST_F(ScannerRunsTest, StopScannerStopsFeedingAndStandsBy) {
     window().cmdStartScanner->click();
-    station_.controls.log.clear();
+    station_.fakes.log.clear();
     window().cmdStopScanner->click();
-    EXPECT_EQ(station_.controls.calls(),
-              QStringList{QStringLiteral("KScan1 write 3 = 6 (32-bit)")});
+    EXPECT_EQ(station_.fakes.calls(), QStringList{QStringLiteral("KScan1 write 3 = 6 (32-bit)")});
     EXPECT_TRUE(window().cmdStartScanner->isEnabled());
     EXPECT_FALSE(window().cmdStopScanner->isEnabled());
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
@@ -174,22 +174,22 @@ TEST_F(ScannerRunsTest, StopScannerStopsFeedingAndStandsBy) {
 TEST_F(ScannerRunsTest, EveryPageBecomesTheNextImage) {
     Run(FakeEvent::page() + FakeEvent::page() + FakeEvent::page() +
         QList{FakeEvent::failure(20025, QStringLiteral("Feeder empty"))});
-    EXPECT_EQ(station_.controls.KScan1.pagesWritten(), (QStringList{File(1), File(2), File(3)}));
-    EXPECT_EQ(window().ImageCounter, 4);
+    EXPECT_EQ(station_.fakes.KScan1.pagesWritten(), (QStringList{File(1), File(2), File(3)}));
+    EXPECT_EQ(Batch().ImageCounter, 4);
     for (qint32 i = 1; i <= 3; ++i) {
-        EXPECT_EQ(window().BatchImages[i].Serial, 300700000 + i);
+        EXPECT_EQ(Batch().BatchImages[i].Serial, 300700000 + i);
     }
-    EXPECT_EQ(window().BatchImages[4].Serial, 0);
-    EXPECT_EQ(window().NextImageSerial, QStringLiteral("300700004"));
-    EXPECT_EQ(window().NextImageFile, File(4));
+    EXPECT_EQ(Batch().BatchImages[4].Serial, 0);
+    EXPECT_EQ(Batch().NextImageSerial, QStringLiteral("300700004"));
+    EXPECT_EQ(Batch().NextImageFile, File(4));
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 3"));
 }
 
 TEST_F(ScannerRunsTest, PageThatDoesNotCompleteAnImageKeepsTheFileName) {
     Run(FakeEvent::page({}, true) + FakeEvent::page() + QList{FakeEvent::failure(20025, {})});
-    EXPECT_EQ(station_.controls.KScan1.pagesWritten(), (QStringList{File(1), File(1)}));
-    EXPECT_EQ(window().ImageCounter, 2);
-    EXPECT_EQ(window().BatchImages[1].Serial, 300700001);
+    EXPECT_EQ(station_.fakes.KScan1.pagesWritten(), (QStringList{File(1), File(1)}));
+    EXPECT_EQ(Batch().ImageCounter, 2);
+    EXPECT_EQ(Batch().BatchImages[1].Serial, 300700001);
     // The second page finds OutputFile already naming the file.
     EXPECT_EQ(CallsAfterStart(),
               (QStringList{QStringLiteral("KScan1 read 96 -> \"\" (text)"),
@@ -209,10 +209,10 @@ struct Event10Case {
 class Event10 : public ScannerRunsTest, public testing::WithParamInterface<Event10Case> {};
 
 TEST_P(Event10, ResetsTheErrorCodeWithoutAnOpenBatch) {
-    window().CurrentBatch = GetParam().batch;
-    window().EnderPageDone = GetParam().enderPageDone;
+    Batch().CurrentBatch = GetParam().batch;
+    Batch().EnderPageDone = GetParam().enderPageDone;
     window().KScan1_Event10();
-    EXPECT_EQ(station_.controls.calls(),
+    EXPECT_EQ(station_.fakes.calls(),
               GetParam().resets ? QStringList{QStringLiteral("KScan1 write 86 = 0 (16-bit)")}
                                 : QStringList{});
 }
@@ -222,24 +222,24 @@ INSTANTIATE_TEST_SUITE_P(States, Event10,
                                          Event10Case{7, false, false}));
 
 TEST_F(ScannerRunsTest, PageDoneShowsTheImagesAfterTheHeaderCard) {
-    window().ImageCounter = 13;
+    Batch().ImageCounter = 13;
     window().KScan1_Event14();
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 12"));
 
-    window().ScanningHeader = true;
-    window().ImageCounter = 20;
+    Batch().ScanningHeader = true;
+    Batch().ImageCounter = 20;
     window().KScan1_Event14();
-    EXPECT_TRUE(window().HeaderPageDone);
+    EXPECT_TRUE(Batch().HeaderPageDone);
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 12"));
 
-    window().ScanningHeader = false;
-    window().ScanningEnder = true;
+    Batch().ScanningHeader = false;
+    Batch().ScanningEnder = true;
     window().KScan1_Event14();
-    EXPECT_TRUE(window().EnderPageDone);
+    EXPECT_TRUE(Batch().EnderPageDone);
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 19"));
 
-    window().ScanningEnder = false;
-    window().ImageCounter = 0;
+    Batch().ScanningEnder = false;
+    Batch().ImageCounter = 0;
     window().KScan1_Event14();
     EXPECT_EQ(window().lblImageCount->text(), QStringLiteral("Image Count: 19"));
 }
@@ -310,7 +310,7 @@ TEST_P(ScannerErrorDuringARun, ShowsItsMessageAndStopsTheRun) {
     EXPECT_FALSE(window().cmdStopScanner->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), window().cmdStartScanner);
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/SCANNING"));
-    EXPECT_EQ(window().ImageCounter, 2);
+    EXPECT_EQ(Batch().ImageCounter, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, ScannerErrorDuringARun, testing::ValuesIn(ErrorTable()),
@@ -320,31 +320,39 @@ INSTANTIATE_TEST_SUITE_P(Errors, ScannerErrorDuringARun, testing::ValuesIn(Error
 
 // A scanner control that refuses a write inside a button or event handler is reported as a
 // scanner error; the station stands by and keeps running.
-TEST_F(ScannerRunsTest, RefusedWriteWhenStartingIsReportedAndStandsBy) {
-    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20086, QStringLiteral("Switched off"));
-    window().cmdStartScanner->click();
-    EXPECT_EQ(station_.dialogs.shown,
-              QList<ShownBox>{kScannerError("Scanner Error 20086\r\nSwitched off")});
+struct RefusalCase {
+    const char* what;
+    bool running;  // the refusal comes with Stop Scanner, in a run; else with Start Scanner
+    qint16 number;
+    const char* description;
+    const char* shown;
+};
+
+class RefusedWrite : public ScannerRunsTest, public testing::WithParamInterface<RefusalCase> {};
+
+TEST_P(RefusedWrite, IsReportedAndStandsBy) {
+    const RefusalCase& c = GetParam();
+    if (c.running) {
+        window().cmdStartScanner->click();
+    }
+    station_.fakes.KScan1.raiseOnWrite(KScan::Action, c.number, QString::fromUtf8(c.description));
+    (c.running ? window().cmdStopScanner : window().cmdStartScanner)->click();
+    EXPECT_EQ(station_.dialogs.shown, QList<ShownBox>{kScannerError(c.shown)});
     EXPECT_TRUE(window().cmdStartScanner->isEnabled());
     EXPECT_FALSE(window().cmdStopScanner->isEnabled());
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
 }
 
-TEST_F(ScannerRunsTest, RefusedWriteWhenStoppingIsReported) {
-    window().cmdStartScanner->click();
-    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20100, QStringLiteral("Stuck"));
-    window().cmdStopScanner->click();
-    EXPECT_EQ(station_.dialogs.shown,
-              QList<ShownBox>{kScannerError("Scanner Error 20100\r\nStuck")});
-    EXPECT_TRUE(window().cmdStartScanner->isEnabled());
-    EXPECT_FALSE(window().cmdStopScanner->isEnabled());
-    EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
-}
+INSTANTIATE_TEST_SUITE_P(
+    Buttons, RefusedWrite,
+    testing::Values(RefusalCase{"Starting", false, 20086, "Switched off",
+                                "Scanner Error 20086\r\nSwitched off"},
+                    RefusalCase{"Stopping", true, 20100, "Stuck", "Scanner Error 20100\r\nStuck"}),
+    [](const testing::TestParamInfo<RefusalCase>& info) { return info.param.what; });
 
 TEST_F(ScannerRunsTest, RefusedWriteInAPageEventIsReported) {
-    station_.controls.KScan1.raiseOnWrite(KScan::OutputFile, 20100,
-                                          QStringLiteral("No such folder"));
-    station_.controls.KScan1.scriptRun(FakeEvent::page());
+    station_.fakes.KScan1.raiseOnWrite(KScan::OutputFile, 20100, QStringLiteral("No such folder"));
+    station_.fakes.KScan1.scriptRun(FakeEvent::page());
     window().cmdStartScanner->click();
     ASSERT_TRUE(QTest::qWaitFor([this] { return !station_.dialogs.shown.isEmpty(); }, 30000));
     EXPECT_EQ(station_.dialogs.shown.front(),
@@ -354,8 +362,8 @@ TEST_F(ScannerRunsTest, RefusedWriteInAPageEventIsReported) {
 
 // Pages a scanner still delivers after a full batch has stopped it have no entry to go to.
 TEST_F(ScannerRunsTest, PageBeyondTheImageListIsReported) {
-    window().ImageCounter = BatchImagesSize;
-    emit station_.controls.KScan1.event12();
+    Batch().ImageCounter = BatchImagesSize;
+    emit station_.fakes.KScan1.event12();
     ASSERT_EQ(station_.dialogs.shown.size(), 1);
     EXPECT_EQ(station_.dialogs.shown[0].title, QStringLiteral("Scanner Error"));
     EXPECT_TRUE(
@@ -365,27 +373,27 @@ TEST_F(ScannerRunsTest, PageBeyondTheImageListIsReported) {
 }
 
 TEST_F(ScannerRunsTest, ErrorDuringACardScanLeavesButtonsAndErrorCode) {
-    window().ScanningHeader = true;
+    Batch().ScanningHeader = true;
     window().cmdStartScanner->setEnabled(false);
     qint16 number = 20026;
     QString description = QStringLiteral("Jammed");
     window().KScan1_Event15(number, description);
-    EXPECT_TRUE(window().HeaderPageDone);
+    EXPECT_TRUE(Batch().HeaderPageDone);
     EXPECT_EQ(station_.dialogs.shown.size(), 1);
-    EXPECT_TRUE(station_.controls.calls().isEmpty());
+    EXPECT_TRUE(station_.fakes.calls().isEmpty());
     EXPECT_FALSE(window().cmdStartScanner->isEnabled());
 }
 
 TEST_F(ScannerRunsTest, FullBatchStopsBeforeTheEnderCardsSlot) {
-    window().ImageCounter = LastImageSequence - 1;
-    window().NextImageSerial = ImageSerial(3, 7, LastImageSequence - 1);
-    window().NextImageFile = File(LastImageSequence - 1);
+    Batch().ImageCounter = LastImageSequence - 1;
+    Batch().NextImageSerial = ImageSerial(3, 7, LastImageSequence - 1);
+    Batch().NextImageFile = File(LastImageSequence - 1);
     Run(FakeEvent::page() + FakeEvent::page() + FakeEvent::page());
-    EXPECT_EQ(station_.controls.KScan1.pagesWritten(), QStringList{File(99998)});
-    EXPECT_EQ(window().BatchImages[99998].Serial, 300799998);
-    EXPECT_EQ(window().ImageCounter, LastImageSequence);
-    EXPECT_EQ(window().NextImageFile, File(99999));
-    EXPECT_TRUE(station_.controls.calls().contains(QStringLiteral("KScan1 write 3 = 6 (32-bit)")));
+    EXPECT_EQ(station_.fakes.KScan1.pagesWritten(), QStringList{File(99998)});
+    EXPECT_EQ(Batch().BatchImages[99998].Serial, 300799998);
+    EXPECT_EQ(Batch().ImageCounter, LastImageSequence);
+    EXPECT_EQ(Batch().NextImageFile, File(99999));
+    EXPECT_TRUE(station_.fakes.calls().contains(QStringLiteral("KScan1 write 3 = 6 (32-bit)")));
     const ShownBox full{QStringLiteral("Batch 7 is full.  Click 'End Batch' to scan its ender "
                                        "card, then scan the remaining ballots in a new batch."),
                         QStringLiteral("Batch Full"), Dialogs::Buttons::OK,
@@ -395,9 +403,9 @@ TEST_F(ScannerRunsTest, FullBatchStopsBeforeTheEnderCardsSlot) {
     EXPECT_FALSE(window().cmdStopScanner->isEnabled());
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
 
-    station_.controls.log.clear();
+    station_.fakes.log.clear();
     window().cmdStartScanner_Click();
-    EXPECT_TRUE(station_.controls.calls().isEmpty());
+    EXPECT_TRUE(station_.fakes.calls().isEmpty());
     EXPECT_EQ(station_.dialogs.shown, (QList<ShownBox>{full, full}));
 }
 

@@ -7,7 +7,7 @@
 #include "database/DatabaseError.h"
 #include "database/LHDataAbstraction.h"
 #include "database/StatementObserver.h"
-#include "support/StationHarness.h"
+#include "support/TestStation.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ class LifecycleTest : public testing::Test {
                 .arg(300000000 + batchNo * 100000));
     }
 
-    StationHarness station_;
+    TestStation station_;
 };
 
 TEST_F(LifecycleTest, NewStationIsAddedThenUpdated) {
@@ -94,15 +94,12 @@ TEST_F(LifecycleTest, StartUpSequenceAndButtons) {
     station_.Start();
     QStringList expected = StartUpWrites(Ini());
     expected.append(QStringLiteral("KImgp1 read 45 -> True (Boolean)"));
-    EXPECT_EQ(station_.controls.calls(), expected);
+    EXPECT_EQ(station_.fakes.calls(), expected);
     VrelScan& window = *station_.window;
     EXPECT_TRUE(window.LOGIN_SUCCEEDED);
     EXPECT_EQ(window.USER_ID, QStringLiteral("demo"));
     EXPECT_EQ(window.PRIVILEGE_LEVEL, 1);
-    EXPECT_TRUE(window.cmdStartBatch->isEnabled());
-    EXPECT_FALSE(window.cmdEndBatch->isEnabled());
-    EXPECT_FALSE(window.cmdStartScanner->isEnabled());
-    EXPECT_FALSE(window.cmdStopScanner->isEnabled());
+    EXPECT_EQ(EnabledButtons(window), "cmdStartBatch");
     EXPECT_EQ(window.chkActivateEndorser->checkState(), Qt::Checked);
     EXPECT_TRUE(window.chkActivateEndorser->isEnabled());
     ASSERT_TRUE(window.DbConnection);
@@ -111,7 +108,7 @@ TEST_F(LifecycleTest, StartUpSequenceAndButtons) {
 }
 
 TEST_F(LifecycleTest, NoEndorserGraysTheCheckBox) {
-    station_.controls.KImgp1.setValue(KImgp::EndorserFitted, false);
+    station_.fakes.KImgp1.setValue(KImgp::EndorserFitted, false);
     station_.Start();
     EXPECT_EQ(station_.window->chkActivateEndorser->checkState(), Qt::PartiallyChecked);
     EXPECT_FALSE(station_.window->chkActivateEndorser->isEnabled());
@@ -132,14 +129,14 @@ TEST_F(LifecycleTest, OpenBatchesOfThisStationAreDeletedWithTheirImages) {
 
 TEST_F(LifecycleTest, EmptySqlConnectStringStopsSilentlyAtTheConnection) {
     station_.SetSettings({{"SQLCONNECTSTR", QString()}});
-    station_.controls.KImgp1.setValue(KImgp::EndorserFitted, false);
+    station_.fakes.KImgp1.setValue(KImgp::EndorserFitted, false);
     AddBatchRows(5, true);
     station_.Start();
     VrelScan& window = *station_.window;
     EXPECT_FALSE(window.Ended());
     EXPECT_TRUE(station_.dialogs.shown.isEmpty());
     // Scanner and station row are in place; the endorser box and the open batch are not touched.
-    EXPECT_EQ(station_.controls.calls(), StartUpWrites(Ini()));
+    EXPECT_EQ(station_.fakes.calls(), StartUpWrites(Ini()));
     EXPECT_EQ(window.chkActivateEndorser->checkState(), Qt::Checked);
     EXPECT_TRUE(window.chkActivateEndorser->isEnabled());
     EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));
@@ -147,7 +144,7 @@ TEST_F(LifecycleTest, EmptySqlConnectStringStopsSilentlyAtTheConnection) {
 }
 
 TEST_F(LifecycleTest, RetryAfterScannerOffCompletesWithoutSecondLogin) {
-    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20086, QStringLiteral("No scanner"));
+    station_.fakes.KScan1.raiseOnWrite(KScan::Action, 20086, QStringLiteral("No scanner"));
     station_.dialogs.answers = {Dialogs::Answer::Retry};
     station_.Start();
     EXPECT_EQ(station_.login.shown, 1);
@@ -161,13 +158,13 @@ TEST_F(LifecycleTest, RetryAfterScannerOffCompletesWithoutSecondLogin) {
     QStringList expected = StartUpWrites(Ini()).mid(0, 2);
     expected += StartUpWrites(Ini());
     expected.append(QStringLiteral("KImgp1 read 45 -> True (Boolean)"));
-    EXPECT_EQ(station_.controls.calls(), expected);
+    EXPECT_EQ(station_.fakes.calls(), expected);
     EXPECT_EQ(StationStatements(station_.statements),
               (QStringList{kSelectStation, kInsertStation, kUpdateOnline}));
 }
 
 TEST_F(LifecycleTest, CancelAfterScannerOffEndsWithoutStatus) {
-    station_.controls.KScan1.raiseOnWrite(KScan::IniFile, 20086, QStringLiteral("No scanner"));
+    station_.fakes.KScan1.raiseOnWrite(KScan::IniFile, 20086, QStringLiteral("No scanner"));
     station_.dialogs.answers = {Dialogs::Answer::Cancel};
     VrelScan& window = station_.MakeWindow();
     window.Form_Load();
@@ -181,7 +178,7 @@ TEST_F(LifecycleTest, CancelAfterScannerOffEndsWithoutStatus) {
 }
 
 TEST_F(LifecycleTest, ScannerReservedEndsTheProgram) {
-    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20012, QStringLiteral("Reserved"));
+    station_.fakes.KScan1.raiseOnWrite(KScan::Action, 20012, QStringLiteral("Reserved"));
     VrelScan& window = station_.MakeWindow();
     window.Form_Load();
     EXPECT_TRUE(window.Ended());
@@ -196,8 +193,7 @@ TEST_F(LifecycleTest, ScannerReservedEndsTheProgram) {
 }
 
 TEST_F(LifecycleTest, OtherScannerErrorIsDroppedSilently) {
-    station_.controls.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100,
-                                          QStringLiteral("Wrong type"));
+    station_.fakes.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100, QStringLiteral("Wrong type"));
     VrelScan& window = station_.MakeWindow();
     window.Form_Load();
     EXPECT_FALSE(window.Ended());
@@ -241,7 +237,7 @@ TEST_P(LoginEndsTheProgram, WithoutStatusOrScanner) {
     EXPECT_TRUE(window.Ended());
     EXPECT_FALSE(window.LOGIN_SUCCEEDED);
     EXPECT_FALSE(station_.login.leftOpen);
-    EXPECT_TRUE(station_.controls.calls().isEmpty());
+    EXPECT_TRUE(station_.fakes.calls().isEmpty());
     window.close();
     station_.window.reset();
     EXPECT_TRUE(StationStatements(station_.statements).isEmpty());
@@ -282,7 +278,7 @@ TEST_P(StationNumberRefused, BeforeLoginAndDatabase) {
         << box.text.toStdString();
     station_.window.reset();
     EXPECT_TRUE(station_.statements.isEmpty());
-    EXPECT_TRUE(station_.controls.calls().isEmpty());
+    EXPECT_TRUE(station_.fakes.calls().isEmpty());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -307,10 +303,10 @@ TEST_F(LifecycleTest, StationTwentyStarts) {
 
 TEST_F(LifecycleTest, ClosingMarksTheStationOffline) {
     station_.Start();
-    station_.controls.log.clear();
+    station_.fakes.log.clear();
     station_.statements.clear();
     station_.window->close();
-    EXPECT_EQ(station_.controls.calls(),
+    EXPECT_EQ(station_.fakes.calls(),
               (QStringList{QStringLiteral("KScan1 read 67 -> False (Boolean)"),
                            QStringLiteral("KScan1 write 3 = 2 (32-bit)")}));
     EXPECT_EQ(station_.window->DbConnection->State(), 0);
@@ -322,10 +318,10 @@ TEST_F(LifecycleTest, ClosingMarksTheStationOffline) {
 
 TEST_F(LifecycleTest, ClosingDuringARunClearsThePaperPathFirst) {
     station_.Start();
-    station_.controls.KScan1.setValue(KScan::Feeding, true);
-    station_.controls.log.clear();
+    station_.fakes.KScan1.setValue(KScan::Feeding, true);
+    station_.fakes.log.clear();
     station_.window->close();
-    EXPECT_EQ(station_.controls.calls(),
+    EXPECT_EQ(station_.fakes.calls(),
               (QStringList{QStringLiteral("KScan1 read 67 -> True (Boolean)"),
                            QStringLiteral("KScan1 write 3 = 13 (32-bit)"),
                            QStringLiteral("KScan1 write 3 = 2 (32-bit)")}));
@@ -348,7 +344,7 @@ TEST_F(LifecycleTest, ClosingWithAnOpenBatchDeletesItAtTerminate) {
 TEST_F(LifecycleTest, ClosingAfterTheBatchEndedDeletesNothing) {
     station_.Start();
     station_.OpenBatch(5);
-    station_.window->CurrentBatch = 0;
+    station_.Batch().CurrentBatch = 0;
     station_.window->close();
     station_.window.reset();
     EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));
@@ -364,7 +360,7 @@ void CollectWarnings(QtMsgType, const QMessageLogContext&, const QString& messag
 
 TEST_F(LifecycleTest, UnloadErrorIsReportedAndTheStepGoesOn) {
     station_.Start();
-    station_.controls.KScan1.raiseOnWrite(KScan::Action, 20100, QStringLiteral("Device gone"));
+    station_.fakes.KScan1.raiseOnWrite(KScan::Action, 20100, QStringLiteral("Device gone"));
     warnings.clear();
     const QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
     station_.window->close();
@@ -377,8 +373,7 @@ TEST_F(LifecycleTest, UnloadErrorIsReportedAndTheStepGoesOn) {
 }
 
 TEST_F(LifecycleTest, ClosingAfterAnEarlyStopStillMarksTheStationOffline) {
-    station_.controls.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100,
-                                          QStringLiteral("Wrong type"));
+    station_.fakes.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100, QStringLiteral("Wrong type"));
     station_.Execute(
         QStringLiteral("INSERT INTO SystemStatus(SYSTEMID,SYSTEMTYPE,USERID,STATUS,CURRENTTASK) "
                        "VALUES (3, 1, 'demo', 'ONLINE', 'SCANNING')"));

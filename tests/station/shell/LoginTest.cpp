@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "shell/frmLogin.h"
-#include "support/StationHarness.h"
+#include "support/TestStation.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ class LoginTest : public testing::Test {
 
     VrelScan& Window() { return *station_.window; }
 
-    StationHarness station_;
+    TestStation station_;
     frmLogin dialog_{station_.dialogs};
 };
 

@@ -7,8 +7,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <array>
 
-#include "support/StationHarness.h"
+#include "support/TestStation.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ QString Caption(const QWidget& control) {
 
 class MainWindowTest : public testing::Test {
   protected:
-    StationHarness station_;
+    TestStation station_;
     VrelScan& window_ = station_.MakeWindow();
 };
 
@@ -106,8 +107,33 @@ TEST_F(MainWindowTest, PropertiesStartEmptyAndAreReachableByName) {
     EXPECT_EQ(window_.Login.PRIVILEGE_LEVEL, -3);
     EXPECT_TRUE(window_.setProperty("BALLOTSIZE", QVariant::fromValue<qint16>(14)));
     EXPECT_EQ(window_.Settings.BALLOTSIZE, 14);
-    EXPECT_EQ(window_.CurrentBatch, 0);
-    EXPECT_EQ(window_.ImageCounter, 0);
+    EXPECT_EQ(window_.Cycle().State().CurrentBatch, 0);
+    EXPECT_EQ(window_.Cycle().State().ImageCounter, 0);
 }
+
+// Start Batch, End Batch, Start Scanner, Stop Scanner.
+struct ModeCase {
+    StationMode mode;
+    std::array<bool, 4> enabled;
+};
+
+class ButtonsOfTheMode : public MainWindowTest, public testing::WithParamInterface<ModeCase> {};
+
+TEST_P(ButtonsOfTheMode, AreEnabledAndNoOthers) {
+    window_.Cycle().SetMode(GetParam().mode);
+    const std::array<QPushButton*, 4> buttons = {window_.cmdStartBatch, window_.cmdEndBatch,
+                                                 window_.cmdStartScanner, window_.cmdStopScanner};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        EXPECT_EQ(buttons[i]->isEnabled(), GetParam().enabled[i]) << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Modes, ButtonsOfTheMode,
+    testing::Values(ModeCase{StationMode::NoBatch, {true, false, false, false}},
+                    ModeCase{StationMode::BatchOpen, {false, true, true, false}},
+                    ModeCase{StationMode::BatchFull, {false, true, false, false}},
+                    ModeCase{StationMode::Scanning, {false, true, false, true}},
+                    ModeCase{StationMode::CardScan, {false, false, false, false}}));
 
 }  // namespace

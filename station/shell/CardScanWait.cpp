@@ -1,11 +1,8 @@
-#include "scanning/CardScanWait.h"
+#include "shell/CardScanWait.h"
 
 #include <QCoreApplication>
 #include <QEvent>
 #include <QWidget>
-
-#include "controls/ControlSequences.h"
-#include "shell/VrelScan.h"
 
 namespace {
 
@@ -57,14 +54,4 @@ void WaitForCardPage(QWidget& window, const bool& pageDone) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
     QCoreApplication::instance()->removeEventFilter(&refuse);
-}
-
-bool VrelScan::ScanCard(const bool& pageDone) {
-    StartFeeding(KScan1, KScan::CardSlot);
-    WaitForCardPage(*this, pageDone);
-    if (std::get<qint16>(KScan1.read(KScan::ErrorCode)) != 0) {
-        KScan1.write(KScan::ErrorCode, qint16(0));
-        return false;
-    }
-    return true;
 }

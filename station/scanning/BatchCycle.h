@@ -1,0 +1,88 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+#include "scanning/BatchState.h"
+#include "scanning/LostBatches.h"
+#include "scanning/StationMode.h"
+
+class BatchView;
+class ControlError;
+class Dialogs;
+class KImgp;
+class KScan;
+struct LoginResult;
+struct StationSettings;
+
+// The batch cycle of the station: a batch opened with its header card, scanner runs whose pages
+// become the batch's images, the batch closed with its ender card and stored as database rows.
+// The main window's buttons and the scanner control's events land here; the window shows what the
+// cycle tells its view.
+//
+// Its steps are defined by topic, in the order of a batch: BatchOpening.cpp, ScannerRuns.cpp,
+// PageEvents.cpp, CardScan.cpp, BatchClosing.cpp and BatchStorage.cpp.
+class BatchCycle {
+  public:
+    // Everything given outlives the cycle; the settings and the login result are read as they
+    // are at each step.
+    BatchCycle(KScan& scanner, KImgp& imaging, Dialogs& dialogs, BatchView& view,
+               const StationSettings& settings, const LoginResult& login);
+
+    // Start Batch: scans the header card alone and opens its batch.
+    void StartBatch();
+    // End Batch: scans the ender card as the batch's next image, stores the batch and closes it.
+    void EndBatch();
+    // Start Scanner and Stop Scanner: a run over the feeder, with or without the endorser.
+    void StartScanner();
+    void StopScanner();
+
+    // The scanner control's events: 10 a run starts, 12 page end, 14 page done, 15 scanner error.
+    void Event10();
+    void Event12();
+    void Event14();
+    void Event15(qint16& number, QString& description);
+    // A scanner control that refused a write or read inside a button or event step: shown as a
+    // scanner error, and a run that was starting or under way is over.
+    void ScannerControlFailed(const ControlError& error);
+
+    // Removes the rows of batches lost while the database could not be reached, where it answers.
+    void RemoveLostBatches();
+
+    // Every image of the batch as a database row; false when an error stopped the pass.
+    bool StoreScannedBatchIntoDatabase();
+
+    StationMode Mode() const { return mode_; }
+    // The mode, and the window's buttons with it.
+    void SetMode(StationMode mode);
+    // The batch's state; the window's terminate step reads it, and tests put a batch in place.
+    BatchState& State() { return state_; }
+
+  private:
+    // The steps of Start Batch and End Batch before their closing steps; returning early ends
+    // the operation.
+    void StartBatchSteps();
+    void EndBatchSteps();
+    // Feeds one card from the card slot and waits for its page; false when the scan ended in a
+    // scanner error, whose event has shown its message.
+    bool ScanCard(const bool& pageDone);
+    // A batch that holds its last image before the ender card: the run is stopped.
+    void StopFullBatch();
+    // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
+    void LeaveBatch(const QString& batchCaption);
+    // The open batch could not be stored and closed: the operator is told, its rows are removed
+    // (now, or once the database answers again) and the station leaves it.
+    void LoseBatch();
+    // The station's row in the network monitor.
+    void ReportTask(const QString& task);
+
+    KScan& KScan1;
+    KImgp& KImgp1;
+    Dialogs& dialogs_;
+    BatchView& view_;
+    const StationSettings& settings_;
+    const LoginResult& login_;
+    BatchState state_;
+    LostBatches lostBatches_;
+    StationMode mode_ = StationMode::NoBatch;
+};

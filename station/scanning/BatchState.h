@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+#include <vector>
+
+// One image of the open batch; its index in BatchImages is its sequence number in the batch
+// (0 = the header card).
+struct BatchImage {
+    qint32 Serial = 0;     // numeric value of the image serial, stored as BallotSN
+    quint8 Status = 0;     // image status code, given by batch storage
+    qint16 ErrorCode = 0;  // the ballot-reading library's result, stored as Error
+};
+
+// BatchImages holds sequence numbers 0 to 100000.
+constexpr qint32 BatchImagesSize = 100001;
+
+// The run-time state of the batch cycle, as its steps share it.
+struct BatchState {
+    qint16 CurrentBatch = 0;              // 0: no batch open
+    std::vector<BatchImage> BatchImages;  // allocated when a batch opens
+    QString BatchFolder;
+    QString NextImageFile;    // the file the next page is written to
+    QString NextImageSerial;  // the serial of the next image
+    qint32 ImageCounter = 0;  // sequence number of the next image
+    bool ScanningHeader = false;
+    bool HeaderPageDone = false;
+    bool ScanningEnder = false;
+    bool EnderPageDone = false;
+    qint32 EndorserOffset = 0;
+    // Tallies of the batch being stored.
+    qint32 BallotCount = 0;
+    qint32 DiscardedCount = 0;
+    qint32 RepairCount = 0;
+    qint32 HeaderCardCount = 0;
+    qint32 EnderCardCount = 0;
+};
