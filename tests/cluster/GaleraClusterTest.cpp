@@ -70,6 +70,15 @@ class GaleraCluster : public testing::Test {
             audit.imagesMissing, audit.imagesExtra);
     }
 
+    // The dead node comes back while the stations scan, and they scan on once it is synced.
+    void ComeBackAndScanOn(int node, ScanningFloor& floor) {
+        cluster_->Restart(node);
+        floor.ScanRound();  // while the node catches up
+        ExpectOneStateEverywhere(floor);
+        floor.ScanRound();
+        ExpectOneStateEverywhere(floor);
+    }
+
     static inline QString missing_;
     static inline GaleraTestCluster* cluster_ = nullptr;
     static inline HaproxyTestFront* proxy_ = nullptr;
@@ -135,11 +144,7 @@ TEST_F(GaleraCluster, StationsScanOnWhileANodeServingNoneDiesAndComesBack) {
         "ms later\n",
         static_cast<long long>(death.milliseconds));
 
-    cluster_->Restart(death.node);
-    floor.ScanRound();  // while the node catches up
-    ExpectOneStateEverywhere(floor);
-    floor.ScanRound();
-    ExpectOneStateEverywhere(floor);
+    ComeBackAndScanOn(death.node, floor);
     EXPECT_EQ(floor.BatchesLost(), 0);
 }
 
@@ -167,11 +172,7 @@ TEST_F(GaleraCluster, ABatchWhoseNodeDiesWhileItIsStoredIsLostRemovedAndScannedA
 
     EXPECT_EQ(floor.ScanNextBatch(0), Outcome::Closed);
     floor.ScanRound();
-    cluster_->Restart(death.node);
-    floor.ScanRound();  // while the node catches up
-    ExpectOneStateEverywhere(floor);
-    floor.ScanRound();
-    ExpectOneStateEverywhere(floor);
+    ComeBackAndScanOn(death.node, floor);
     EXPECT_EQ(floor.BatchesLost(), 1);
 }
 

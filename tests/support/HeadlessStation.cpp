@@ -9,6 +9,7 @@
 #include <QSettings>
 #include <QTest>
 #include <QTextStream>
+#include <algorithm>
 #include <cstdlib>
 #include <map>
 #include <stdexcept>
@@ -33,6 +34,16 @@ QString Sheet(const QStringList& args) {
     sheets[key] = path;
     return path;
 }
+
+QStringList Header(qint16 batchNo) {
+    return {"header", "--type", "-6", "--batch", QString::number(batchNo)};
+}
+
+QStringList Ballot(int i) {
+    return {"ballot", "--marks", QString::number(1 + i % 40)};
+}
+
+const QStringList kEnder = {"ender"};
 
 QString Home(const QTemporaryDir& home, const char* path) {
     return home.filePath(QLatin1StringView(path));
@@ -90,6 +101,16 @@ VrelScan& HeadlessStation::Start() {
     return *window_;
 }
 
+void HeadlessStation::MakeSheets(qint16 lastBatch, int ballots) {
+    for (qint16 batch = 1; batch <= lastBatch; ++batch) {
+        Sheet(Header(batch));
+    }
+    for (int i = 0; i < std::min(ballots, 40); ++i) {
+        Sheet(Ballot(i));
+    }
+    Sheet(kEnder);
+}
+
 void HeadlessStation::Put(const QStringList& sheet, const QString& file) {
     if (!QFile::copy(Sheet(sheet), file)) {
         throw std::runtime_error("cannot put a sheet into " + file.toStdString());
@@ -98,8 +119,7 @@ void HeadlessStation::Put(const QStringList& sheet, const QString& file) {
 
 HeadlessStation::Outcome HeadlessStation::ScanBatch(qint16 batchNo, int ballots) {
     VrelScan& window = *window_;
-    Put({"header", "--type", "-6", "--batch", QString::number(batchNo)},
-        Home(home_, "paper/cards/card.tif"));
+    Put(Header(batchNo), Home(home_, "paper/cards/card.tif"));
     window.cmdStartBatch->click();
     if (window.Cycle().State().CurrentBatch != batchNo) {
         throw std::runtime_error("station " + std::to_string(systemId_) + " did not open batch " +
@@ -107,15 +127,14 @@ HeadlessStation::Outcome HeadlessStation::ScanBatch(qint16 batchNo, int ballots)
                                  Shown().join(u'\n').toStdString());
     }
     for (int i = 0; i < ballots; ++i) {
-        Put({"ballot", "--marks", QString::number(1 + i % 40)},
-            Home(home_, "paper/feeder/") +
-                QStringLiteral("%1.tif").arg(++fed_, 6, 10, QChar(u'0')));
+        Put(Ballot(i), Home(home_, "paper/feeder/") +
+                           QStringLiteral("%1.tif").arg(++fed_, 6, 10, QChar(u'0')));
     }
     window.cmdStartScanner->click();
     if (!QTest::qWaitFor([&window] { return window.cmdStartScanner->isEnabled(); }, 120000)) {
         throw std::runtime_error("the scanner run did not end");
     }
-    Put({"ender"}, Home(home_, "paper/cards/card.tif"));
+    Put(kEnder, Home(home_, "paper/cards/card.tif"));
     dialogs_.answers = {Dialogs::Answer::OK};
     QElapsedTimer ending;
     ending.start();

@@ -27,6 +27,9 @@ class HeadlessStation {
     // not end in "BATCH CLOSED" or "BATCH LOST".
     Outcome ScanBatch(qint16 batchNo, int ballots);
 
+    // Makes beforehand the sheets of batches 1 to lastBatch, which ScanBatch makes at first use.
+    static void MakeSheets(qint16 lastBatch, int ballots);
+
     qint16 SystemId() const { return systemId_; }
     // How long the last End Batch took: the ender card, the batch's storage, tallies and closing.
     qint64 EndBatchMilliseconds() const { return endBatchMilliseconds_; }

@@ -1,10 +1,7 @@
 #include "support/MariaDbTestServer.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,38 +12,9 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/ChildProcess.h"
+
 extern char** environ;
-
-namespace {
-
-int FreeLoopbackPort() {
-    const int s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    if (bind(s, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(s, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        close(s);
-        throw std::runtime_error("no free loopback port");
-    }
-    close(s);
-    return ntohs(address.sin_port);
-}
-
-void Run(const QString& program, const QStringList& arguments) {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, arguments);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit ||
-        process.exitCode() != 0) {
-        throw std::runtime_error((program + u' ' + arguments.join(u' ') + u'\n' +
-                                  QString::fromLocal8Bit(process.readAll()))
-                                     .toStdString());
-    }
-}
-
-}  // namespace
 
 MariaDbTestServer& MariaDbTestServer::Instance() {
     static MariaDbTestServer server{Options{}};
@@ -60,12 +28,12 @@ MariaDbTestServer::MariaDbTestServer(Options options) : options_(std::move(optio
     // Servers of test programs running side by side each keep their temporary tables in a
     // folder of their own; in the shared /tmp one server's bootstrap can lose its own.
     QDir().mkpath(folder_ + QStringLiteral("/tmp"));
-    Run(QStringLiteral("mariadb-install-db"),
-        {QStringLiteral("--no-defaults"),
-         QStringLiteral("--datadir=") + folder_ + QStringLiteral("/data"),
-         QStringLiteral("--tmpdir=") + folder_ + QStringLiteral("/tmp"),
-         QStringLiteral("--auth-root-authentication-method=normal"),
-         QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
+    RunToEnd(QStringLiteral("mariadb-install-db"),
+             {QStringLiteral("--no-defaults"),
+              QStringLiteral("--datadir=") + folder_ + QStringLiteral("/data"),
+              QStringLiteral("--tmpdir=") + folder_ + QStringLiteral("/tmp"),
+              QStringLiteral("--auth-root-authentication-method=normal"),
+              QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
 
     // Another test program may take the free port before this server binds it; the server
     // then ends at once, and a new port is tried.
@@ -170,9 +138,9 @@ void MariaDbTestServer::Restart() {
 }
 
 void MariaDbTestServer::RunAsAdministrator(const QString& sql) const {
-    Run(QStringLiteral("mariadb"),
-        {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(),
-         QStringLiteral("--user=root"), QStringLiteral("--execute=") + sql});
+    RunToEnd(QStringLiteral("mariadb"),
+             {QStringLiteral("--no-defaults"), QStringLiteral("--socket=") + Socket(),
+              QStringLiteral("--user=root"), QStringLiteral("--execute=") + sql});
 }
 
 QString MariaDbTestServer::AdministratorConnectString() const {
