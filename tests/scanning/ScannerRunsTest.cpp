@@ -23,6 +23,12 @@ class ScannerRunsTest : public testing::Test {
     }
 
     VrelScan& window() { return *station_.window; }
+    // 0 optFirst ... 3 OptFourth.
+    void ChooseEndorserPosition(int option) {
+        const QList<QRadioButton*> options = {window().optFirst, window().optSecond,
+                                              window().optThird, window().OptFourth};
+        options[option]->setChecked(true);
+    }
     QString File(qint32 sequence) {
         return ImageFile(window().BatchFolder, ImageSerial(3, 7, sequence));
     }
@@ -78,9 +84,7 @@ class StartScanner : public ScannerRunsTest, public testing::WithParamInterface<
 TEST_P(StartScanner, WritesInOrder) {
     const StartCase& c = GetParam();
     window().BALLOTSIZE = c.ballotSize;
-    const QList<QRadioButton*> options = {window().optFirst, window().optSecond, window().optThird,
-                                          window().OptFourth};
-    options[c.option]->setChecked(true);
+    ChooseEndorserPosition(c.option);
     station_.controls.KImgp1.setValue(138, c.endorserReady);
     window().chkActivateEndorser->setCheckState(c.check);
     window().ScanningHeader = QLatin1StringView(c.cardScan) == u"header";
@@ -135,9 +139,7 @@ class BallotTooLong : public ScannerRunsTest, public testing::WithParamInterface
 TEST_P(BallotTooLong, IsRefusedBeforeAnythingIsWritten) {
     const TooLongCase& c = GetParam();
     window().BALLOTSIZE = c.ballotSize;
-    const QList<QRadioButton*> options = {window().optFirst, window().optSecond, window().optThird,
-                                          window().OptFourth};
-    options[c.option]->setChecked(true);
+    ChooseEndorserPosition(c.option);
     window().cmdStartScanner_Click();
     EXPECT_TRUE(station_.controls.calls().isEmpty());
     ASSERT_EQ(station_.dialogs.shown.size(), 1);
