@@ -15,7 +15,8 @@ packages=(
     # scanner and ballot images
     libtiff-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
     # a display for the station window where the machine has none, and its screenshots;
-    # a window manager for the tests that drive the station as an operator's desktop does
+    # a window manager for the tests that drive the station as an operator's desktop does,
+    # and the X utilities that show their windows when one of them fails
     xvfb xauth xdotool x11-utils imagemagick fonts-dejavu-core fonts-liberation2 openbox
     # report-function DLL: 32-bit Windows cross build, tested under 32-bit wine
     mingw-w64 mingw-w64-tools libwine-dev wine wine32:i386

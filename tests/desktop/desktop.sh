@@ -17,7 +17,7 @@ skip() {
     echo "SKIPPED: $*"
     exit 77
 }
-for tool in Xvfb openbox xdotool xprop sqlite3; do
+for tool in Xvfb openbox xdotool sqlite3; do
     command -v "$tool" >/dev/null || skip "$tool is not installed (scripts/install-packages.sh)"
 done
 
@@ -29,6 +29,17 @@ fail() {
     if [ -n "${DISPLAY:-}" ]; then
         echo "Windows shown:" >&2
         xdotool search --onlyvisible --name . getwindowname %@ >&2 2>/dev/null || true
+        echo "Window tree:" >&2
+        xwininfo -root -tree 2>/dev/null | grep -v 'has no name' >&2 || true
+    fi
+    local pid
+    for pid in "$station" "$windowmanager"; do
+        running "$pid" && echo "Process $pid: $(tr '\0' ' ' </proc/"$pid"/cmdline) $(grep State /proc/"$pid"/status) wchan $(cat /proc/"$pid"/wchan)" >&2
+    done
+    if running "$station" && command -v gdb >/dev/null; then
+        echo "Station threads:" >&2
+        timeout 60 gdb -p "$station" -batch -ex 'thread apply all bt 12' 2>/dev/null |
+            grep -E '^(Thread|#)' >&2 || true
     fi
     if [ -s "$work/station.log" ]; then
         echo "Station output:" >&2
@@ -90,11 +101,13 @@ display_known() { [ -s "$work/display" ] || { running "$xserver" || fail "Xvfb e
 wait_for 30 "Xvfb taking connections" display_known
 export DISPLAY=:$(head -1 "$work/display")
 
-window_manager_ready() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
+# Openbox announces itself on the display before it has finished starting, and a window mapped in
+# between may never be managed; its start-up command runs once it takes windows.
+window_manager_ready() { [ -e "$work/openbox-ready" ]; }
 start_window_manager() {
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    openbox --sm-disable --startup "touch $work/openbox-ready" >"$work/openbox.log" 2>&1 &
     windowmanager=$!
-    wait_for 30 "openbox managing the display" window_manager_ready
+    wait_for 30 "openbox taking windows" window_manager_ready
 }
 
 start_station() {
