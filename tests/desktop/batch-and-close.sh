@@ -25,8 +25,7 @@ click_until() {
         [ "$SECONDS" -lt "$deadline" ] || fail "no effect of a click at $x, $y: $*"
     done
 }
-task() { sql "SELECT STATUS, CURRENTTASK FROM SystemStatus WHERE SYSTEMID = $STATION"; }
-scanning() { [ "$(task)" = "ONLINE|SCANNING" ] || window_shown '^Feeder Empty$'; }
+scanning() { [ "$(station_row)" = "$OPERATOR|ONLINE|SCANNING" ] || window_shown '^Feeder Empty$'; }
 batch_closed() { [ -n "$(sql "SELECT EndTime FROM Batches WHERE SystemID = $STATION")" ]; }
 
 click_until 204 56 window_shown '^Scan Header Card$' # Start Batch
@@ -38,7 +37,7 @@ click_until 204 112 window_shown '^Scan Ender Card$' # End Batch
 answer '^Scan Ender Card$'
 answer '^Batch 1 Ended$'
 wait_for 60 "the batch row closed" batch_closed
-expect_eq "station row after the batch" "$(task)" "ONLINE|STANDING BY"
+expect_eq "station row after the batch" "$(station_row)" "$OPERATOR|ONLINE|STANDING BY"
 expect_eq "batch row" "$(sql "SELECT BatchNo, UserID, ImageCount, BallotCount FROM Batches
                               WHERE SystemID = $STATION")" "1|$OPERATOR|7|5"
 expect_eq "image rows (sequence:serial:status)" \
@@ -53,6 +52,5 @@ wait_focus "$main"
 key alt+F4
 wait_station_end
 expect_eq "exit status after closing" "$station_status" 0
-expect_eq "station row after closing" "$(sql "SELECT USERID, STATUS, CURRENTTASK FROM SystemStatus
-                                             WHERE SYSTEMID = $STATION")" "$OPERATOR|OFFLINE|IDLE"
+expect_eq "station row after closing" "$(station_row)" "$OPERATOR|OFFLINE|IDLE"
 echo "Batch 1 scanned and stored; closing through openbox left the station OFFLINE / IDLE"

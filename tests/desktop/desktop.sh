@@ -154,8 +154,21 @@ expect_eq() {
     [ "$2" = "$3" ] || fail "$1: '$2', expected '$3'"
 }
 
-# Logs the demo operator in from the login dialog just shown, and waits for the main window,
-# whose id goes to $main.
+station_row() {
+    sql "SELECT USERID, STATUS, CURRENTTASK FROM SystemStatus WHERE SYSTEMID = $STATION"
+}
+
+# After OK in the login dialog: the main window shows, not the refusal, and the station is online
+# under the demo operator. The main window's id goes to $main; $1 says why a refusal would be
+# wrong.
+expect_logged_in() {
+    wait_window "^($MAIN_TITLE|Login)\$"
+    [ "$(xdotool getwindowname "$window")" = "$MAIN_TITLE" ] || fail "refused: $1"
+    main=$window
+    expect_eq "station row" "$(station_row)" "$OPERATOR|ONLINE|STANDING BY"
+}
+
+# Logs the demo operator in from the login dialog just shown.
 log_in() {
     wait_window "^$LOGIN_TITLE\$"
     wait_focus "$window"
@@ -163,6 +176,5 @@ log_in() {
     key Tab
     type_text "$PASSWORD"
     key Return
-    wait_window "^$MAIN_TITLE\$"
-    main=$window
+    expect_logged_in "the demo operator's login"
 }

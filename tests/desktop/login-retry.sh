@@ -20,9 +20,5 @@ wait_focus "$login"
 type_text "$PASSWORD"
 key Return
 
-wait_window "^($MAIN_TITLE|Login)\$"
-[ "$(xdotool getwindowname "$window")" = "$MAIN_TITLE" ] ||
-    fail "the retyped password was refused: it did not replace the refused one"
-expect_eq "station row" "$(sql "SELECT USERID, STATUS, CURRENTTASK FROM SystemStatus
-                                WHERE SYSTEMID = $STATION")" "$OPERATOR|ONLINE|STANDING BY"
+expect_logged_in "the retyped password did not replace the refused one"
 echo "Logged in after a refusal ($([ -n "$windowmanager" ] && echo openbox || echo 'no window manager'))"

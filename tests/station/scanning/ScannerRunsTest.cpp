@@ -24,6 +24,12 @@ class ScannerRunsTest : public testing::Test {
 
     VrelScan& window() { return *station_.window; }
     BatchState& Batch() { return station_.Batch(); }
+    // 0 optFirst ... 3 OptFourth.
+    void ChooseEndorserPosition(int option) {
+        const QList<QRadioButton*> options = {window().optFirst, window().optSecond,
+                                              window().optThird, window().OptFourth};
+        options[option]->setChecked(true);
+    }
     QString File(qint32 sequence) {
         return ImageFile(Batch().BatchFolder, ImageSerial(3, 7, sequence));
     }
@@ -79,9 +85,7 @@ class StartScanner : public ScannerRunsTest, public testing::WithParamInterface<
 TEST_P(StartScanner, WritesInOrder) {
     const StartCase& c = GetParam();
     window().BALLOTSIZE = c.ballotSize;
-    const QList<QRadioButton*> options = {window().optFirst, window().optSecond, window().optThird,
-                                          window().OptFourth};
-    options[c.option]->setChecked(true);
+    ChooseEndorserPosition(c.option);
     station_.fakes.KImgp1.setValue(KImgp::EndorserReady, c.endorserReady);
     window().chkActivateEndorser->setCheckState(c.check);
     Batch().ScanningHeader = QLatin1StringView(c.cardScan) == u"header";
@@ -136,9 +140,7 @@ class BallotTooLong : public ScannerRunsTest, public testing::WithParamInterface
 TEST_P(BallotTooLong, IsRefusedBeforeAnythingIsWritten) {
     const TooLongCase& c = GetParam();
     window().BALLOTSIZE = c.ballotSize;
-    const QList<QRadioButton*> options = {window().optFirst, window().optSecond, window().optThird,
-                                          window().OptFourth};
-    options[c.option]->setChecked(true);
+    ChooseEndorserPosition(c.option);
     window().cmdStartScanner_Click();
     EXPECT_TRUE(station_.fakes.calls().isEmpty());
     ASSERT_EQ(station_.dialogs.shown.size(), 1);
