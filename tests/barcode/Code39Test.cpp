@@ -26,6 +26,11 @@ TEST(Code39, Results) {
         {{0xE9, 'x'}, 0, {'*'}, {'*', 0xC9, 'X', '*'}},
         {{0xE9}, 1, {'*'}, {'*', 0xC9, '*'}},
         {AsciiCodes("1"), 1, {0x87}, {0x87, '1', '1', 0x87}},
+        // Longer than any field: 600 times 10 is 6000, 23 modulo 43, the letter N.
+        {AsciiCodes(std::string(600, 'a')),
+         1,
+         {'*'},
+         AsciiCodes("*" + std::string(600, 'A') + "N*")},
     };
     const fernlowe::C c;
     for (const auto& t : cases) {

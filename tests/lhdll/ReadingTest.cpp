@@ -271,6 +271,21 @@ TEST(ReadFile, SheetBlankOnBothSidesIsBlank) {
     EXPECT_EQ(ReadBallotMarks(file.c_str(), &marks), 10);
 }
 
+TEST(ReadFile, BlackIsZeroScansAreRead) {
+    // Such files keep 0 in the bits past the right edge, which are no black pixels.
+    TempFolder folder;
+    const auto ballot = folder.File("ballot.tif");
+    const auto blank = folder.File("blank.tif");
+    sheet_files::WriteBlackIsZero(sheet_files::Draw({"ballot", "--marks", "12", "--skew", "1"}),
+                                  ballot);
+    sheet_files::WriteBlackIsZero(sheet_files::Draw({"blank", "--noise", "4"}), blank);
+    BallotMarks marks{};
+    ASSERT_EQ(ReadBallotMarks(ballot.c_str(), &marks), 0);
+    EXPECT_EQ(marks.MarkCount, 1);
+    EXPECT_EQ(marks.MarkData[11], 1);
+    EXPECT_EQ(ReadBallotMarks(blank.c_str(), &marks), 10);
+}
+
 TEST(ClearImageBuffer, ReadsGoOnAfterwards) {
     TempFolder folder;
     const auto file = folder.File("ender.tif");

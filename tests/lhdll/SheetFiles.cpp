@@ -66,6 +66,19 @@ void WriteGrey(const lhdll::Bitmap& page, const std::string& path) {
     WriteOnePage(path, page.width, page.height, 8, 200, COMPRESSION_LZW, pixels);
 }
 
+void WriteBlackIsZero(const lhdll::Bitmap& page, const std::string& path) {
+    std::vector<std::uint8_t> pixels(page.bits.size());
+    const std::uint8_t edge = page.width % 8 == 0 ? 0xFF : 0xFF << (8 - page.width % 8);
+    for (int y = 0; y < page.height; ++y) {
+        for (int i = 0; i < page.stride; ++i) {
+            const std::uint8_t white = ~page.Row(y)[i];
+            pixels[static_cast<std::size_t>(y) * page.stride + i] =
+                i + 1 == page.stride ? white & edge : white;
+        }
+    }
+    WriteOnePage(path, page.width, page.height, 1, 200, COMPRESSION_PACKBITS, pixels);
+}
+
 void Write300Dpi(const lhdll::Bitmap& page, const std::string& path) {
     const int width = page.width * 3 / 2;
     const int height = page.height * 3 / 2;
