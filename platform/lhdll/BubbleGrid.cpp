@@ -75,6 +75,79 @@ void WeighCell(const Bitmap& page, int side, int x0, int x1, int y0, int y1,
     }
 }
 
+// Summed-area table of the ink of the 8 x 8 blocks, aligned to the page's bytes, that cover a
+// window of the page.
+class BlockSums {
+  public:
+    BlockSums(const Bitmap& page, int left, int top, int width, int height)
+        : firstX_(left / 8),
+          firstY_(top / 8),
+          columns_((left + width - 1) / 8 - firstX_ + 1),
+          rows_((top + height - 1) / 8 - firstY_ + 1),
+          sums_(static_cast<std::size_t>(columns_ + 1) * (rows_ + 1), 0) {
+        std::vector<int> ink(static_cast<std::size_t>(columns_));
+        for (int by = 0; by < rows_; ++by) {
+            std::fill(ink.begin(), ink.end(), 0);
+            const int y0 = (firstY_ + by) * 8;
+            if (y0 + 8 <= page.height) {
+                ForEachInkedBlock(
+                    page, y0, firstX_, firstX_ + columns_,
+                    [&](int column, int blockInk) { ink[column - firstX_] = blockInk; });
+            } else {
+                for (int bx = 0; bx < columns_; ++bx) {
+                    for (int y = y0; y < page.height; ++y) {
+                        ink[bx] += ink_count_tables::kBits[page.Row(y)[firstX_ + bx]];
+                    }
+                }
+            }
+            int row = 0;
+            for (int bx = 0; bx < columns_; ++bx) {
+                row += ink[bx];
+                sums_[Index(bx + 1, by + 1)] = sums_[Index(bx + 1, by)] + row;
+            }
+        }
+    }
+
+    int FirstX() const { return firstX_; }
+    int FirstY() const { return firstY_; }
+
+    // Ink of the blocks from (bx, by) on, count blocks across and down as far as the window
+    // goes; block indexes count from the window's first block.
+    int Ink(int bx, int by, int count) const {
+        const int bx1 = std::min(bx + count, columns_);
+        const int by1 = std::min(by + count, rows_);
+        return sums_[Index(bx1, by1)] - sums_[Index(bx, by1)] - sums_[Index(bx1, by)] +
+               sums_[Index(bx, by)];
+    }
+
+  private:
+    std::size_t Index(int bx, int by) const {
+        return static_cast<std::size_t>(by) * (columns_ + 1) + bx;
+    }
+
+    int firstX_;
+    int firstY_;
+    int columns_;
+    int rows_;
+    std::vector<int> sums_;
+};
+
+// The centroid of the ink in [x0, x1) x [y0, y1), in pixel centres; the sums count from the
+// search window's corner (left, top).
+Vec Centroid(const Bitmap& page, layout::Point corner, int x0, int y0, int x1, int y1) {
+    long count = 0;
+    long sx = 0;
+    long sy = 0;
+    for (int y = y0; y < y1; ++y) {
+        const RowInk ink = InkAndPlaceInRow(page, y, x0, x1);
+        count += ink.count;
+        sx += ink.xSum - ink.count * corner.x;
+        sy += ink.count * (y - corner.y);
+    }
+    return {corner.x + static_cast<double>(sx) / static_cast<double>(count) + 0.5,
+            corner.y + static_cast<double>(sy) / static_cast<double>(count) + 0.5};
+}
+
 std::optional<Vec> FindFiducial(const Bitmap& page, double scale, layout::Point place) {
     const int side = std::max(4, static_cast<int>(std::lround(layout::kFiducialSize * scale)));
     const int reach = static_cast<int>(std::lround(layout::kFiducialReach * scale)) + side / 2;
@@ -88,61 +161,25 @@ std::optional<Vec> FindFiducial(const Bitmap& page, double scale, layout::Point 
         return std::nullopt;
     }
     // Squares are weighed in cells of 8 x 8 top-left places, aligned to the page's bytes. The
-    // ink of the byte-sized blocks a cell's squares can reach bounds what any of them holds, so
-    // only cells that could beat the densest square found so far are weighed pixel by pixel.
-    const int firstBlockX = left / 8;
-    const int firstBlockY = top / 8;
-    const int blocksX = (left + width - 1) / 8 - firstBlockX + 1;
-    const int blocksY = (top + height - 1) / 8 - firstBlockY + 1;
-    std::vector<int> blockInk(static_cast<std::size_t>(blocksX) * blocksY, 0);
-    for (int by = 0; by < blocksY; ++by) {
-        const int y0 = (firstBlockY + by) * 8;
-        const auto add = [&](int column, int ink) {
-            blockInk[by * blocksX + column - firstBlockX] = ink;
-        };
-        if (y0 + 8 <= page.height) {
-            ForEachInkedBlock(page, y0, firstBlockX, firstBlockX + blocksX, add);
-        } else {
-            for (int bx = 0; bx < blocksX; ++bx) {
-                for (int y = y0; y < page.height; ++y) {
-                    blockInk[by * blocksX + bx] +=
-                        ink_count_tables::kBits[page.Row(y)[firstBlockX + bx]];
-                }
-            }
-        }
-    }
-    // Summed-area table of the blocks, one row and column of zeros in front.
-    const int b1 = blocksX + 1;
-    std::vector<int> blockSums(static_cast<std::size_t>(b1) * (blocksY + 1), 0);
-    for (int by = 0; by < blocksY; ++by) {
-        int row = 0;
-        for (int bx = 0; bx < blocksX; ++bx) {
-            row += blockInk[by * blocksX + bx];
-            blockSums[(by + 1) * b1 + bx + 1] = blockSums[by * b1 + bx + 1] + row;
-        }
-    }
+    // ink of the blocks a cell's squares can reach bounds what any of them holds, so only cells
+    // that could beat the densest square found so far are weighed pixel by pixel.
+    const BlockSums blocks(page, left, top, width, height);
     const int lastX = left + width - side;  // the last top-left places of a square
     const int lastY = top + height - side;
-    const int cellsX = lastX / 8 - firstBlockX + 1;
-    const int cellsY = lastY / 8 - firstBlockY + 1;
+    const int cellsX = lastX / 8 - blocks.FirstX() + 1;
+    const int cellsY = lastY / 8 - blocks.FirstY() + 1;
     const int reachBlocks = (side + 6) / 8 + 1;
     std::vector<int> bounds(static_cast<std::size_t>(cellsX) * cellsY);
     int first = 0;
-    for (int by = 0; by < cellsY; ++by) {
-        for (int bx = 0; bx < cellsX; ++bx) {
-            const int bx1 = std::min(bx + reachBlocks, blocksX);
-            const int by1 = std::min(by + reachBlocks, blocksY);
-            const int cell = by * cellsX + bx;
-            bounds[cell] = blockSums[by1 * b1 + bx1] - blockSums[by * b1 + bx1] -
-                           blockSums[by1 * b1 + bx] + blockSums[by * b1 + bx];
-            first = bounds[cell] > bounds[first] ? cell : first;
-        }
+    for (int cell = 0; cell < cellsX * cellsY; ++cell) {
+        bounds[cell] = blocks.Ink(cell % cellsX, cell / cellsX, reachBlocks);
+        first = bounds[cell] > bounds[first] ? cell : first;
     }
     std::vector<int> rowInk;
     Densest densest;
     const auto weigh = [&](int cell) {
-        const int bx = firstBlockX + cell % cellsX;
-        const int by = firstBlockY + cell / cellsX;
+        const int bx = blocks.FirstX() + cell % cellsX;
+        const int by = blocks.FirstY() + cell / cellsX;
         WeighCell(page, side, std::max(left, bx * 8), std::min(lastX + 1, bx * 8 + 8),
                   std::max(top, by * 8), std::min(lastY + 1, by * 8 + 8), rowInk, densest);
     };
@@ -158,20 +195,10 @@ std::optional<Vec> FindFiducial(const Bitmap& page, double scale, layout::Point 
     // The centroid of the ink around the densest square places the fiducial to a fraction of
     // a pixel, whichever of several equal squares won.
     const int margin = side / 4;
-    const int x0 = std::max(left, densest.x - margin);
-    const int x1 = std::min(left + width, densest.x + side + margin);
-    long count = 0;
-    long sx = 0;
-    long sy = 0;
-    for (int y = std::max(top, densest.y - margin);
-         y < std::min(top + height, densest.y + side + margin); ++y) {
-        const RowInk ink = InkAndPlaceInRow(page, y, x0, x1);
-        count += ink.count;
-        sx += ink.xSum - ink.count * left;
-        sy += ink.count * (y - top);
-    }
-    return Vec{left + static_cast<double>(sx) / static_cast<double>(count) + 0.5,
-               top + static_cast<double>(sy) / static_cast<double>(count) + 0.5};
+    return Centroid(page, {left, top}, std::max(left, densest.x - margin),
+                    std::max(top, densest.y - margin),
+                    std::min(left + width, densest.x + side + margin),
+                    std::min(top + height, densest.y + side + margin));
 }
 
 double InkShare(const Bitmap& page, Vec centre, int halfWidth, int halfHeight) {

@@ -61,9 +61,11 @@ void CopyGrey(const Bitmap& page, const Area& area, int factor, std::vector<std:
                 out[3] = kLevels[ink >> 24];
                 out += 4;
             }
-            for (std::uint32_t ink = kPairs[upper[x >> 2]] + kPairs[lower[x >> 2]]; x < width;
-                 ++x, ink >>= 8) {
-                *out++ = kLevels[ink & 0xFF];
+            if (x < width) {
+                std::uint32_t ink = kPairs[upper[x >> 2]] + kPairs[lower[x >> 2]];
+                for (; x < width; ++x, ink >>= 8) {
+                    *out++ = kLevels[ink & 0xFF];
+                }
             }
         }
         return;

@@ -1,4 +1,4 @@
-// Capital letters, digits and the punctuation of ballot text, drawn from a 5 x 7 pixel font
+// Capital letters, digits and the punctuation of ballot text, drawn from the 5 x 7 dot font
 // enlarged to the size of print on a 200 dpi page.
 #pragma once
 

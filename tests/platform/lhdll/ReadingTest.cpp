@@ -286,6 +286,23 @@ TEST(ReadFile, BlackIsZeroScansAreRead) {
     EXPECT_EQ(ReadBallotMarks(blank.c_str(), &marks), 10);
 }
 
+TEST(ReadFile, PageSmallerThanTheCodeCornerIsReadWithinItsBounds) {
+    // 96 pixels a side: the searched corner is the whole page, its rows end with whole bytes.
+    TempFolder folder;
+    const auto file = folder.File("small.tif");
+    lhdll::Bitmap page;
+    page.Reset(96, 96);
+    for (int y = 8; y < 88; ++y) {
+        for (int x = 8; x < 88; ++x) {
+            page.Set(x, y, true);
+        }
+    }
+    sheet_files::WriteBlackIsZero(page, file);
+    ClearImageBuffer();  // the page gets a buffer of its own size
+    BallotMarks marks{};
+    EXPECT_EQ(ReadBallotMarks(file.c_str(), &marks), 201);
+}
+
 TEST(ClearImageBuffer, ReadsGoOnAfterwards) {
     TempFolder folder;
     const auto file = folder.File("ender.tif");
