@@ -10,8 +10,9 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # station: Qt widgets and SQL over ODBC
     qt6-base-dev libqt6sql6-odbc unixodbc unixodbc-dev odbcinst
-    # databases: embedded SQLite through ODBC, shared MariaDB server through ODBC
-    sqlite3 libsqliteodbc mariadb-server mariadb-client odbc-mariadb
+    # databases: embedded SQLite through ODBC, shared MariaDB server through ODBC, and the
+    # certificates of a centre's encrypted connections
+    sqlite3 libsqliteodbc mariadb-server mariadb-client odbc-mariadb openssl
     # scanner and ballot images
     libtiff-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
     # a display for the station window where the machine has none, and its screenshots
