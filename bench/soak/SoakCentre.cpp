@@ -57,6 +57,7 @@ struct Station {
     std::unique_ptr<QProcess> process;
     QByteArray pending;
     bool ready = false;
+    bool scanned = false;
     bool done = false;
     QByteArray errors;
 };
@@ -101,8 +102,13 @@ class Centre {
         for (Station& station : stations_) {
             station.process->write(QByteArray(soak::kGo) + '\n');
         }
-        Wait([this] { return AllOf(&Station::done) && AllEnded(); }, "finish");
+        Wait([this] { return AllOf(&Station::scanned); }, "scan");
         result.seconds = clock.nsecsElapsed() / 1e9;
+        // The shift ends with the server up: every window closes as it would at any centre.
+        for (Station& station : stations_) {
+            station.process->write(QByteArray(soak::kClose) + '\n');
+        }
+        Wait([this] { return AllOf(&Station::done) && AllEnded(); }, "close");
         result.batchesLost = lost_;
         result.faults = faults_;
         for (const Station& station : stations_) {
@@ -120,6 +126,9 @@ class Centre {
         centre.Open(server_.AdministratorConnectString() + QStringLiteral("DATABASE=lindhollow"));
         result.faults << BrokenInvariants(centre, run_.stations, run_.batches, run_.sheets);
         result.sheetsStored = qint64(run_.stations) * run_.batches * (run_.sheets + 2);
+        if (kills_ != run_.kills) {
+            result.faults << QStringLiteral("%1 kills of %2").arg(kills_).arg(run_.kills);
+        }
         if (lost_ < kills_) {
             result.faults << QStringLiteral(
                                  "%1 kills, but only %2 batches were lost and scanned "
@@ -212,6 +221,8 @@ class Centre {
             const QByteArray word = line.split(' ').front();
             if (word == soak::kReady) {
                 station.ready = true;
+            } else if (word == soak::kScanned) {
+                station.scanned = true;
             } else if (word == soak::kDone) {
                 station.done = true;
             } else if (word == soak::kLost) {

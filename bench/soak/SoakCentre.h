@@ -14,7 +14,7 @@ struct SoakRun {
 };
 
 struct SoakResult {
-    double seconds = 0;       // from the stations' first click to the last station's end
+    double seconds = 0;       // from the stations' first click to the last batch closed
     qint64 sheetsStored = 0;  // image rows of the closed batches: cards and ballots
     int batchesLost = 0;      // lost and scanned again
     QStringList faults;       // broken invariants and stations that failed; empty when sound

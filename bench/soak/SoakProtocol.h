@@ -14,7 +14,11 @@ inline constexpr char kStoring[] = "storing";
 // Station: "stored BATCH" when the batch is closed, "lost BATCH" when it is to be scanned again.
 inline constexpr char kStored[] = "stored";
 inline constexpr char kLost[] = "lost";
-// Station: every batch stored and the window closed.
+// Station: every batch stored; the window stays open until kClose.
+inline constexpr char kScanned[] = "scanned";
+// Controller: close the window, the end of the shift.
+inline constexpr char kClose[] = "close";
+// Station: the window closed.
 inline constexpr char kDone[] = "done";
 
 }  // namespace soak

@@ -92,7 +92,7 @@ class Operator {
     // Scans the batch again and again until it is closed.
     void ScanBatch(int batch) {
         QDeadlineTimer deadline(kPatienceMs);
-        for (bool first = true; !Attempt(batch, first); first = false) {
+        while (!Attempt(batch)) {
             if (deadline.hasExpired()) {
                 throw std::runtime_error("batch " + std::to_string(batch) + " was never closed");
             }
@@ -100,7 +100,7 @@ class Operator {
     }
 
   private:
-    bool Attempt(int batch, bool first) {
+    bool Attempt(int batch) {
         dialogs_.shown.clear();
         Copy(Paper(QStringLiteral("header-%1.tif").arg(batch)), Slot("cards/header.tif"));
         window_.cmdStartBatch->click();
@@ -119,7 +119,7 @@ class Operator {
         }
         Copy(Paper(QStringLiteral("ender.tif")), Slot("cards/ender.tif"));
         dialogs_.answers = {Dialogs::Answer::OK};
-        Hold(first && run_.holdAt.contains(batch), batch);
+        Hold(batch);
         window_.cmdEndBatch->click();
         SetStatementObserver({});
         if (window_.lblBatch->text() == u"BATCH CLOSED") {
@@ -139,13 +139,15 @@ class Operator {
             " ended neither closed nor lost: " + boxes.join(QStringLiteral(" / ")).toStdString());
     }
 
-    // The storage pass stops before its third insert until the controller says go on.
-    void Hold(bool hold, int batch) {
-        if (!hold) {
+    // The batch's first storage pass that reaches its third insert stops there until the
+    // controller says go on.
+    void Hold(int batch) {
+        if (!run_.holdAt.contains(batch)) {
             return;
         }
-        SetStatementObserver([batch, inserts = 0](const QString& statement) mutable {
-            if (statement.startsWith(u"INSERT INTO BallotImages") && ++inserts == 3) {
+        SetStatementObserver([this, batch, inserts = 0](const QString& statement) mutable {
+            if (statement.startsWith(u"INSERT INTO BallotImages") && ++inserts == 3 &&
+                run_.holdAt.removeOne(batch)) {
                 Say(QStringLiteral("%1 %2").arg(QLatin1StringView(soak::kStoring)).arg(batch));
                 Heard();
             }
@@ -155,7 +157,7 @@ class Operator {
     QString Paper(const QString& name) const { return run_.paper + u'/' + name; }
     QString Slot(const QString& name) const { return home_ + u'/' + name; }
 
-    const SoakStationRun& run_;
+    SoakStationRun run_;
     QString home_;
     VrelScan& window_;
     ScriptedDialogs& dialogs_;
@@ -184,6 +186,10 @@ int RunSoakStation(const SoakStationRun& run) {
     Operator person(run, home, *window, dialogs);
     for (int batch = 1; batch <= run.batches; ++batch) {
         person.ScanBatch(batch);
+    }
+    Say(QLatin1StringView(soak::kScanned));
+    if (Heard() != soak::kClose) {
+        return 1;
     }
     window->close();
     window.reset();
