@@ -91,25 +91,22 @@ void BatchCycle::StartBatchSteps() {
     }
 
     const qint16 n = marks.BatchNumber;
+    QString refusal;
     if (BatchExists(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n)) {
-        dialogs_.MsgBox(QStringLiteral("Batch ") + QString::number(n) +
-                            QStringLiteral(" has already been used.  Unable to proceed."),
-                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
-                        QStringLiteral("Invalid Batch"));
-        DeleteFileIfExists(headerFile);
-        state_.CurrentBatch = 0;
-        state_.ImageCounter = 0;
-        return;
-    }
-    // Images stored under a batch without its row would belong to no batch.
-    if (!CreateBatch(settings_.DSNCONNECTSTR, n, settings_.SYSTEM_ID, login_.USER_ID)) {
-        // The row may have gone in before the connection broke; it goes before n is used again.
+        refusal = QStringLiteral("Batch ") + QString::number(n) +
+                  QStringLiteral(" has already been used.  Unable to proceed.");
+    } else if (!CreateBatch(settings_.DSNCONNECTSTR, n, settings_.SYSTEM_ID, login_.USER_ID)) {
+        // Images stored under a batch without its row would belong to no batch. The row may
+        // have gone in before the connection broke; it goes before n is used again.
         lostBatches_.Remove(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n);
-        dialogs_.MsgBox(QStringLiteral("Batch %1 could not be written to the database, which "
-                                       "cannot be reached.  Start batch cancelled.  Click "
-                                       "'Start Batch' again when the database answers.")
-                            .arg(n),
-                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
+        refusal = QStringLiteral(
+                      "Batch %1 could not be written to the database, which cannot be "
+                      "reached.  Start batch cancelled.  Click 'Start Batch' again "
+                      "when the database answers.")
+                      .arg(n);
+    }
+    if (!refusal.isEmpty()) {
+        dialogs_.MsgBox(refusal, Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Invalid Batch"));
         DeleteFileIfExists(headerFile);
         state_.CurrentBatch = 0;
