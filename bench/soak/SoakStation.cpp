@@ -13,6 +13,7 @@
 #include <string>
 
 #include "SoakProtocol.h"
+#include "audit/AuditLog.h"
 #include "controls/ScannerControls.h"
 #include "database/StatementObserver.h"
 #include "shell/StationSettingsStore.h"
@@ -79,6 +80,8 @@ void WriteSettings(const SoakStationRun& run, const QString& home) {
     store->setValue(QStringLiteral("SystemSettings/SYSTEM_ID"), QString::number(run.systemId));
     store->setValue(QStringLiteral("SystemSettings/SYSTEM_TYPE"), QStringLiteral("1"));
     store->setValue(QStringLiteral("SystemSettings/SCANNER_INI"), ini);
+    store->setValue(QStringLiteral("SystemSettings/AUDIT_LOG_FILE"),
+                    home + QStringLiteral("/audit.jsonl"));
 }
 
 // What the operator does at the station: puts paper in and clicks, answering every box with its
@@ -169,8 +172,9 @@ int RunSoakStation(const SoakStationRun& run) {
     const QString home = QDir::homePath();
     WriteSettings(run, home);
     ScriptedDialogs dialogs;
+    AuditLog audit(ConfiguredAuditLogFile());
     const ScannerControls controls = makeScannerControls();
-    auto window = std::make_unique<VrelScan>(*controls.KScan1, *controls.KImgp1, dialogs);
+    auto window = std::make_unique<VrelScan>(*controls.KScan1, *controls.KImgp1, dialogs, audit);
     // The login dialog is the login's business; the soak's operator is logged in.
     window->LOGIN_SUCCEEDED = true;
     window->USER_ID = QStringLiteral("soak%1").arg(run.systemId);

@@ -107,7 +107,8 @@ bool DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo) 
     return deleted;
 }
 
-void DeleteOpenBatches(const QString& connectString, qint16 systemId) {
+int DeleteOpenBatches(const QString& connectString, qint16 systemId) {
+    int removed = -1;
     Connection connection;
     try {
         connection.Open(connectString);
@@ -118,14 +119,17 @@ void DeleteOpenBatches(const QString& connectString, qint16 systemId) {
             QStringLiteral(" AND ") + QStringLiteral("BallotImages.SystemID = Batches.SystemID") +
             QStringLiteral(" WHERE Batches.SystemID = ") + QString::number(systemId) +
             QStringLiteral(" AND Batches.EndTime IS NULL"));
-        connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
-                           QString::number(systemId) + QStringLiteral(" AND EndTime IS NULL"));
+        removed = connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
+                                     QString::number(systemId) +
+                                     QStringLiteral(" AND EndTime IS NULL"));
     } catch (const std::exception&) {
         // Open batch rows left behind are removed at the next start.
+        removed = -1;
     }
     if (connection.State() != 0) {
         connection.Close();
     }
+    return removed;
 }
 
 bool CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,

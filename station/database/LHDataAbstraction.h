@@ -24,8 +24,9 @@ bool CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
                  const QString& userId);
 // The batch row and the batch's image rows, in that order. True when both commands ran.
 bool DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo);
-// The images of this station's open batches, then those batch rows.
-void DeleteOpenBatches(const QString& connectString, qint16 systemId);
+// The images of this station's open batches, then those batch rows. The number of batch rows
+// removed. Failure: -1.
+int DeleteOpenBatches(const QString& connectString, qint16 systemId);
 // The counts and the end time (the current local time) of the batch row. True when the
 // command ran.
 bool CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,

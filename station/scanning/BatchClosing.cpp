@@ -5,8 +5,10 @@
 #include <QFile>
 #include <exception>
 
+#include "audit/AuditLog.h"
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
+#include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchFiles.h"
 #include "scanning/BatchView.h"
@@ -18,8 +20,9 @@
 void BatchCycle::EndBatch() {
     try {
         EndBatchSteps();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The steps already done stay done; nothing is shown.
+        AuditUnexpectedError(audit_, error, QStringLiteral("End Batch"));
     }
     state_.ScanningEnder = false;
     state_.EnderPageDone = false;
@@ -101,6 +104,13 @@ void BatchCycle::EndBatchSteps() {
         return;
     }
     const BatchState& b = state_;
+    audit_.Append(QStringLiteral("batch-ended"),
+                  {{"batch", n},
+                   {"images", b.ImageCounter},
+                   {"headers_enders", b.HeaderCardCount + b.EnderCardCount},
+                   {"ballots", b.BallotCount},
+                   {"repair", b.RepairCount},
+                   {"discarded", b.DiscardedCount}});
     dialogs_.MsgBox(
         QStringLiteral("Batch ") + QString::number(n) +
             QStringLiteral(" is closed.  Remove ballots from output tray before continuing.\r\n") +
@@ -119,12 +129,15 @@ void BatchCycle::EndBatchSteps() {
         LoseBatch();
         return;
     }
+    audit_.Append(QStringLiteral("batch-closed"),
+                  {{"batch", n}, {"images", b.ImageCounter}, {"ballots", b.BallotCount}});
     LeaveBatch(QStringLiteral("BATCH CLOSED"));
 }
 
 void BatchCycle::LoseBatch() {
     const qint16 n = state_.CurrentBatch;
     const QString title = QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Lost");
+    audit_.Append(QStringLiteral("batch-lost"), {{"batch", n}, {"images", state_.ImageCounter}});
     dialogs_.MsgBox(QStringLiteral("Error occurred during data storage.  Batch has been "
                                    "lost.  Rescan batch."),
                     Dialogs::Buttons::OK, Dialogs::Icon::Critical, title);

@@ -7,6 +7,7 @@
 #include "scanning/LostBatches.h"
 #include "scanning/StationMode.h"
 
+class AuditLog;
 class BatchView;
 class ControlError;
 class Dialogs;
@@ -25,9 +26,10 @@ struct StationSettings;
 class BatchCycle {
   public:
     // Everything given outlives the cycle; the settings and the login result are read as they
-    // are at each step.
+    // are at each step. Every event of a batch goes to the audit log before the step that
+    // follows it.
     BatchCycle(KScan& scanner, KImgp& imaging, Dialogs& dialogs, BatchView& view,
-               const StationSettings& settings, const LoginResult& login);
+               const StationSettings& settings, const LoginResult& login, AuditLog& audit);
 
     // Start Batch: scans the header card alone and opens its batch.
     void StartBatch();
@@ -66,8 +68,13 @@ class BatchCycle {
     // Feeds one card from the card slot and waits for its page; false when the scan ended in a
     // scanner error, whose event has shown its message.
     bool ScanCard(const bool& pageDone);
+    // Ends a run that the operator stopped or the full batch did.
+    void StopRun(const QString& cause);
     // A batch that holds its last image before the ender card: the run is stopped.
     void StopFullBatch();
+    // A scanner error into the audit log, with the end of the run it stops.
+    void AuditScannerError(qint64 number, const QString& description);
+    void AuditRunStopped(const QString& cause);
     // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
     void LeaveBatch(const QString& batchCaption);
     // The open batch could not be stored and closed: the operator is told, its rows are removed
@@ -82,6 +89,7 @@ class BatchCycle {
     BatchView& view_;
     const StationSettings& settings_;
     const LoginResult& login_;
+    AuditLog& audit_;
     BatchState state_;
     LostBatches lostBatches_;
     StationMode mode_ = StationMode::NoBatch;

@@ -3,6 +3,7 @@
 #include <QLocale>
 #include <cmath>
 
+#include "audit/AuditLog.h"
 #include "database/LHDataAbstraction.h"
 #include "shell/Dialogs.h"
 
@@ -55,10 +56,11 @@ void RefuseProposal(Dialogs& dialogs, qint16 proposed) {
 
 }  // namespace
 
-std::optional<qint16> AssignBatchNumber(Dialogs& dialogs, const QString& connectString,
-                                        qint16 systemId) {
+std::optional<AssignedBatch> AssignBatchNumber(Dialogs& dialogs, AuditLog& audit,
+                                               const QString& connectString, qint16 systemId) {
     qint16 proposed = GetNextBatchNumber(connectString, systemId);
     QString defaultText;
+    bool typed = false;
     Dialogs::Answer answer = Dialogs::Answer::No;
     if (IsBatchNumber(proposed)) {
         defaultText = QString::number(proposed);
@@ -69,7 +71,7 @@ std::optional<qint16> AssignBatchNumber(Dialogs& dialogs, const QString& connect
 
     for (;;) {
         if (answer == Dialogs::Answer::Yes) {
-            return proposed;
+            return AssignedBatch{proposed, typed};
         }
         if (answer != Dialogs::Answer::No) {
             return std::nullopt;
@@ -82,11 +84,14 @@ std::optional<qint16> AssignBatchNumber(Dialogs& dialogs, const QString& connect
         const std::optional<double> value = RoundedNumber(text);
         if (const QString refusal = Refusal(text, value, connectString, systemId);
             !refusal.isEmpty()) {
+            audit.Append(QStringLiteral("batch-number-refused"),
+                         {{"typed", text}, {"reason", refusal}});
             dialogs.MsgBox(refusal, Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                            QStringLiteral("Invalid Batch Number"));
             continue;
         }
         proposed = qint16(*value);
+        typed = true;
         defaultText = QString::number(proposed);
         answer = dialogs.MsgBox(QStringLiteral("You have requested Batch ") + defaultText +
                                     QStringLiteral(".  Is this correct?"),

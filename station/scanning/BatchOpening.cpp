@@ -4,8 +4,10 @@
 #include <QFile>
 #include <exception>
 
+#include "audit/AuditLog.h"
 #include "controls/KScan.h"
 #include "database/LHDataAbstraction.h"
+#include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchFiles.h"
 #include "scanning/BatchNumberDialogue.h"
@@ -31,6 +33,7 @@ void BatchCycle::StartBatch() {
     try {
         StartBatchSteps();
     } catch (const std::exception& error) {
+        AuditUnexpectedError(audit_, error, QStringLiteral("Start Batch"));
         failure = ErrorText(error);
     }
     state_.ScanningHeader = false;
@@ -73,15 +76,19 @@ void BatchCycle::StartBatchSteps() {
                       headerFile);
         return;
     }
+    QString source = QStringLiteral("card");
     if (!ORLAProtocol7TypeDefs::CarriesBatchNumber(marks.CardType)) {
         // An abandoned dialogue leaves HEADER.tif for the next Start Batch to delete.
-        const std::optional<qint16> chosen =
-            AssignBatchNumber(dialogs_, settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
+        const std::optional<AssignedBatch> chosen =
+            AssignBatchNumber(dialogs_, audit_, settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
         if (!chosen) {
             return;
         }
-        marks.BatchNumber = *chosen;
+        marks.BatchNumber = chosen->number;
+        source = chosen->typed ? QStringLiteral("typed") : QStringLiteral("proposed");
     } else if (!IsBatchNumber(marks.BatchNumber)) {
+        audit_.Append(QStringLiteral("batch-number-refused"),
+                      {{"batch", marks.BatchNumber}, {"reason", "outside 1 to 999"}});
         BadHeaderCard(dialogs_,
                       QStringLiteral("Header card carries batch ") +
                           QString::number(marks.BatchNumber) +
@@ -106,6 +113,7 @@ void BatchCycle::StartBatchSteps() {
                       .arg(n);
     }
     if (!refusal.isEmpty()) {
+        audit_.Append(QStringLiteral("batch-number-refused"), {{"batch", n}, {"reason", refusal}});
         dialogs_.MsgBox(refusal, Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                         QStringLiteral("Invalid Batch"));
         DeleteFileIfExists(headerFile);
@@ -123,6 +131,7 @@ void BatchCycle::StartBatchSteps() {
     state_.BatchImages.assign(BatchImagesSize, BatchImage{});
     state_.BatchImages[0].Serial = headerSerial.toInt();
 
+    audit_.Append(QStringLiteral("batch-opened"), {{"batch", n}, {"source", source}});
     SetMode(StationMode::BatchOpen);
     view_.ShowBatch(QStringLiteral("Current Batch: ") + QString::number(n), true);
     view_.ShowImageCount(QStringLiteral("Image Count: 0"));

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "database/Connection.h"
+#include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
@@ -70,6 +71,7 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
             view_.AdvanceProgress();
         }
     } catch (const std::exception& error) {
+        AuditUnexpectedError(audit_, error, QStringLiteral("batch storage"));
         failure = ErrorText(error);
     }
     view_.ClearProgress();

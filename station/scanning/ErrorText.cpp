@@ -7,13 +7,6 @@
 #include "database/DatabaseError.h"
 #include "scanning/LHDLLInterface.h"
 
-namespace {
-
-struct NumberedError {
-    qint64 number;
-    QString description;
-};
-
 NumberedError Numbered(const std::exception& error) {
     if (const auto* control = dynamic_cast<const ControlError*>(&error)) {
         return {control->number(), control->description()};
@@ -32,8 +25,6 @@ NumberedError Numbered(const std::exception& error) {
     }
     return {51, QString::fromLocal8Bit(error.what())};
 }
-
-}  // namespace
 
 QString ErrorText(const std::exception& error) {
     const NumberedError numbered = Numbered(error);

@@ -1,7 +1,16 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <exception>
+
+struct NumberedError {
+    qint64 number;
+    QString description;
+};
+
+// The number and description of an unexpected error (numbers below).
+NumberedError Numbered(const std::exception& error);
 
 // An unexpected error as the batch operations show it: its number, a line break (carriage
 // return and line feed) and its description.

@@ -1,13 +1,17 @@
 #include "LostBatches.h"
 
+#include "audit/AuditLog.h"
 #include "database/LHDataAbstraction.h"
 
 bool LostBatches::Remove(const QString& connectString, qint16 systemId, qint16 batchNo) {
     if (DeleteBatch(connectString, systemId, batchNo)) {
+        audit_.Append(QStringLiteral("lost-batch-removed"),
+                      {{"batch", batchNo}, {"later", kept_.contains(batchNo)}});
         kept_.removeAll(batchNo);
         return true;
     }
     if (!kept_.contains(batchNo)) {
+        audit_.Append(QStringLiteral("lost-batch-kept"), {{"batch", batchNo}});
         kept_.append(batchNo);
     }
     return false;

@@ -4,8 +4,10 @@
 #include <QCoreApplication>
 #include <QSet>
 
+#include "audit/AuditLog.h"
 #include "controls/ControlError.h"
 #include "controls/KScan.h"
+#include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
 #include "scanning/ImageNames.h"
@@ -69,6 +71,7 @@ void BatchCycle::Event14() {
 }
 
 void BatchCycle::Event15(qint16& number, QString& description) {
+    AuditScannerError(number, description);
     if (state_.ScanningHeader) {
         state_.HeaderPageDone = true;
     }
@@ -109,10 +112,21 @@ void BatchCycle::Event15(qint16& number, QString& description) {
 }
 
 void BatchCycle::ScannerControlFailed(const ControlError& error) {
+    AuditScannerError(error.number(), error.description());
     ShowScannerError(dialogs_, error.number(), error.description());
     // A run that was starting or under way has stopped with the failure.
     if (mode_ == StationMode::Scanning) {
         SetMode(StationMode::BatchOpen);
         ReportTask(QStringLiteral("STANDING BY"));
+    }
+}
+
+void BatchCycle::AuditScannerError(qint64 number, const QString& description) {
+    const QString during = state_.ScanningHeader  ? QStringLiteral("header card")
+                           : state_.ScanningEnder ? QStringLiteral("ender card")
+                                                  : QStringLiteral("run");
+    ::AuditScannerError(audit_, number, description, during);
+    if (mode_ == StationMode::Scanning) {
+        AuditRunStopped(QStringLiteral("scanner error"));
     }
 }

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "audit/AuditLog.h"
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
 #include "scanning/BatchCycle.h"
@@ -69,10 +70,18 @@ void BatchCycle::StartScanner() {
 
     ReportTask(QStringLiteral("SCANNING"));
     SetMode(StationMode::Scanning);
+    audit_.Append(QStringLiteral("scanner-run-started"), {{"batch", state_.CurrentBatch},
+                                                          {"next_image", state_.ImageCounter},
+                                                          {"endorser", endorse}});
     StartFeeding(KScan1, KScan::Feeder);
 }
 
 void BatchCycle::StopScanner() {
+    StopRun(QStringLiteral("operator"));
+}
+
+void BatchCycle::StopRun(const QString& cause) {
+    AuditRunStopped(cause);
     KScan1.write(KScan::Action, KScan::StopFeeding);
     ReportTask(QStringLiteral("STANDING BY"));
     SetMode(StationMode::BatchOpen);
@@ -80,7 +89,7 @@ void BatchCycle::StopScanner() {
 
 void BatchCycle::StopFullBatch() {
     if (mode_ == StationMode::Scanning) {
-        StopScanner();
+        StopRun(QStringLiteral("batch full"));
     }
     // Only the ender card's slot is left: no further run may start in this batch.
     SetMode(StationMode::BatchFull);
@@ -88,6 +97,11 @@ void BatchCycle::StopFullBatch() {
                                    "then scan the remaining ballots in a new batch.")
                         .arg(state_.CurrentBatch),
                     Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Batch Full"));
+}
+
+void BatchCycle::AuditRunStopped(const QString& cause) {
+    audit_.Append(QStringLiteral("scanner-run-stopped"),
+                  {{"batch", state_.CurrentBatch}, {"images", state_.ImageCounter}, {"cause", cause}});
 }
 
 void BatchCycle::ReportTask(const QString& task) {

@@ -76,14 +76,15 @@ QString StoredText(const QSettings& store, const Setting& setting) {
 
 }  // namespace
 
-void LoadStationSettings(StationSettings& settings) {
+std::optional<QString> LoadStationSettings(StationSettings& settings) {
     const std::unique_ptr<QSettings> store = OpenStationSettingsStore();
     if (store->status() != QSettings::NoError) {
-        return;  // an unreadable store fails at the first value
+        return QString();  // an unreadable store fails at the first value
     }
     for (const Setting& setting : kSettings) {
         if (!setting.assign(settings, StoredText(*store, setting))) {
-            return;
+            return QString::fromLatin1(setting.name);
         }
     }
+    return std::nullopt;
 }

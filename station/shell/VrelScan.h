@@ -10,6 +10,7 @@
 #include "scanning/BatchView.h"
 #include "shell/StationSettings.h"
 
+class AuditLog;
 class ControlError;
 class Dialogs;
 class KImgp;
@@ -49,8 +50,11 @@ class VrelScan : public QWidget, private BatchView {
     Q_PROPERTY(QString USER_ID MEMBER USER_ID)
 
   public:
-    // The scanner controls and the dialogs outlive the window.
-    VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* parent = nullptr);
+    // The scanner controls, the dialogs and the audit log outlive the window. Every event of the
+    // station goes to the audit log before the step that follows it; a log that cannot be
+    // written is told to the operator once, and the station goes on.
+    VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, AuditLog& audit,
+             QWidget* parent = nullptr);
     // The terminate step.
     ~VrelScan() override;
 
@@ -148,6 +152,7 @@ class VrelScan : public QWidget, private BatchView {
     void WaitForCardPage(const bool& pageDone) override;
 
     Dialogs& dialogs_;
+    AuditLog& audit_;
     BatchCycle cycle_;
     bool ended_ = false;
     // The control that had the focus when a card scan took the buttons away.

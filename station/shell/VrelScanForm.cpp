@@ -9,10 +9,13 @@
 #include <QRadioButton>
 #include <exception>
 
+#include "LindhollowVersion.h"
+#include "audit/AuditLog.h"
 #include "controls/ControlError.h"
 #include "controls/KImgp.h"
 #include "controls/KScan.h"
 #include "shell/CardScanWait.h"
+#include "shell/Dialogs.h"
 #include "shell/TextColour.h"
 #include "shell/Twips.h"
 #include "shell/VrelScan.h"
@@ -46,12 +49,23 @@ Control* Place(QWidget* container, const char* name, const QString& caption, con
 
 }  // namespace
 
-VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, QWidget* parent)
+VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, AuditLog& audit,
+                   QWidget* parent)
     : QWidget(parent),
       KScan1(scanner),
       KImgp1(imaging),
       dialogs_(dialogs),
-      cycle_(scanner, imaging, dialogs, *this, Settings, Login) {
+      audit_(audit),
+      cycle_(scanner, imaging, dialogs, *this, Settings, Login, audit) {
+    audit_.SetFailureHandler([this](const QString& reason) {
+        dialogs_.MsgBox(QStringLiteral("The station's audit log cannot be written: %1.  The station "
+                                       "goes on without it.  Tell the centre's administrator.")
+                            .arg(reason),
+                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
+                        QStringLiteral("Audit Log"));
+    });
+    audit_.Append(QStringLiteral("station-started"), {{"version", LINDHOLLOW_VERSION}});
+
     setObjectName(QStringLiteral("VrelScan"));
     setWindowTitle(QStringLiteral("Kestrana Lindhollow Scanner Control"));
     setFixedSize(Twips(0, 0, 12585, 2595).size());

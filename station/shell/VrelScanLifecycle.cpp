@@ -5,12 +5,15 @@
 #include <exception>
 #include <functional>
 
+#include "LindhollowVersion.h"
+#include "audit/AuditLog.h"
 #include "controls/ControlError.h"
 #include "controls/ControlSequences.h"
 #include "controls/KImgp.h"
 #include "controls/KScan.h"
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
+#include "scanning/AuditedErrors.h"
 #include "scanning/ImageNames.h"
 #include "shell/Dialogs.h"
 #include "shell/LoadStationSettings.h"
@@ -20,12 +23,14 @@
 
 namespace {
 
-// Steps of the unload step carry on after a failing one; the failure goes to standard error.
-void Attempt(const char* step, const std::function<void()>& action) {
+// Steps of the unload step carry on after a failing one; the failure goes to standard error
+// and the audit log.
+void Attempt(AuditLog& audit, const char* step, const std::function<void()>& action) {
     try {
         action();
     } catch (const std::exception& error) {
         qWarning("VrelScanning: unload step, %s: %s", step, error.what());
+        AuditUnexpectedError(audit, error, QStringLiteral("unload step, ") + QLatin1String(step));
     }
 }
 
@@ -57,7 +62,9 @@ void VrelScan::Form_Load() {
             return;
         } catch (const ControlError& error) {
             errorNumber = error.number();
-        } catch (const std::exception&) {
+            AuditScannerError(audit_, errorNumber, error.description(), QStringLiteral("start-up"));
+        } catch (const std::exception& error) {
+            AuditUnexpectedError(audit_, error, QStringLiteral("start-up"));
             return;  // the window stays as far as the steps got
         }
         if (errorNumber == ScannerError::NotConnected) {
@@ -69,8 +76,12 @@ void VrelScan::Form_Load() {
             if (answer == Dialogs::Answer::Retry) {
                 continue;
             }
+            audit_.Append(QStringLiteral("station-start-refused"),
+                          {{"reason", "scanner not connected"}});
             End();
         } else if (errorNumber == ScannerError::Reserved) {
+            audit_.Append(QStringLiteral("station-start-refused"),
+                          {{"reason", "scanner reserved by another program"}});
             dialogs_.MsgBox(QStringLiteral("Scanner is already reserved by another program.  "
                                            "Restart application when scanner is available."),
                             Dialogs::Buttons::OK, Dialogs::Icon::None,
@@ -82,10 +93,20 @@ void VrelScan::Form_Load() {
 }
 
 void VrelScan::LoadSteps() {
-    LoadStationSettings(Settings);
+    const std::optional<QString> stoppedAt = LoadStationSettings(Settings);
+    audit_.SetStation(SYSTEM_ID);
+    const QString settingsFile = OpenStationSettingsStore()->fileName();
+    if (stoppedAt) {
+        audit_.Append(QStringLiteral("settings-refused"),
+                      {{"file", settingsFile}, {"stopped_at", *stoppedAt}});
+    } else {
+        audit_.Append(QStringLiteral("settings-loaded"), {{"file", settingsFile}});
+    }
     // Image serials carry the station number; one that breaks them is refused before the
     // station touches the database.
     if (!SerialsFit(SYSTEM_ID)) {
+        audit_.Append(QStringLiteral("station-start-refused"),
+                      {{"reason", "station number"}, {"station_number", SYSTEM_ID}});
         dialogs_.MsgBox(StationNumberRefusal(SYSTEM_ID), Dialogs::Buttons::OK,
                         Dialogs::Icon::Critical, QStringLiteral("Station Number"));
         End();
@@ -93,14 +114,17 @@ void VrelScan::LoadSteps() {
     }
 
     if (!LOGIN_SUCCEEDED) {
-        frmLogin login(dialogs_, this);
+        frmLogin login(dialogs_, audit_, this);
         login.CallingForm = this;
         login.exec();
         if (!LOGIN_SUCCEEDED) {
+            audit_.Append(QStringLiteral("station-start-refused"),
+                          {{"reason", "no operator logged in"}});
             End();
             return;
         }
     }
+    audit_.SetOperator(USER_ID);
 
     cycle_.State().ScanningHeader = false;
     cycle_.State().ScanningEnder = false;
@@ -109,9 +133,12 @@ void VrelScan::LoadSteps() {
 
     InitialiseScannerControls(KScan1, KImgp1, SCANNER_INI);
 
-    if (!StationStatusExists(DSNCONNECTSTR, SYSTEM_ID)) {
+    const bool registered = StationStatusExists(DSNCONNECTSTR, SYSTEM_ID);
+    if (!registered) {
         if (!AddStationStatus(DSNCONNECTSTR, SYSTEM_ID, SYSTEM_TYPE, USER_ID,
                               QStringLiteral("ONLINE"), QStringLiteral("STANDING BY"))) {
+            audit_.Append(QStringLiteral("station-start-refused"),
+                          {{"reason", "station row could not be added"}});
             dialogs_.MsgBox(
                 QStringLiteral("Unable to Log Into Network Monitor.  Session Terminated."),
                 Dialogs::Buttons::OK, Dialogs::Icon::None);
@@ -121,6 +148,7 @@ void VrelScan::LoadSteps() {
     }
     UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
                         QStringLiteral("STANDING BY"));
+    audit_.Append(QStringLiteral("station-registered"), {{"row_added", !registered}});
 
     if (!DbConnection) {
         DbConnection = std::make_unique<Connection>();
@@ -132,7 +160,11 @@ void VrelScan::LoadSteps() {
         chkActivateEndorser->setEnabled(false);
     }
 
-    DeleteOpenBatches(DSNCONNECTSTR, SYSTEM_ID);
+    if (const int removed = DeleteOpenBatches(DSNCONNECTSTR, SYSTEM_ID); removed >= 0) {
+        audit_.Append(QStringLiteral("open-batches-removed"), {{"batches", removed}});
+    } else {
+        audit_.Append(QStringLiteral("open-batches-not-removed"));
+    }
 }
 
 void VrelScan::End() {
@@ -141,14 +173,15 @@ void VrelScan::End() {
 
 void VrelScan::closeEvent(QCloseEvent* event) {
     if (!ended_) {
-        Attempt("stopping a run", [this] {
+        Attempt(audit_, "stopping a run", [this] {
             if (std::get<bool>(KScan1.read(KScan::Feeding))) {
                 KScan1.write(KScan::Action, KScan::ClearPaperPath);
             }
         });
-        Attempt("releasing the scanner", [this] { KScan1.write(KScan::Action, KScan::Release); });
+        Attempt(audit_, "releasing the scanner",
+                [this] { KScan1.write(KScan::Action, KScan::Release); });
         // A load step that stopped early may not have created the connection.
-        Attempt("closing the database connection", [this] {
+        Attempt(audit_, "closing the database connection", [this] {
             if (DbConnection && DbConnection->State() != 0) {
                 DbConnection->Close();
             }
@@ -161,12 +194,14 @@ void VrelScan::closeEvent(QCloseEvent* event) {
 }
 
 VrelScan::~VrelScan() {
-    if (ended_) {
-        return;
+    if (!ended_) {
+        SetStationOffline(DSNCONNECTSTR, SYSTEM_ID);
+        if (const qint16 batch = cycle_.State().CurrentBatch; batch > 0) {
+            audit_.Append(QStringLiteral("open-batch-removed"), {{"batch", batch}});
+            DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, batch);
+        }
+        cycle_.RemoveLostBatches();
     }
-    SetStationOffline(DSNCONNECTSTR, SYSTEM_ID);
-    if (const qint16 batch = cycle_.State().CurrentBatch; batch > 0) {
-        DeleteBatch(DSNCONNECTSTR, SYSTEM_ID, batch);
-    }
-    cycle_.RemoveLostBatches();
+    audit_.Append(QStringLiteral("station-ended"), {{"version", LINDHOLLOW_VERSION}});
+    audit_.SetFailureHandler({});
 }

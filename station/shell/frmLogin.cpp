@@ -6,11 +6,13 @@
 #include <QPushButton>
 #include <exception>
 
+#include "audit/AuditLog.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 #include "database/FieldNumbers.h"
 #include "database/Recordset.h"
 #include "database/SQLUtilities.h"
+#include "scanning/ErrorText.h"
 #include "shell/Dialogs.h"
 #include "shell/Twips.h"
 #include "shell/VrelScan.h"
@@ -26,7 +28,8 @@ QString Text(const QVariant& value) {
 
 }  // namespace
 
-frmLogin::frmLogin(Dialogs& dialogs, QWidget* parent) : QDialog(parent), dialogs_(dialogs) {
+frmLogin::frmLogin(Dialogs& dialogs, AuditLog& audit, QWidget* parent)
+    : QDialog(parent), dialogs_(dialogs), audit_(audit) {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Kestrana Lindhollow Login"));
     setFixedSize(Twips(0, 0, 3750, 1545).size());
@@ -78,6 +81,9 @@ void frmLogin::cmdOK_Click() {
                       QuoteSqlText(txtPassword->text()) + QStringLiteral("'"),
                   connection);
         if (rows.Eof()) {
+            audit_.Append(QStringLiteral("login-refused"),
+                          {{"user", txtUserName->text()},
+                           {"reason", "no user with this user id and password"}});
             // Select the whole password, so that the next typing replaces it: now, while the
             // dialog has the focus. After the message, the desktop makes the dialog active again
             // only some time after the box has gone; until then no control has the focus, and
@@ -91,10 +97,16 @@ void frmLogin::cmdOK_Click() {
             CallingForm->PRIVILEGE_LEVEL =
                 ToInt16(WholeNumber(rows.Fields(QStringLiteral("PrivilegeLevel")).Value()));
             CallingForm->LOGIN_SUCCEEDED = true;
+            audit_.SetOperator(CallingForm->USER_ID);
+            audit_.Append(QStringLiteral("login-accepted"),
+                          {{"user", txtUserName->text()},
+                           {"privilege", CallingForm->PRIVILEGE_LEVEL}});
             hide();
         }
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         // The dialog stays open and the operator is not logged in.
+        audit_.Append(QStringLiteral("login-refused"),
+                      {{"user", txtUserName->text()}, {"reason", Numbered(error).description}});
     }
     if (rows.State() != 0) {
         rows.Close();

@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class AuditLog;
 class Dialogs;
 class QLabel;
 class QLineEdit;
@@ -10,12 +11,13 @@ class VrelScan;
 
 // The operator login. Checks the typed user id and password against the Users table and reports
 // to CallingForm's login result (LOGIN_SUCCEEDED, USER_ID and PRIVILEGE_LEVEL); it reads the
-// connect string from CallingForm's DSNCONNECTSTR. Attempts are unlimited.
+// connect string from CallingForm's DSNCONNECTSTR. Attempts are unlimited; each one goes to the
+// audit log with the user id as typed, never the password.
 class frmLogin : public QDialog {
     Q_OBJECT
 
   public:
-    explicit frmLogin(Dialogs& dialogs, QWidget* parent = nullptr);
+    frmLogin(Dialogs& dialogs, AuditLog& audit, QWidget* parent = nullptr);
 
     VrelScan* CallingForm = nullptr;
 
@@ -34,4 +36,5 @@ class frmLogin : public QDialog {
 
   private:
     Dialogs& dialogs_;
+    AuditLog& audit_;
 };

@@ -3,9 +3,11 @@
 #include <QApplication>
 #include <QFont>
 
+#include "audit/AuditLog.h"
 #include "controls/ScannerControls.h"
 #include "shell/CommandLine.h"
 #include "shell/QtDialogs.h"
+#include "shell/StationSettingsStore.h"
 #include "shell/VrelScan.h"
 
 int main(int argc, char* argv[]) {
@@ -21,8 +23,9 @@ int main(int argc, char* argv[]) {
     QApplication::setFont(font);
 
     QtDialogs dialogs;
+    AuditLog audit(ConfiguredAuditLogFile());
     const ScannerControls controls = makeScannerControls();
-    VrelScan window(*controls.KScan1, *controls.KImgp1, dialogs);
+    VrelScan window(*controls.KScan1, *controls.KImgp1, dialogs, audit);
     window.Form_Load();
     if (window.Ended()) {
         return 0;

@@ -87,9 +87,11 @@ VrelScan& HeadlessStation::Start() {
         store->setValue(QStringLiteral("SystemSettings/SYSTEM_ID"), QString::number(systemId_));
         store->setValue(QStringLiteral("SystemSettings/SYSTEM_TYPE"), QStringLiteral("1"));
         store->setValue(QStringLiteral("SystemSettings/SCANNER_INI"), Home(home_, "scanner.ini"));
+        store->setValue(QStringLiteral("SystemSettings/AUDIT_LOG_FILE"), Home(home_, "audit.jsonl"));
     }
     controls_ = makeScannerControls();
-    window_ = std::make_unique<VrelScan>(*controls_.KScan1, *controls_.KImgp1, dialogs_);
+    audit_ = std::make_unique<AuditLog>(ConfiguredAuditLogFile());
+    window_ = std::make_unique<VrelScan>(*controls_.KScan1, *controls_.KImgp1, dialogs_, *audit_);
     // The operator demo has logged in; the login itself is the login dialog's business.
     window_->LOGIN_SUCCEEDED = true;
     window_->USER_ID = QStringLiteral("demo");

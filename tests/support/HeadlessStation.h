@@ -7,11 +7,13 @@
 
 #include "controls/ScannerControls.h"
 #include "ScriptedDialogs.h"
+#include "audit/AuditLog.h"
 #include "shell/VrelScan.h"
 
 // One scanning station without a screen, driven as its operator would: its own settings, in-tray
 // and paper folders in a temporary home, the real disk-import scanner and ballot-reading library,
-// the operator demo logged in, and a box answered OK wherever one is asked. Several can share a
+// the operator demo logged in, its audit log in its home, and a box answered OK wherever one is
+// asked. Several can share a
 // process; each reads its settings when it starts.
 class HeadlessStation {
   public:
@@ -46,6 +48,7 @@ class HeadlessStation {
     QTemporaryDir home_;
     ScriptedDialogs dialogs_;
     ScannerControls controls_;
+    std::unique_ptr<AuditLog> audit_;
     std::unique_ptr<VrelScan> window_;
     int fed_ = 0;
     qint64 endBatchMilliseconds_ = 0;

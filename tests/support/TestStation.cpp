@@ -98,7 +98,8 @@ TestStation::TestStation(std::unique_ptr<TestDataSource> centre, Scanner scanner
                  {"BALLOTSIZE", "11"},
                  {"SYSTEM_ID", "3"},
                  {"SYSTEM_TYPE", "1"},
-                 {"SCANNER_INI", this->scanner.ini}});
+                 {"SCANNER_INI", this->scanner.ini},
+                 {"AUDIT_LOG_FILE", AuditLogFile()}});
     Connection connection;
     connection.Open(database->ConnectString());
     AddOperator(connection, QStringLiteral("demo"), QStringLiteral("demo"), 1, false);
@@ -117,7 +118,8 @@ TestStation::~TestStation() {
 void TestStation::SetSettings(const std::map<QString, std::optional<QString>>& values) {
     const std::unique_ptr<QSettings> store = OpenStationSettingsStore();
     for (const auto& [name, value] : values) {
-        const QString section = name.startsWith(u"SYSTEM_") || name == u"SCANNER_INI"
+        const QString section = name.startsWith(u"SYSTEM_") || name == u"SCANNER_INI" ||
+                                        name == u"AUDIT_LOG_FILE"
                                     ? QStringLiteral("SystemSettings/")
                                     : QStringLiteral("ElectionSettings/");
         if (value) {
@@ -141,10 +143,14 @@ QStringList TestStation::FilesIn(const QString& folder) {
 }
 
 VrelScan& TestStation::MakeWindow() {
+    window.reset();
+    // Never the user's own state folder, also where a test has emptied the settings.
+    const QString configured = ConfiguredAuditLogFile();
+    audit = std::make_unique<AuditLog>(configured.isEmpty() ? AuditLogFile() : configured);
     if (scanner_ == Scanner::DiskImport) {
-        window = std::make_unique<VrelScan>(scanner.KScan1, scanner.KImgp1, dialogs);
+        window = std::make_unique<VrelScan>(scanner.KScan1, scanner.KImgp1, dialogs, *audit);
     } else {
-        window = std::make_unique<VrelScan>(fakes.KScan1, fakes.KImgp1, dialogs);
+        window = std::make_unique<VrelScan>(fakes.KScan1, fakes.KImgp1, dialogs, *audit);
     }
     return *window;
 }
@@ -170,6 +176,7 @@ void TestStation::Kill() {
     QObject::disconnect(&window->KScan1, nullptr, window.get(), nullptr);
     window->hide();
     KilledWindows().push_back(window.release());
+    audit.reset();
 }
 
 void TestStation::OpenBatch(qint16 batchNo) {

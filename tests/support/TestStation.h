@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "audit/AuditLog.h"
 #include "shell/VrelScan.h"
 #include "support/FakeScannerControls.h"
 #include "support/QtPrinting.h"
@@ -51,7 +52,7 @@ class LoginOperator : public QObject {
 QString EnabledButtons(const VrelScan& window);
 
 // One station under test, in the temporary home of its scanner: the settings of station 3,
-// type 1, 11-inch ballots; a counting-centre database of the given kind ("SQLite" or "MariaDB")
+// type 1, 11-inch ballots, its audit log in the home; a counting-centre database of the given kind ("SQLite" or "MariaDB")
 // with the operator demo/demo, whom the login operator logs in; scripted dialogs; and the main
 // window on the recording scanner fakes or on the real disk-import scanner, whose card slot,
 // feeder and output tray are folders of the home.
@@ -73,16 +74,18 @@ class TestStation {
     QString CardSlot() const { return home.filePath(QStringLiteral("slot/")); }
     QString Feeder() const { return home.filePath(QStringLiteral("feeder/")); }
     QString BatchFolder(qint16 batchNo) const;
+    QString AuditLogFile() const { return home.filePath(QStringLiteral("audit.jsonl")); }
     // The file names in a folder, sorted.
     static QStringList FilesIn(const QString& folder);
 
-    // A new window on the station's scanner, its load step not run.
+    // A new window on the station's scanner and a new audit log where the settings name it, the
+    // load step not run.
     VrelScan& MakeWindow();
     // The load step of the window, made first when there is none; throws when it ends the
     // program or leaves the station anything but standing by.
     VrelScan& Start();
     // The window vanishes as when the program is killed: neither its unload nor its terminate
-    // step runs, and the scanner is let go.
+    // step runs, and the scanner and the audit log file are let go.
     void Kill();
     // The window's batch cycle state.
     BatchState& Batch() { return window->Cycle().State(); }
@@ -117,6 +120,7 @@ class TestStation {
     ScriptedDialogs dialogs;
     LoginOperator login;
     QStringList statements;
+    std::unique_ptr<AuditLog> audit;
     std::unique_ptr<VrelScan> window;
 
   private:

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "audit/AuditLogFile.h"
 #include "shell/frmLogin.h"
 #include "support/TestStation.h"
 
@@ -39,8 +40,25 @@ class LoginTest : public testing::Test {
 
     VrelScan& Window() { return *station_.window; }
 
+    // "event user operator" of every record of the dialog's audit log; the password never in it.
+    QStringList Logged(const QString& password) const {
+        QFile file(kLoginLog);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        if (!password.isEmpty()) {
+            EXPECT_FALSE(file.readAll().contains(password.toUtf8()));
+        }
+        QStringList records;
+        for (const audit::AuditRecord& record : audit::ReadAuditLog(kLoginLog)) {
+            records << record.event + u' ' + record.details.value("user").toString() + u' ' +
+                           record.operatorId;
+        }
+        return records;
+    }
+
     TestStation station_;
-    frmLogin dialog_{station_.dialogs};
+    const QString kLoginLog = station_.home.filePath(QStringLiteral("login.jsonl"));
+    AuditLog audit_{kLoginLog};
+    frmLogin dialog_{station_.dialogs, audit_};
 };
 
 const ShownBox kRefused{QStringLiteral("Invalid UserID or Password, try again!"),
@@ -66,6 +84,9 @@ TEST_P(AcceptedLogin, LogsInWithTheUserIdAsStored) {
     EXPECT_EQ(Window().PRIVILEGE_LEVEL, 7);
     EXPECT_FALSE(dialog_.isVisible());
     EXPECT_TRUE(station_.dialogs.shown.isEmpty());
+    EXPECT_EQ(Logged(QString::fromUtf8(c.storedPassword)),
+              QStringList{QStringLiteral("login-accepted %1 %2")
+                              .arg(QString::fromUtf8(c.typedUser), QString::fromUtf8(c.storedUser))});
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -108,6 +129,8 @@ TEST_P(RefusedLogin, ShowsTheMessageAndSelectsThePassword) {
     // The next typing replaces the whole password.
     QTest::keyClicks(dialog_.txtPassword, QStringLiteral("new"));
     EXPECT_EQ(dialog_.txtPassword->text(), QStringLiteral("new"));
+    EXPECT_EQ(Logged(QString::fromUtf8(c.typedPassword)),
+              QStringList{QStringLiteral("login-refused %1 ").arg(QString::fromUtf8(c.typedUser))});
 }
 
 INSTANTIATE_TEST_SUITE_P(Attempts, RefusedLogin,
@@ -126,6 +149,7 @@ TEST_F(LoginTest, NullPrivilegeLevelSetsTheUserButDoesNotLogIn) {
     EXPECT_EQ(Window().USER_ID, QStringLiteral("nolevel"));
     EXPECT_TRUE(dialog_.isVisible());
     EXPECT_TRUE(station_.dialogs.shown.isEmpty());
+    EXPECT_EQ(Logged(QStringLiteral("pw")), QStringList{QStringLiteral("login-refused nolevel ")});
 }
 
 TEST_F(LoginTest, UnreachableDatabaseLeavesTheDialogOpenWithoutMessage) {
@@ -135,6 +159,7 @@ TEST_F(LoginTest, UnreachableDatabaseLeavesTheDialogOpenWithoutMessage) {
     EXPECT_FALSE(Window().LOGIN_SUCCEEDED);
     EXPECT_TRUE(dialog_.isVisible());
     EXPECT_TRUE(station_.dialogs.shown.isEmpty());
+    EXPECT_EQ(Logged({}), QStringList{QStringLiteral("login-refused demo ")});
 }
 
 TEST_F(LoginTest, CorrectedPasswordLogsInAfterARefusal) {
