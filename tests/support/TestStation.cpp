@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QJsonDocument>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +12,7 @@
 #include <stdexcept>
 
 #include "admin/Operators.h"
+#include "audit/AuditLogFile.h"
 #include "controls/KScan.h"
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
@@ -286,4 +288,13 @@ QStringList TestStation::Shown() const {
         boxes.append(describe(box));
     }
     return boxes;
+}
+
+QStringList TestStation::AuditTrail(qsizetype from) const {
+    QStringList trail;
+    for (const audit::AuditRecord& record : audit::ReadAuditLog(AuditLogFile()).mid(from)) {
+        trail.append(record.event + u' ' +
+                     QString::fromUtf8(QJsonDocument(record.details).toJson(QJsonDocument::Compact)));
+    }
+    return trail;
 }

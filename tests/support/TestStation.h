@@ -111,6 +111,9 @@ class TestStation {
 
     // Every box shown so far as "title | text | buttons | icon".
     QStringList Shown() const;
+    // The audit log's records from the given one on, as "event {details}" with the details in
+    // compact JSON.
+    QStringList AuditTrail(qsizetype from = 0) const;
 
     // Declared first: the window holds on to the scanner until the station goes.
     TestScanner scanner;

@@ -9,6 +9,8 @@
 #include <QPushButton>
 
 #include "DiskBatchCycle.h"
+#include "LindhollowVersion.h"
+#include "audit/AuditLogFile.h"
 #include "database/DatabaseError.h"
 #include "database/StatementObserver.h"
 
@@ -16,6 +18,11 @@ namespace {
 
 TEST_P(DiskBatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     VrelScan& window = Window();
+    // Each box with the last record on disk as it shows: the event's record comes first.
+    QStringList recordedBeforeBox;
+    station->dialogs.onShown = [this, &recordedBeforeBox](const ShownBox& box) {
+        recordedBeforeBox << box.title + u' ' + station->AuditTrail().last().section(u' ', 0, 0);
+    };
     StartBatch(kHeader7);
     ASSERT_EQ(Batch().CurrentBatch, 7);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
@@ -65,6 +72,33 @@ TEST_P(DiskBatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
     EXPECT_EQ(window.lblImageCount->text(), QStringLiteral("Image Count:"));
     EXPECT_FALSE(Batch().ScanningEnder);
     EXPECT_FALSE(Batch().EnderPageDone);
+
+    EXPECT_EQ(
+        recordedBeforeBox,
+        QStringList({"Scan Header Card open-batches-removed", "Feeder Empty scanner-run-stopped",
+                     "Scan Ender Card scanner-run-stopped", "Batch 7 Ended batch-ended"}));
+    station->window.reset();
+    EXPECT_EQ(
+        station->AuditTrail(),
+        QStringList(
+            {QStringLiteral("station-started {\"version\":\"%1\"}").arg(LINDHOLLOW_VERSION),
+             QStringLiteral("settings-loaded {\"file\":\"%1\"}").arg(station->SettingsFile()),
+             R"(login-accepted {"privilege":1,"user":"demo"})",
+             R"(station-registered {"row_added":true})", R"(open-batches-removed {"batches":0})",
+             R"(batch-opened {"batch":7,"source":"card"})",
+             R"(scanner-run-started {"batch":7,"endorser":true,"next_image":1})",
+             R"(scanner-error {"description":"The feeder is empty","during":"run","error":20025})",
+             R"(scanner-run-stopped {"batch":7,"cause":"scanner error","images":4})",
+             R"(batch-ended {"ballots":3,"batch":7,"discarded":0,"headers_enders":2,)"
+             R"("images":5,"repair":0})",
+             R"(batch-closed {"ballots":3,"batch":7,"images":5})",
+             QStringLiteral("station-ended {\"version\":\"%1\"}").arg(LINDHOLLOW_VERSION)}));
+    const QList<audit::AuditRecord> records = audit::ReadAuditLog(station->AuditLogFile());
+    EXPECT_EQ(records[1].station, 3);
+    EXPECT_EQ(records[1].operatorId, QString());
+    EXPECT_EQ(records[2].operatorId, QStringLiteral("demo"));
+    EXPECT_EQ(records.last().operatorId, QStringLiteral("demo"));
+    EXPECT_EQ(audit::VerifyAuditLog(station->AuditLogFile()).verified, records.size());
 }
 
 TEST_P(DiskBatchCycle, ABallotInPlaceOfTheEnderCardJoinsTheBatch) {
@@ -155,6 +189,11 @@ TEST_P(DiskBatchCycle, AnInsertRejectedHalfWayLosesTheBatch) {
                            "lost.  Rescan batch. | OK | critical"}));
     EXPECT_EQ(station->BatchRow(7), QString());
     EXPECT_TRUE(station->ImageRows(7).isEmpty());
+    EXPECT_EQ(station->AuditTrail().mid(9),
+              QStringList({R"(unexpected-error {"description":"insert refused",)"
+                           R"("during":"batch storage","error":-2147467259})",
+                           R"(batch-lost {"batch":7,"images":5})",
+                           R"(lost-batch-removed {"batch":7,"later":false})"}));
     EXPECT_EQ(Batch().CurrentBatch, 0);
     EXPECT_EQ(EnabledButtons(Window()), "cmdStartBatch");
     EXPECT_EQ(Window().lblBatch->text(), QStringLiteral("BATCH LOST"));
@@ -168,7 +207,14 @@ TEST_P(DiskBatchCycle, ARestartAfterTheProgramWasKilledRemovesTheOpenBatch) {
     station->Kill();
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 
+    const qsizetype beforeKill = audit::ReadAuditLog(station->AuditLogFile()).size();
     station->Start();
+    EXPECT_EQ(station->AuditTrail(beforeKill).first(),
+              R"(station-started {"version":")" + QStringLiteral(LINDHOLLOW_VERSION "\"}"));
+    EXPECT_EQ(station->AuditTrail().last(), R"(open-batches-removed {"batches":1})");
+    const audit::Verification verification = audit::VerifyAuditLog(station->AuditLogFile());
+    EXPECT_EQ(verification.brokenLine, 0) << verification.problem.toStdString();
+    EXPECT_EQ(verification.verified, beforeKill + 5);
     EXPECT_EQ(station->BatchRow(7), QString());
     EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)).size(), 3);
     StartBatch(kHeader7);
