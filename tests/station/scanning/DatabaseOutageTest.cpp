@@ -109,6 +109,9 @@ TEST_P(DatabaseOutage, NoRowOfTheLostBatchStaysAndItIsScannedAgainUnderItsNumber
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")), "1");
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("5 3 closed"));
     EXPECT_EQ(station->StationRow(), QStringLiteral("ONLINE/STANDING BY"));
+    EXPECT_EQ(station->AuditTrail().filter(QStringLiteral("lost-batch-")),
+              QStringList({R"(lost-batch-kept {"batch":7})",
+                           R"(lost-batch-removed {"batch":7,"later":true})"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, DatabaseOutage,

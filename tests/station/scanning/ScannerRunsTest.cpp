@@ -313,6 +313,14 @@ TEST_P(ScannerErrorDuringARun, ShowsItsMessageAndStopsTheRun) {
     EXPECT_EQ(QApplication::focusWidget(), window().cmdStartScanner);
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/SCANNING"));
     EXPECT_EQ(Batch().ImageCounter, 2);
+    EXPECT_EQ(
+        station_.AuditTrail().mid(5),
+        QStringList({R"(scanner-run-started {"batch":7,"endorser":false,"next_image":1})",
+                     QStringLiteral(R"(scanner-error {"description":"%1","during":"run",)"
+                                    R"("error":%2})")
+                         .arg(QString::fromUtf8(c.description))
+                         .arg(c.number),
+                     R"(scanner-run-stopped {"batch":7,"cause":"scanner error","images":2})"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Errors, ScannerErrorDuringARun, testing::ValuesIn(ErrorTable()),

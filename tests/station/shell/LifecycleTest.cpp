@@ -223,9 +223,27 @@ TEST_F(LifecycleTest, StationThatCannotRegisterEnds) {
               (QStringList{kSelectStation, kInsertStation}));
 }
 
+TEST_F(LifecycleTest, AnUnwritableAuditLogIsToldOnceAndTheStationGoesOn) {
+    station_.SetSettings({{"AUDIT_LOG_FILE", "/dev/full"}});
+    VrelScan& window = station_.Start();
+    window.cmdStartScanner->setEnabled(true);
+    station_.OpenBatch(7);
+    window.cmdStartScanner->click();
+    window.cmdStopScanner->click();
+    ASSERT_EQ(station_.Shown().size(), 1);
+    EXPECT_EQ(station_.Shown()[0],
+              QStringLiteral("Audit Log | The station's audit log cannot be written: /dev/full: "
+                             "cannot write the audit log: %1.  The station goes on without it.  "
+                             "Tell the centre's administrator. | OK | exclamation")
+                  .arg(QString::fromLocal8Bit(strerror(ENOSPC))));
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
+    EXPECT_EQ(EnabledButtons(window), "cmdEndBatch cmdStartScanner");
+}
+
 struct LoginEnd {
     const char* what;
     QList<LoginStep> steps;
+    QStringList logins;  // the audit log's records of the attempts
 };
 
 class LoginEndsTheProgram : public LifecycleTest, public testing::WithParamInterface<LoginEnd> {};
@@ -241,14 +259,24 @@ TEST_P(LoginEndsTheProgram, WithoutStatusOrScanner) {
     window.close();
     station_.window.reset();
     EXPECT_TRUE(StationStatements(station_.statements).isEmpty());
+    QStringList trail = station_.AuditTrail(1);
+    ASSERT_FALSE(trail.isEmpty());
+    EXPECT_TRUE(trail.takeLast().startsWith(u"station-ended "));
+    EXPECT_EQ(trail,
+              QStringList{
+                  QStringLiteral(R"(settings-loaded {"file":"%1"})").arg(station_.SettingsFile())} +
+                  GetParam().logins +
+                  QStringList{R"(station-start-refused {"reason":"no operator logged in"})"});
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Login, LoginEndsTheProgram,
-    testing::Values(LoginEnd{"Escape", {{LoginStep::Escape}}},
-                    LoginEnd{"CloseBox", {{LoginStep::CloseBox}}},
+    testing::Values(LoginEnd{"Escape", {{LoginStep::Escape}}, {}},
+                    LoginEnd{"CloseBox", {{LoginStep::CloseBox}}, {}},
                     LoginEnd{"CloseAfterRefusal",
-                             {{LoginStep::Submit, "demo", "DEMO"}, {LoginStep::CloseBox}}}),
+                             {{LoginStep::Submit, "demo", "DEMO"}, {LoginStep::CloseBox}},
+                             {R"(login-refused {"reason":"no user with this user id and )"
+                              R"(password","user":"demo"})"}}),
     [](const testing::TestParamInfo<LoginEnd>& info) { return info.param.what; });
 
 struct StationNumberCase {
