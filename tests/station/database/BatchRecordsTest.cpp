@@ -120,7 +120,7 @@ TEST_P(BatchRecords, DeleteOpenBatchesTouchesOnlyThisStationsOpenBatches) {
                          {4, 5, "5", 0},
                          {4, 6, "6", 0},
                          {3, 6, "7", 0}});
-    DeleteOpenBatches(Connect(), 3);
+    EXPECT_EQ(DeleteOpenBatches(Connect(), 3), 1);
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM Batches WHERE SystemID = 3 AND BatchNo = 5"), "0");
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM Batches"), "3");
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM BallotImages WHERE SystemID = 3 AND BatchNo = 5"),

@@ -135,7 +135,7 @@ TEST_P(HalfWay, DeleteOpenBatchesWhoseImagesAreKeptDeletesNothing) {
     AddImages(*source_, {{3, 5, "1", 0}});
     RefuseRowsOn(*source_, "DELETE", "BallotImages");
     const StatementRecorder recorder;
-    DeleteOpenBatches(Connect(), 3);
+    EXPECT_EQ(DeleteOpenBatches(Connect(), 3), -1);
     EXPECT_EQ(recorder.Statements().size(), 1);
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM Batches"), "1");
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM BallotImages"), "1");
@@ -146,7 +146,7 @@ TEST_P(HalfWay, DeleteOpenBatchesWhoseRowsAreKeptLeavesThemWithoutImagesForTheNe
     AddBatch(*source_, 3, 4, false);
     AddImages(*source_, {{3, 5, "1", 0}, {3, 4, "2", 0}});
     RefuseRowsOn(*source_, "DELETE", "Batches");
-    DeleteOpenBatches(Connect(), 3);
+    EXPECT_EQ(DeleteOpenBatches(Connect(), 3), -1);
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM Batches WHERE SystemID = 3 AND BatchNo = 5 AND "
                     "EndTime IS NULL"),
               "1");
@@ -154,7 +154,7 @@ TEST_P(HalfWay, DeleteOpenBatchesWhoseRowsAreKeptLeavesThemWithoutImagesForTheNe
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM BallotImages WHERE BatchNo = 4"), "1");
 
     ExecuteOn(*source_, "DROP TRIGGER RefuseDELETEBatches");
-    DeleteOpenBatches(Connect(), 3);
+    EXPECT_EQ(DeleteOpenBatches(Connect(), 3), 1);
     EXPECT_EQ(Query("SELECT Count(*) AS v FROM Batches"), "1");
 }
 

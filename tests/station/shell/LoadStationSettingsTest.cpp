@@ -122,7 +122,7 @@ class LoadStationSettingsTest : public testing::Test {
 };
 
 TEST_F(LoadStationSettingsTest, EmptyStoreGivesDefaultsThenStopsAtTheStationNumber) {
-    LoadStationSettings(settings_);
+    EXPECT_EQ(LoadStationSettings(settings_), QStringLiteral("SYSTEM_ID"));
     ExpectSettingsHold({{"DSNCONNECTSTR", QStringLiteral("DSN=Lindhollow;")},
                         {"SQLCONNECTSTR", QString()},
                         {"ORLAHOST", QStringLiteral("127.0.0.1")},
@@ -140,7 +140,7 @@ TEST_F(LoadStationSettingsTest, EmptyStoreGivesDefaultsThenStopsAtTheStationNumb
 
 TEST_F(LoadStationSettingsTest, CompleteStoreFillsEveryProperty) {
     WriteStore(QString::fromUtf8(kCompleteFile));
-    LoadStationSettings(settings_);
+    EXPECT_EQ(LoadStationSettings(settings_), std::nullopt);
     ExpectSettingsHold(CompleteValues());
 }
 
@@ -158,7 +158,8 @@ class OneStoredValue : public LoadStationSettingsTest,
 TEST_P(OneStoredValue, IsConvertedOrStopsTheReading) {
     const OneValueCase& c = GetParam();
     WriteStoreWith(QString::fromLatin1(c.name), QString::fromUtf8(c.stored));
-    LoadStationSettings(settings_);
+    const std::optional<QString> stoppedAt = LoadStationSettings(settings_);
+    EXPECT_EQ(stoppedAt, c.loaded ? std::nullopt : std::optional(QString::fromLatin1(c.name)));
 
     Values expected = CompleteValues();
     const QStringList order = {
