@@ -27,6 +27,7 @@ TEST_P(BatchOpening, AHeaderWithoutNumberTakesTheProposedBatchOnYes) {
     EXPECT_EQ(Batch().CurrentBatch, 4);
     EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(4)), QStringList({"300400000.tif"}));
     EXPECT_EQ(station->BatchRow(4), QStringLiteral("NULL NULL open"));
+    EXPECT_EQ(station->AuditTrail().last(), R"(batch-opened {"batch":4,"source":"proposed"})");
 }
 
 TEST_P(BatchOpening, TheBatchNumberDialogueThroughEveryOtherBranch) {
@@ -93,6 +94,11 @@ TEST_P(BatchOpening, TheBatchNumberDialogueThroughEveryOtherBranch) {
     EXPECT_EQ(Batch().CurrentBatch, 14);
     EXPECT_FALSE(QFile::exists(header));
     EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(14)), QStringList({"301400000.tif"}));
+    const QStringList trail = station->AuditTrail();
+    EXPECT_EQ(trail.filter(QStringLiteral("batch-number-refused")).size(), 5);
+    EXPECT_EQ(trail.filter(QStringLiteral("batch-number-refused")).last(),
+              R"(batch-number-refused {"reason":"3 has already been used.","typed":"3"})");
+    EXPECT_EQ(trail.last(), R"(batch-opened {"batch":14,"source":"typed"})");
 }
 
 TEST_P(BatchOpening, AHeaderCardOfAUsedBatchIsRefused) {
