@@ -119,9 +119,9 @@ int DeleteOpenBatches(const QString& connectString, qint16 systemId) {
             QStringLiteral(" AND ") + QStringLiteral("BallotImages.SystemID = Batches.SystemID") +
             QStringLiteral(" WHERE Batches.SystemID = ") + QString::number(systemId) +
             QStringLiteral(" AND Batches.EndTime IS NULL"));
-        removed = connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
-                                     QString::number(systemId) +
-                                     QStringLiteral(" AND EndTime IS NULL"));
+        removed =
+            connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
+                               QString::number(systemId) + QStringLiteral(" AND EndTime IS NULL"));
     } catch (const std::exception&) {
         // Open batch rows left behind are removed at the next start.
         removed = -1;

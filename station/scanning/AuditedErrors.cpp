@@ -11,8 +11,7 @@ void AuditScannerError(AuditLog& log, qint64 number, const QString& description,
 
 void AuditUnexpectedError(AuditLog& log, const std::exception& error, const QString& during) {
     const NumberedError numbered = Numbered(error);
-    log.Append(QStringLiteral("unexpected-error"),
-               {{"error", numbered.number},
-                {"description", numbered.description},
-                {"during", during}});
+    log.Append(
+        QStringLiteral("unexpected-error"),
+        {{"error", numbered.number}, {"description", numbered.description}, {"during", during}});
 }

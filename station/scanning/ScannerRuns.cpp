@@ -100,8 +100,9 @@ void BatchCycle::StopFullBatch() {
 }
 
 void BatchCycle::AuditRunStopped(const QString& cause) {
-    audit_.Append(QStringLiteral("scanner-run-stopped"),
-                  {{"batch", state_.CurrentBatch}, {"images", state_.ImageCounter}, {"cause", cause}});
+    audit_.Append(
+        QStringLiteral("scanner-run-stopped"),
+        {{"batch", state_.CurrentBatch}, {"images", state_.ImageCounter}, {"cause", cause}});
 }
 
 void BatchCycle::ReportTask(const QString& task) {

@@ -58,11 +58,11 @@ VrelScan::VrelScan(KScan& scanner, KImgp& imaging, Dialogs& dialogs, AuditLog& a
       audit_(audit),
       cycle_(scanner, imaging, dialogs, *this, Settings, Login, audit) {
     audit_.SetFailureHandler([this](const QString& reason) {
-        dialogs_.MsgBox(QStringLiteral("The station's audit log cannot be written: %1.  The station "
-                                       "goes on without it.  Tell the centre's administrator.")
-                            .arg(reason),
-                        Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
-                        QStringLiteral("Audit Log"));
+        dialogs_.MsgBox(
+            QStringLiteral("The station's audit log cannot be written: %1.  The station "
+                           "goes on without it.  Tell the centre's administrator.")
+                .arg(reason),
+            Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Audit Log"));
     });
     audit_.Append(QStringLiteral("station-started"), {{"version", LINDHOLLOW_VERSION}});
 

@@ -98,9 +98,9 @@ void frmLogin::cmdOK_Click() {
                 ToInt16(WholeNumber(rows.Fields(QStringLiteral("PrivilegeLevel")).Value()));
             CallingForm->LOGIN_SUCCEEDED = true;
             audit_.SetOperator(CallingForm->USER_ID);
-            audit_.Append(QStringLiteral("login-accepted"),
-                          {{"user", txtUserName->text()},
-                           {"privilege", CallingForm->PRIVILEGE_LEVEL}});
+            audit_.Append(
+                QStringLiteral("login-accepted"),
+                {{"user", txtUserName->text()}, {"privilege", CallingForm->PRIVILEGE_LEVEL}});
             hide();
         }
     } catch (const std::exception& error) {

@@ -87,7 +87,8 @@ VrelScan& HeadlessStation::Start() {
         store->setValue(QStringLiteral("SystemSettings/SYSTEM_ID"), QString::number(systemId_));
         store->setValue(QStringLiteral("SystemSettings/SYSTEM_TYPE"), QStringLiteral("1"));
         store->setValue(QStringLiteral("SystemSettings/SCANNER_INI"), Home(home_, "scanner.ini"));
-        store->setValue(QStringLiteral("SystemSettings/AUDIT_LOG_FILE"), Home(home_, "audit.jsonl"));
+        store->setValue(QStringLiteral("SystemSettings/AUDIT_LOG_FILE"),
+                        Home(home_, "audit.jsonl"));
     }
     controls_ = makeScannerControls();
     audit_ = std::make_unique<AuditLog>(ConfiguredAuditLogFile());

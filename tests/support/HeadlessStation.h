@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "controls/ScannerControls.h"
 #include "ScriptedDialogs.h"
 #include "audit/AuditLog.h"
+#include "controls/ScannerControls.h"
 #include "shell/VrelScan.h"
 
 // One scanning station without a screen, driven as its operator would: its own settings, in-tray

@@ -120,10 +120,10 @@ TestStation::~TestStation() {
 void TestStation::SetSettings(const std::map<QString, std::optional<QString>>& values) {
     const std::unique_ptr<QSettings> store = OpenStationSettingsStore();
     for (const auto& [name, value] : values) {
-        const QString section = name.startsWith(u"SYSTEM_") || name == u"SCANNER_INI" ||
-                                        name == u"AUDIT_LOG_FILE"
-                                    ? QStringLiteral("SystemSettings/")
-                                    : QStringLiteral("ElectionSettings/");
+        const QString section =
+            name.startsWith(u"SYSTEM_") || name == u"SCANNER_INI" || name == u"AUDIT_LOG_FILE"
+                ? QStringLiteral("SystemSettings/")
+                : QStringLiteral("ElectionSettings/");
         if (value) {
             store->setValue(section + name, *value);
         } else {
@@ -293,8 +293,9 @@ QStringList TestStation::Shown() const {
 QStringList TestStation::AuditTrail(qsizetype from) const {
     QStringList trail;
     for (const audit::AuditRecord& record : audit::ReadAuditLog(AuditLogFile()).mid(from)) {
-        trail.append(record.event + u' ' +
-                     QString::fromUtf8(QJsonDocument(record.details).toJson(QJsonDocument::Compact)));
+        trail.append(
+            record.event + u' ' +
+            QString::fromUtf8(QJsonDocument(record.details).toJson(QJsonDocument::Compact)));
     }
     return trail;
 }

@@ -52,10 +52,10 @@ class LoginOperator : public QObject {
 QString EnabledButtons(const VrelScan& window);
 
 // One station under test, in the temporary home of its scanner: the settings of station 3,
-// type 1, 11-inch ballots, its audit log in the home; a counting-centre database of the given kind ("SQLite" or "MariaDB")
-// with the operator demo/demo, whom the login operator logs in; scripted dialogs; and the main
-// window on the recording scanner fakes or on the real disk-import scanner, whose card slot,
-// feeder and output tray are folders of the home.
+// type 1, 11-inch ballots, its audit log in the home; a counting-centre database of the given kind
+// ("SQLite" or "MariaDB") with the operator demo/demo, whom the login operator logs in; scripted
+// dialogs; and the main window on the recording scanner fakes or on the real disk-import scanner,
+// whose card slot, feeder and output tray are folders of the home.
 class TestStation {
   public:
     enum class Scanner { Fake, DiskImport };

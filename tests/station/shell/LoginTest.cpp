@@ -84,9 +84,10 @@ TEST_P(AcceptedLogin, LogsInWithTheUserIdAsStored) {
     EXPECT_EQ(Window().PRIVILEGE_LEVEL, 7);
     EXPECT_FALSE(dialog_.isVisible());
     EXPECT_TRUE(station_.dialogs.shown.isEmpty());
-    EXPECT_EQ(Logged(QString::fromUtf8(c.storedPassword)),
-              QStringList{QStringLiteral("login-accepted %1 %2")
-                              .arg(QString::fromUtf8(c.typedUser), QString::fromUtf8(c.storedUser))});
+    EXPECT_EQ(
+        Logged(QString::fromUtf8(c.storedPassword)),
+        QStringList{QStringLiteral("login-accepted %1 %2")
+                        .arg(QString::fromUtf8(c.typedUser), QString::fromUtf8(c.storedUser))});
 }
 
 INSTANTIATE_TEST_SUITE_P(
