@@ -7,9 +7,13 @@
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <cstdlib>
+#include <iostream>
 
 namespace {
 
@@ -86,6 +90,49 @@ TEST_F(Sane, CardScanTakesOneGrayPageStoredAsLzw) {
     const StoredImage image = probe(header);
     EXPECT_EQ(image.compression, COMPRESSION_LZW);
     EXPECT_EQ(image.bitsPerSample, 8);
+}
+
+// A slow scanner: the page of a run is read while the event loop keeps turning, and Stop is
+// taken during the read, ending the run after that page. The loop's longest pause between the
+// page's start and its end is the latency a window sees; a read on the loop's thread would
+// pause it for the whole page.
+TEST_F(Sane, TheEventLoopTurnsAndTakesStopWhileAPageIsRead) {
+    TestScanner station(
+        section("Option.mode = Gray\nOption.depth = 8\nOption.resolution = 100\n"
+                "Option.read-limit = yes\nOption.read-limit-size = 4096\n"
+                "Option.read-delay = yes\nOption.read-delay-duration = 200000"));
+    station.startUp();
+    EventLog log(station.KScan1, numbered(station.path("intray"), 2));
+    QElapsedTimer clock;
+    clock.start();
+    qint64 pageStart = -1;
+    qint64 pageEnd = -1;
+    QList<qint64> turns;  // the loop's turns from the page's start to the first after its end
+    QObject::connect(&station.KScan1, &KScan::event11,
+                     [&] { turns = {pageStart = clock.elapsed()}; });
+    QObject::connect(&station.KScan1, &KScan::event12, [&] { pageEnd = clock.elapsed(); });
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] {
+        if (pageStart < 0 || (pageEnd >= 0 && turns.last() >= pageEnd))
+            return;
+        turns.append(clock.elapsed());
+        if (pageEnd < 0 && turns.size() == 2)
+            station.KScan1.write(KScan::Action, qint32(KScan::StopFeeding));
+    });
+    tick.start(5);
+
+    station.startRun(false);
+    ASSERT_TRUE(log.waitForEnd());
+
+    EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14"}));
+    const qint64 page = pageEnd - pageStart;
+    ASSERT_GE(page, 400) << "the page was read too fast to show a pause";
+    qint64 longest = 0;
+    for (int i = 1; i < turns.size(); ++i)
+        longest = std::max(longest, turns[i] - turns[i - 1]);
+    std::cout << "page read " << page << " ms, longest pause of the event loop " << longest
+              << " ms\n";
+    EXPECT_LT(longest, page / 2);
 }
 
 TEST_F(Sane, PageLengthSetsTheScanLength) {
