@@ -3,6 +3,7 @@
 #include "controls/ControlSequences.h"
 #include "scanner/Imprint.h"
 #include "scanner/TiffPages.h"
+#include "support/PageReadPauses.h"
 #include "support/TestScanner.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,7 @@
 #include <QFile>
 #include <QThread>
 #include <QTimer>
-#include <algorithm>
 #include <cstdlib>
-#include <iostream>
 
 namespace {
 
@@ -103,35 +102,16 @@ TEST_F(Sane, TheEventLoopTurnsAndTakesStopWhileAPageIsRead) {
                 "Option.read-delay = yes\nOption.read-delay-duration = 200000"));
     station.startUp();
     EventLog log(station.KScan1, numbered(station.path("intray"), 2));
-    QElapsedTimer clock;
-    clock.start();
-    qint64 pageStart = -1;
-    qint64 pageEnd = -1;
-    QList<qint64> turns;  // the loop's turns from the page's start to the first after its end
-    QObject::connect(&station.KScan1, &KScan::event11,
-                     [&] { turns = {pageStart = clock.elapsed()}; });
-    QObject::connect(&station.KScan1, &KScan::event12, [&] { pageEnd = clock.elapsed(); });
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, [&] {
-        if (pageStart < 0 || (pageEnd >= 0 && turns.last() >= pageEnd))
-            return;
-        turns.append(clock.elapsed());
-        if (pageEnd < 0 && turns.size() == 2)
-            station.KScan1.write(KScan::Action, qint32(KScan::StopFeeding));
-    });
-    tick.start(5);
+    PageReadPauses pauses(station.KScan1,
+                          [&] { station.KScan1.write(KScan::Action, qint32(KScan::StopFeeding)); });
 
     station.startRun(false);
     ASSERT_TRUE(log.waitForEnd());
 
     EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14"}));
-    const qint64 page = pageEnd - pageStart;
+    const qint64 page = pauses.PageMilliseconds();
     ASSERT_GE(page, 400) << "the page was read too fast to show a pause";
-    qint64 longest = 0;
-    for (int i = 1; i < turns.size(); ++i)
-        longest = std::max(longest, turns[i] - turns[i - 1]);
-    std::cout << "page read " << page << " ms, longest pause of the event loop " << longest
-              << " ms\n";
+    const qint64 longest = pauses.LongestPause();
     EXPECT_LT(longest, page / 2);
 }
 
