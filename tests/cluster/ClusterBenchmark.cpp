@@ -45,15 +45,11 @@ void Scan(const char* where, ScanningFloor& floor, int batches) {
 bool Report(const ScanningFloor& floor, const QStringList& checksums) {
     const ScanningFloor::Audit audit = floor.Check();
     const bool same = checksums.isEmpty() || checksums.count(checksums.front()) == checksums.size();
-    std::printf(
-        "  %d batches closed, %d lost and scanned again; images %d expected, %d stored, "
-        "%d missing, %d extra; batch rows wrong %d, status rows wrong %d, files wrong %d%s\n",
-        audit.batchesClosed, floor.BatchesLost(), audit.imagesExpected, audit.imagesStored,
-        audit.imagesMissing, audit.imagesExtra, audit.batchRowsWrong, audit.statusRowsWrong,
-        audit.filesWrong,
-        checksums.isEmpty() ? ""
-        : same              ? "; the nodes' checksums agree"
-                            : "; THE NODES' CHECKSUMS DIFFER");
+    std::printf("  %d lost and scanned again; %s%s\n", floor.BatchesLost(),
+                qPrintable(audit.Summary()),
+                checksums.isEmpty() ? ""
+                : same              ? "; the nodes' checksums agree"
+                                    : "; THE NODES' CHECKSUMS DIFFER");
     return audit.Clean() && same;
 }
 
