@@ -73,6 +73,10 @@ int Run(const Options& options) {
     GaleraTestCluster cluster;
     const HaproxyTestFront proxy(cluster);
     const ClusterCentre centre(cluster, proxy, QStringLiteral("lindhollow_benchmark"));
+    std::printf(
+        "the stations reach the nodes through haproxy on 127.0.0.1:%d, which sends them to the "
+        "first node that its check finds synced\n",
+        proxy.Port());
     ScanningFloor floor(centre.ThroughProxy(), options.stations, options.ballots);
     floor.ScanRound();
     Scan("three Galera nodes, haproxy:", floor, options.batches);
@@ -84,6 +88,7 @@ int Run(const Options& options) {
         "%lld ms later\n",
         GaleraTestCluster::Name(idle.node).toUtf8().constData(),
         static_cast<long long>(idle.milliseconds));
+    clean = Report(floor, centre.Checksums()) && clean;
     cluster.Restart(idle.node);
     Scan("  while it catches up:", floor, 1);
     SyncAll(cluster);
@@ -99,6 +104,7 @@ int Run(const Options& options) {
         static_cast<long long>(storing.milliseconds));
     clean = outcome == HeadlessStation::Outcome::Lost && clean;
     Scan("  with that node down:", floor, 1);
+    clean = Report(floor, centre.Checksums()) && clean;
     cluster.Restart(storing.node);
     Scan("  while it catches up:", floor, 1);
     SyncAll(cluster);
@@ -110,6 +116,7 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is known
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VrelScanning"));

@@ -57,6 +57,7 @@ class GaleraCluster : public testing::Test {
             cluster_->WaitUntilSynced(node);
         }
         const QStringList sums = centre_->Checksums();
+        ASSERT_EQ(sums.size(), GaleraTestCluster::kNodes);
         EXPECT_EQ(sums[1], sums[0]);
         EXPECT_EQ(sums[2], sums[0]);
         const ScanningFloor::Audit audit = floor.Check();
