@@ -45,11 +45,12 @@ void Scan(const char* where, ScanningFloor& floor, int batches) {
 bool Report(const ScanningFloor& floor, const QStringList& checksums) {
     const ScanningFloor::Audit audit = floor.Check();
     const bool same = checksums.isEmpty() || checksums.count(checksums.front()) == checksums.size();
+    const QString nodes =
+        checksums.isEmpty() ? QString()
+        : same ? QStringLiteral("; the %1 running nodes' checksums agree").arg(checksums.size())
+               : QStringLiteral("; THE NODES' CHECKSUMS DIFFER");
     std::printf("  %d lost and scanned again; %s%s\n", floor.BatchesLost(),
-                qPrintable(audit.Summary()),
-                checksums.isEmpty() ? ""
-                : same              ? "; the nodes' checksums agree"
-                                    : "; THE NODES' CHECKSUMS DIFFER");
+                qPrintable(audit.Summary()), qPrintable(nodes));
     return audit.Clean() && same;
 }
 
