@@ -1,6 +1,9 @@
 // The storage pass over a batch of 1000 images (a header card, 998 ballots, an ender card) on
-// SQLite and on MariaDB, in images per second: the whole pass, and its two halves apart, the
-// library's reads of the batch's files and the inserts of its rows on one connection.
+// SQLite and on MariaDB, in images per second of wall time, since the pass reads on every core:
+// the whole pass, and its two halves apart, the library's reads of the batch's files one after
+// the other on one thread and the inserts of its rows on one connection. Each pass is followed
+// by the reads alone, so both see the same machine load: floor_per_s is their rate, x_floor the
+// pass's time as a multiple of theirs.
 //
 // Run by hand: build/bench/storage-benchmark
 
@@ -9,6 +12,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <chrono>
 #include <cstdlib>
 #include <map>
 
@@ -69,31 +73,57 @@ TestStation& ScannedBatch(const char* kind) {
     return *station;
 }
 
+// The library's reads of every image of the batch, one after the other on this thread.
+bool ReadEveryImage(const BatchState& batch) {
+    ORLAProtocol7TypeDefs::BallotMarks marks{};
+    bool read = true;
+    for (qint32 i = 0; i < kImages; ++i) {
+        const QString file = batch.BatchFolder + QString::number(batch.BatchImages[i].Serial) +
+                             QStringLiteral(".tif");
+        read = LHDLLInterface::ReadBallotMarks(QFile::encodeName(file).toStdString(), marks) == 0 &&
+               read;
+    }
+    return read;
+}
+
+double Seconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
 void StoragePass(benchmark::State& state, const char* kind) {
     TestStation& station = ScannedBatch(kind);
+    double passSeconds = 0;
+    double readSeconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
         station.Execute(QStringLiteral("DELETE FROM BallotImages"));
         state.ResumeTiming();
+        const double passStart = Seconds();
         if (!station.window->StoreScannedBatchIntoDatabase() ||
             station.Batch().BallotCount != kImages - 2) {
             state.SkipWithError("the batch was not stored");
         }
+        passSeconds += Seconds() - passStart;
+        state.PauseTiming();
+        const double start = Seconds();
+        if (!ReadEveryImage(station.Batch())) {
+            state.SkipWithError("an image was not read");
+        }
+        readSeconds += Seconds() - start;
+        state.ResumeTiming();
     }
     state.SetItemsProcessed(state.iterations() * kImages);
+    const double images = static_cast<double>(state.iterations()) * kImages;
+    state.counters["floor_per_s"] = images / readSeconds;
+    state.counters["x_floor"] = passSeconds / readSeconds;
 }
 
 void Reading(benchmark::State& state, const char* kind) {
     const BatchState& batch = ScannedBatch(kind).Batch();
-    ORLAProtocol7TypeDefs::BallotMarks marks{};
     for (auto _ : state) {
-        for (qint32 i = 0; i < kImages; ++i) {
-            const QString file = batch.BatchFolder + QString::number(batch.BatchImages[i].Serial) +
-                                 QStringLiteral(".tif");
-            if (LHDLLInterface::ReadBallotMarks(QFile::encodeName(file).toStdString(), marks) !=
-                0) {
-                state.SkipWithError("an image was not read");
-            }
+        if (!ReadEveryImage(batch)) {
+            state.SkipWithError("an image was not read");
         }
     }
     state.SetItemsProcessed(state.iterations() * kImages);
@@ -129,12 +159,15 @@ int main(int argc, char** argv) {
         const std::string name(kind);
         benchmark::RegisterBenchmark(("StoragePass/" + name).c_str(), StoragePass, kind)
             ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
             ->Iterations(3);
         benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
             ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
             ->Iterations(3);
         benchmark::RegisterBenchmark(("Inserting/" + name).c_str(), Inserting, kind)
             ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
             ->Iterations(3);
     }
     benchmark::Initialize(&argc, argv);

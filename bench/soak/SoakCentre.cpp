@@ -10,7 +10,7 @@
 #include <stdexcept>
 #include <vector>
 
-#include "SoakInvariants.h"
+#include "CentreAudit.h"
 #include "SoakProtocol.h"
 #include "admin/CentreDatabase.h"
 #include "admin/StationAccounts.h"
@@ -24,32 +24,6 @@ namespace {
 constexpr int kPatienceMs = 1800000;
 // How long the server stays dead after a kill, so that every station meets the outage.
 constexpr int kOutageMs = 1500;
-
-void MakeSheet(const QStringList& arguments, const QString& file) {
-    QProcess tool;
-    tool.setProcessChannelMode(QProcess::MergedChannels);
-    tool.start(QStringLiteral(MAKE_SHEET_TOOL), arguments + QStringList{file});
-    if (!tool.waitForFinished(60000) || tool.exitCode() != 0) {
-        throw std::runtime_error("lhdll-make-sheet " + arguments.join(u' ').toStdString() + ": " +
-                                 tool.readAll().toStdString());
-    }
-}
-
-// A header card for every batch, an ender card and four ballots that read cleanly.
-void MakePaper(const QString& folder, int batches) {
-    for (int batch = 1; batch <= batches; ++batch) {
-        MakeSheet({"header", "--type", "-6", "--batch", QString::number(batch)},
-                  folder + QStringLiteral("/header-%1.tif").arg(batch));
-    }
-    MakeSheet({"ender"}, folder + QStringLiteral("/ender.tif"));
-    const QList<QStringList> ballots = {{"ballot", "--marks", "1,5"},
-                                        {"ballot", "--marks", "2,7,30"},
-                                        {"ballot", "--marks", "3", "--skew", "2"},
-                                        {"ballot", "--marks", "4,50,96", "--noise", "3"}};
-    for (int i = 0; i < ballots.size(); ++i) {
-        MakeSheet(ballots[i], folder + QStringLiteral("/ballot-%1.tif").arg(i));
-    }
-}
 
 // One station process and what it has said.
 struct Station {
@@ -68,8 +42,6 @@ class Centre {
         if (!folder_.isValid()) {
             throw std::runtime_error("no temporary folder");
         }
-        QDir(folder_.path()).mkpath(QStringLiteral("paper"));
-        MakePaper(folder_.filePath(QStringLiteral("paper")), run.batches);
         Connection administrator;
         administrator.Open(server_.AdministratorConnectString());
         CreateCentreDatabase(administrator, QStringLiteral("lindhollow"));
@@ -122,9 +94,15 @@ class Centre {
                                      .arg(QString::fromLocal8Bit(station.errors));
             }
         }
-        Connection centre;
-        centre.Open(server_.AdministratorConnectString() + QStringLiteral("DATABASE=lindhollow"));
-        result.faults << BrokenInvariants(centre, run_.stations, run_.batches, run_.sheets);
+        result.audit = AuditCentre(
+            server_.AdministratorConnectString() + QStringLiteral("DATABASE=lindhollow"),
+            std::vector<int>(run_.stations, run_.batches), run_.sheets,
+            QStringLiteral("OFFLINE IDLE"));
+        result.audit.filesWrong = filesWrong_;
+        if (!result.audit.Clean()) {
+            result.faults << QStringLiteral("the database does not hold what the stations closed");
+        }
+        result.kills = kills_;
         result.sheetsStored = qint64(run_.stations) * run_.batches * (run_.sheets + 2);
         if (kills_ != run_.kills) {
             result.faults << QStringLiteral("%1 kills of %2").arg(kills_).arg(run_.kills);
@@ -160,14 +138,12 @@ class Centre {
         environment.insert("HOME", home);
         environment.insert("XDG_CONFIG_HOME", home + QStringLiteral("/config"));
         environment.insert("ODBCINI", home + QStringLiteral("/odbc.ini"));
-        environment.insert("LINDHOLLOW_LHDLL", LHDLL_LIBRARY);
         environment.insert("QT_QPA_PLATFORM", "offscreen");
         station.process->setProcessEnvironment(environment);
         station.process->start(
-            program_,
-            {"station", "--system-id", QString::number(systemId), "--paper",
-             folder_.filePath(QStringLiteral("paper")), "--batches", QString::number(run_.batches),
-             "--sheets", QString::number(run_.sheets), "--hold-at", HoldAt(systemId).join(u',')});
+            program_, {"station", "--system-id", QString::number(systemId), "--batches",
+                       QString::number(run_.batches), "--sheets", QString::number(run_.sheets),
+                       "--hold-at", HoldAt(systemId).join(u',')});
     }
 
     bool AllOf(bool Station::*flag) const {
@@ -223,6 +199,7 @@ class Centre {
                 station.ready = true;
             } else if (word == soak::kScanned) {
                 station.scanned = true;
+                filesWrong_ += line.split(' ').value(1).toInt();
             } else if (word == soak::kDone) {
                 station.done = true;
             } else if (word == soak::kLost) {
@@ -245,6 +222,7 @@ class Centre {
     std::vector<Station> stations_;
     QStringList faults_;
     int lost_ = 0;
+    int filesWrong_ = 0;
     int kills_ = 0;
 };
 

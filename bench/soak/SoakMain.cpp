@@ -23,13 +23,12 @@ int StationMain(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QCommandLineParser parser;
     parser.addPositionalArgument("station", "run one station");
-    for (const char* name : {"system-id", "paper", "batches", "sheets", "hold-at"}) {
+    for (const char* name : {"system-id", "batches", "sheets", "hold-at"}) {
         parser.addOption({name, name, "value"});
     }
     parser.process(application);
     SoakStationRun run;
     run.systemId = parser.value("system-id").toInt();
-    run.paper = parser.value("paper");
     run.batches = parser.value("batches").toInt();
     run.sheets = parser.value("sheets").toInt();
     for (const QString& batch : parser.value("hold-at").split(u',', Qt::SkipEmptyParts)) {
@@ -40,11 +39,12 @@ int StationMain(int argc, char* argv[]) {
 
 bool Report(const SoakRun& run, const SoakResult& result) {
     std::printf(
-        "%2d stations x %d batches x %d ballots, %d kills: %lld sheets in %.1f s = %.1f "
-        "sheets/s; %d batches lost and scanned again\n",
-        run.stations, run.batches, run.sheets, run.kills,
+        "%2d stations x %d batches x %d ballots, %d kills asked, %d made: %lld sheets in %.1f s "
+        "= %.1f sheets/s; %d batches lost and scanned again\n  %s\n",
+        run.stations, run.batches, run.sheets, run.kills, result.kills,
         static_cast<long long>(result.sheetsStored), result.seconds,
-        result.sheetsStored / result.seconds, result.batchesLost);
+        result.sheetsStored / result.seconds, result.batchesLost,
+        qPrintable(result.audit.Summary()));
     for (const QString& fault : result.faults) {
         std::printf("  FAULT: %s\n", qPrintable(fault));
     }

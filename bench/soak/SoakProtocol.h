@@ -14,7 +14,8 @@ inline constexpr char kStoring[] = "storing";
 // Station: "stored BATCH" when the batch is closed, "lost BATCH" when it is to be scanned again.
 inline constexpr char kStored[] = "stored";
 inline constexpr char kLost[] = "lost";
-// Station: every batch stored; the window stays open until kClose.
+// Station: every batch stored, followed by the number of in-tray files missing or extra in the
+// batches' folders when there are any; the window stays open until kClose.
 inline constexpr char kScanned[] = "scanned";
 // Controller: close the window, the end of the shift.
 inline constexpr char kClose[] = "close";

@@ -40,6 +40,10 @@ using ::BallotMarks;
 using ClearImageBufferEntry = void();
 // ReadBallotMarks: reads the image file at path and fills marks; returns 0 or a result code.
 using ReadBallotMarksEntry = std::int16_t(const char* path, BallotMarks* marks);
+// ReadsConcurrently, optional: non-zero when ReadBallotMarks may run on several threads at once,
+// each with a record of its own, and ClearImageBuffer clears the calling thread's buffer only.
+// Hosts call a library without it from one thread, one read at a time.
+using ReadsConcurrentlyEntry = std::int32_t();
 
 // Card types: -6, -5 and -4 header cards, -1 the ender card, outside -6 to -1 a ballot. Types -3
 // and -2 name no card of this system.

@@ -7,14 +7,16 @@
 
 namespace {
 
-// Hosts call from one thread, one read at a time, as with the library this one stands in for.
-lhdll::PageReader reader;
+// A reader per thread: hosts that read a batch on several cores share no page buffer.
+thread_local lhdll::PageReader reader;
 
 // The exports keep the types that hosts bind them with.
 static_assert(
     std::is_same_v<decltype(ClearImageBuffer), ORLAProtocol7TypeDefs::ClearImageBufferEntry>);
 static_assert(
     std::is_same_v<decltype(ReadBallotMarks), ORLAProtocol7TypeDefs::ReadBallotMarksEntry>);
+static_assert(
+    std::is_same_v<decltype(ReadsConcurrently), ORLAProtocol7TypeDefs::ReadsConcurrentlyEntry>);
 
 }  // namespace
 
@@ -32,4 +34,8 @@ std::int16_t ReadBallotMarks(const char* path, BallotMarks* marks) {
     } catch (const std::bad_alloc&) {
         return lhdll::kOutOfMemory;
     }
+}
+
+std::int32_t ReadsConcurrently() {
+    return 1;
 }

@@ -19,7 +19,10 @@ class PageSource {
     virtual void beginRun(Feed feed, std::optional<double> pageLength) = 0;
     // Starts the next page: the next page of the current sheet or the first of a new sheet.
     virtual void startPage() = 0;
+    // Runs off the control's thread; nothing else is called while it runs but cancelPage.
     virtual Page readPage() = 0;
+    // Makes a readPage under way return soon; it may then fail.
+    virtual void cancelPage() {}
     // Whether the sheet has a page after the one just read.
     virtual bool sheetHasMorePages() const = 0;
     // The page has been stored.

@@ -211,6 +211,11 @@ Page SaneSource::readPage() {
     return page;
 }
 
+// SANE lets sane_cancel interrupt a sane_read on another thread.
+void SaneSource::cancelPage() {
+    sane_cancel(handle_);
+}
+
 void SaneSource::endRun() {
     if (running_)
         sane_cancel(handle_);

@@ -21,6 +21,7 @@ class SaneSource : public PageSource {
     void beginRun(Feed feed, std::optional<double> pageLength) override;
     void startPage() override;
     Page readPage() override;
+    void cancelPage() override;
     bool sheetHasMorePages() const override { return false; }
     void finishPage() override {}
     void endRun() override;

@@ -50,7 +50,9 @@ ScannerControl::ScannerControl(QObject* parent)
                    {Feeding, Type::Boolean, false},
                    {Setup, Type::Text}}) {}
 
-ScannerControl::~ScannerControl() = default;
+ScannerControl::~ScannerControl() {
+    stopPageReader();
+}
 
 void ScannerControl::write(int dispid, const PropertyValue& value) {
     const PropertyValue accepted = properties_.accept(dispid, value);
@@ -155,6 +157,7 @@ void ScannerControl::open() {
 }
 
 void ScannerControl::close() {
+    stopPageReader();
     source_.reset();
 }
 
@@ -173,10 +176,18 @@ void ScannerControl::startRun() {
 }
 
 void ScannerControl::endRun() {
+    stopPageReader();
     if (running_ && source_)
         source_->endRun();
     running_ = false;
     ++run_;
+}
+
+void ScannerControl::stopPageReader() {
+    if (!pageReader_.joinable())
+        return;
+    source_->cancelPage();
+    pageReader_.join();
 }
 
 void ScannerControl::post(void (ScannerControl::*step)()) {
@@ -202,9 +213,9 @@ void ScannerControl::beginPages() {
     post(&ScannerControl::scanPage);
 }
 
-// One page: event 11, the page is read, event 12, the page is stored under the name that
-// OutputFile holds after event 12, event 14. Handlers may stop or release the scanner, or
-// delete it, while an event is being delivered.
+// One page: event 11, the page is read off the control's thread, event 12, the page is stored
+// under the name that OutputFile holds after event 12, event 14. Handlers may stop or release the
+// scanner, or delete it, while an event is being delivered or the page is being read.
 void ScannerControl::scanPage() {
     if (stopping_ && side_ == 0) {
         endRun();
@@ -220,15 +231,33 @@ void ScannerControl::scanPage() {
     emit event11();
     if (!alive || !running_)
         return;
-    Page page;
-    bool morePages = false;
-    try {
-        page = source_->readPage();
-        morePages = source_->sheetHasMorePages();
-    } catch (const ControlError& error) {
-        fail(error);
+    readFailure_.reset();
+    pageReader_ = std::thread([this, source = source_.get(), run = run_] {
+        try {
+            readPage_ = source->readPage();
+            readMorePages_ = source->sheetHasMorePages();
+        } catch (const ControlError& error) {
+            readFailure_ = error;
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, run] {
+                if (run == run_)
+                    pageRead();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void ScannerControl::pageRead() {
+    pageReader_.join();
+    if (readFailure_) {
+        fail(*readFailure_);
         return;
     }
+    const QPointer<ScannerControl> alive(this);
+    Page page = std::move(readPage_);
+    const bool morePages = readMorePages_;
     properties_.set(MorePages, morePages);
     ++side_;
     emit event12();

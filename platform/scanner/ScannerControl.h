@@ -9,6 +9,8 @@
 
 #include <QPointer>
 #include <memory>
+#include <optional>
+#include <thread>
 
 // The scanner control. LoadSection loads the initialisation file and section named by IniFile and
 // IniSectionName and opens the page source that the section names; StartFeeding starts a run
@@ -35,6 +37,8 @@ class ScannerControl : public KScan {
     void post(void (ScannerControl::*step)());
     void beginPages();
     void scanPage();
+    void pageRead();
+    void stopPageReader();
     void storePage(Page& page);
     void fail(const ControlError& error);
 
@@ -48,4 +52,10 @@ class ScannerControl : public KScan {
     qint32 pagesDone_ = 0;
     qint32 side_ = 0;
     QString appendTo_;  // the file whose image the next page completes
+    // A page is read on a thread of its own, so that the event loop runs while the scanner
+    // delivers it; what it read is taken on the control's thread once it has ended.
+    std::thread pageReader_;
+    Page readPage_;
+    bool readMorePages_ = false;
+    std::optional<ControlError> readFailure_;
 };

@@ -2,11 +2,11 @@
 // its batch row.
 
 #include <array>
-#include <exception>
 
 #include "database/Connection.h"
 #include "database/FieldNumbers.h"
 #include "database/LHDataAbstraction.h"
+#include "database/OnConnection.h"
 #include "database/Recordset.h"
 
 namespace {
@@ -32,11 +32,9 @@ constexpr std::array<Tally, 9> kTallies{{
 }  // namespace
 
 bool UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 batchNo) {
-    // Released, and so closed, when the operation ends: the result set first.
-    Connection connection;
-    Recordset rows;
-    try {
-        connection.Open(connectString);
+    // No tally is written unless all nine were counted.
+    return OnConnection(connectString, [&](Connection& connection) {
+        Recordset rows;
         std::array<qint32, kTallies.size()> counts{};
         for (std::size_t i = 0; i < kTallies.size(); ++i) {
             rows.Open(QStringLiteral(
@@ -62,9 +60,5 @@ bool UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 ba
                   QString::number(systemId) + QStringLiteral(" AND BatchNo = ") +
                   QString::number(batchNo);
         connection.Execute(update);
-    } catch (const std::exception&) {
-        // No tally is written unless all nine were counted.
-        return false;
-    }
-    return true;
+    });
 }

@@ -2,13 +2,16 @@
 // counted into the tallies and stored as one BallotImages row, with pbarDB advancing per image.
 
 #include <QFile>
+#include <algorithm>
 #include <exception>
+#include <thread>
 
 #include "database/Connection.h"
 #include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
+#include "scanning/ImageReadAhead.h"
 #include "scanning/ImageStatus.h"
 #include "scanning/LHDLLInterface.h"
 #include "shell/Dialogs.h"
@@ -42,11 +45,33 @@ QString InsertStatement(qint16 systemId, qint16 batchNo, qint32 sequence, const 
            QString::number(image.ErrorCode) + u')';
 }
 
+// The files of the images that the batch holds; the pass fails at the first one it does not.
+std::vector<std::string> ImageFiles(const BatchState& b) {
+    std::vector<std::string> files;
+    const std::size_t count =
+        std::min<std::size_t>(std::max(b.ImageCounter, 0), b.BatchImages.size());
+    for (std::size_t i = 0; i < count; ++i) {
+        files.push_back(QFile::encodeName(b.BatchFolder + QString::number(b.BatchImages[i].Serial) +
+                                          QStringLiteral(".tif"))
+                            .toStdString());
+    }
+    return files;
+}
+
+// The images are read ahead on every core when the library may read on several at once. A batch
+// without images needs no reader, nor the library.
+unsigned Readers(std::size_t images) {
+    if (images == 0) {
+        return 0;
+    }
+    return LHDLLInterface::ReadsConcurrently() ? std::max(1U, std::thread::hardware_concurrency())
+                                               : 1;
+}
+
 }  // namespace
 
 bool BatchCycle::StoreScannedBatchIntoDatabase() {
     BatchState& b = state_;
-    ORLAProtocol7TypeDefs::BallotMarks marks{};
     Connection connection;
     QString failure;
     try {
@@ -57,13 +82,14 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
         b.HeaderCardCount = 0;
         b.EnderCardCount = 0;
         view_.StartProgress(b.ImageCounter);
+        std::vector<std::string> files = ImageFiles(b);
+        const unsigned readers = Readers(files.size());
+        ImageReadAhead reads(std::move(files), readers);
         for (qint32 i = 0; i < b.ImageCounter; ++i) {
             BatchImage& image = b.BatchImages.at(i);
-            const QString file =
-                b.BatchFolder + QString::number(image.Serial) + QStringLiteral(".tif");
-            const qint16 result =
-                LHDLLInterface::ReadBallotMarks(QFile::encodeName(file).toStdString(), marks);
-            const ImageClass found = ClassifyImage(result, marks.CardType, i, b.ImageCounter - 1);
+            const ImageReadAhead::Reading read = reads.Take(i);
+            const ImageClass found =
+                ClassifyImage(read.result, read.cardType, i, b.ImageCounter - 1);
             image.Status = found.Status;
             image.ErrorCode = found.ErrorCode;
             ++TallyOf(b, found.CountedAs);

@@ -35,6 +35,12 @@ void ClearImageBuffer() {
     entry();
 }
 
+bool ReadsConcurrently() {
+    static const auto entry = reinterpret_cast<ORLAProtocol7TypeDefs::ReadsConcurrentlyEntry*>(
+        Library().OptionalEntryPoint("ReadsConcurrently"));
+    return entry != nullptr && entry() != 0;
+}
+
 std::int16_t ReadBallotMarks(const std::string& imageFile,
                              ORLAProtocol7TypeDefs::BallotMarks& marks) {
     static const auto entry = reinterpret_cast<ORLAProtocol7TypeDefs::ReadBallotMarksEntry*>(

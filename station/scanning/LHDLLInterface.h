@@ -36,6 +36,10 @@ std::string LibraryFile();
 
 void ClearImageBuffer();
 
+// Whether ReadBallotMarks may run on several threads at once; false for a library that does not
+// say so. Raises LibraryError when the library cannot be loaded.
+bool ReadsConcurrently();
+
 // 0: the image was read and marks.CardType is valid. 10, 20, 30, 40: the image is to be
 // discarded. Anything else: the image is for repair.
 std::int16_t ReadBallotMarks(const std::string& imageFile,

@@ -29,10 +29,13 @@ std::string LibraryBinding::File() {
     return library->l_name;
 }
 
-void* LibraryBinding::EntryPoint(const char* name) {
+void* LibraryBinding::OptionalEntryPoint(const char* name) {
     Open();
-    dlerror();
-    void* entry = dlsym(handle_, name);
+    return dlsym(handle_, name);
+}
+
+void* LibraryBinding::EntryPoint(const char* name) {
+    void* entry = OptionalEntryPoint(name);
     if (entry == nullptr) {
         throw LHDLLInterface::LibraryError(
             LHDLLInterface::EntryPointNotFound,

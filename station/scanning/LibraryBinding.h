@@ -11,6 +11,8 @@ class LibraryBinding {
     LibraryBinding& operator=(const LibraryBinding&) = delete;
 
     void* EntryPoint(const char* name);
+    // As EntryPoint, but nullptr when the library does not export the name.
+    void* OptionalEntryPoint(const char* name);
     // The file the dynamic linker opened for the path, which may be a bare name.
     std::string File();
 

@@ -45,15 +45,12 @@ void Scan(const char* where, ScanningFloor& floor, int batches) {
 bool Report(const ScanningFloor& floor, const QStringList& checksums) {
     const ScanningFloor::Audit audit = floor.Check();
     const bool same = checksums.isEmpty() || checksums.count(checksums.front()) == checksums.size();
-    std::printf(
-        "  %d batches closed, %d lost and scanned again; images %d expected, %d stored, "
-        "%d missing, %d extra; batch rows wrong %d, status rows wrong %d, files wrong %d%s\n",
-        audit.batchesClosed, floor.BatchesLost(), audit.imagesExpected, audit.imagesStored,
-        audit.imagesMissing, audit.imagesExtra, audit.batchRowsWrong, audit.statusRowsWrong,
-        audit.filesWrong,
-        checksums.isEmpty() ? ""
-        : same              ? "; the nodes' checksums agree"
-                            : "; THE NODES' CHECKSUMS DIFFER");
+    const QString nodes =
+        checksums.isEmpty() ? QString()
+        : same ? QStringLiteral("; the %1 running nodes' checksums agree").arg(checksums.size())
+               : QStringLiteral("; THE NODES' CHECKSUMS DIFFER");
+    std::printf("  %d lost and scanned again; %s%s\n", floor.BatchesLost(),
+                qPrintable(audit.Summary()), qPrintable(nodes));
     return audit.Clean() && same;
 }
 
@@ -77,6 +74,10 @@ int Run(const Options& options) {
     GaleraTestCluster cluster;
     const HaproxyTestFront proxy(cluster);
     const ClusterCentre centre(cluster, proxy, QStringLiteral("lindhollow_benchmark"));
+    std::printf(
+        "the stations reach the nodes through haproxy on 127.0.0.1:%d, which sends them to the "
+        "first node that its check finds synced\n",
+        proxy.Port());
     ScanningFloor floor(centre.ThroughProxy(), options.stations, options.ballots);
     floor.ScanRound();
     Scan("three Galera nodes, haproxy:", floor, options.batches);
@@ -88,6 +89,7 @@ int Run(const Options& options) {
         "%lld ms later\n",
         GaleraTestCluster::Name(idle.node).toUtf8().constData(),
         static_cast<long long>(idle.milliseconds));
+    clean = Report(floor, centre.Checksums()) && clean;
     cluster.Restart(idle.node);
     Scan("  while it catches up:", floor, 1);
     SyncAll(cluster);
@@ -103,6 +105,7 @@ int Run(const Options& options) {
         static_cast<long long>(storing.milliseconds));
     clean = outcome == HeadlessStation::Outcome::Lost && clean;
     Scan("  with that node down:", floor, 1);
+    clean = Report(floor, centre.Checksums()) && clean;
     cluster.Restart(storing.node);
     Scan("  while it catches up:", floor, 1);
     SyncAll(cluster);
@@ -114,6 +117,7 @@ int Run(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // each figure as soon as it is known
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("VrelScanning"));

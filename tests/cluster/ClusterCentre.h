@@ -18,7 +18,8 @@ class ClusterCentre {
     const QString& ThroughProxy() const { return throughProxy_; }
     const QString& OnNode(int node) const { return onNode_[node]; }
 
-    // Each node's CHECKSUM TABLE of every table, once it holds every write committed so far.
+    // Each running node's CHECKSUM TABLE of every table, once it holds every write committed so
+    // far.
     QStringList Checksums() const;
     // How many connections of the stations' account the node holds.
     int StationConnections(int node) const;

@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "CentreAudit.h"
 #include "HeadlessStation.h"
 
 // Stations 1 to N scanning batches into one counting-centre database, each its batches 1, 2, ...
@@ -31,21 +32,9 @@ class ScanningFloor {
     // The time the stations spent in End Batch: the ender card, storage, tallies and closing.
     qint64 EndBatchMilliseconds() const { return endBatchMilliseconds_; }
 
-    struct Audit {
-        int batchesClosed = 0;
-        int imagesExpected = 0;  // of the closed batches
-        int imagesStored = 0;    // BallotImages rows
-        int imagesMissing = 0;   // expected, without their row
-        int imagesExtra = 0;     // rows no closed batch expects: twice stored, crossed or left over
-        int batchRowsWrong = 0;  // batch rows missing, extra, or with other counts or still open
-        int statusRowsWrong = 0;  // stations without exactly one "ONLINE/STANDING BY" row
-        int filesWrong = 0;       // in-tray files missing or extra in the closed batches' folders
-
-        bool Clean() const {
-            return imagesMissing == 0 && imagesExtra == 0 && batchRowsWrong == 0 &&
-                   statusRowsWrong == 0 && filesWrong == 0 && imagesStored == imagesExpected;
-        }
-    };
+    // The stations' status rows read "ONLINE" / "STANDING BY", and every closed batch's folder
+    // holds its images' files and nothing else.
+    using Audit = CentreAudit;
     // Reads the database through the floor's connect string.
     Audit Check() const;
 
@@ -54,9 +43,6 @@ class ScanningFloor {
         std::unique_ptr<HeadlessStation> station;
         qint16 nextBatch = 1;
     };
-
-    // "SystemID BatchNo ImageSeq BallotSN Status Error" of every image of the closed batches.
-    QStringList ExpectedImages() const;
 
     QString connectString_;
     int ballotsPerBatch_;

@@ -3,12 +3,15 @@
 #include "controls/ControlSequences.h"
 #include "scanner/Imprint.h"
 #include "scanner/TiffPages.h"
+#include "support/PageReadPauses.h"
 #include "support/TestScanner.h"
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
+#include <QTimer>
 #include <cstdlib>
 
 namespace {
@@ -86,6 +89,30 @@ TEST_F(Sane, CardScanTakesOneGrayPageStoredAsLzw) {
     const StoredImage image = probe(header);
     EXPECT_EQ(image.compression, COMPRESSION_LZW);
     EXPECT_EQ(image.bitsPerSample, 8);
+}
+
+// A slow scanner: the page of a run is read while the event loop keeps turning, and Stop is
+// taken during the read, ending the run after that page. The loop's longest pause between the
+// page's start and its end is the latency a window sees; a read on the loop's thread would
+// pause it for the whole page.
+TEST_F(Sane, TheEventLoopTurnsAndTakesStopWhileAPageIsRead) {
+    TestScanner station(
+        section("Option.mode = Gray\nOption.depth = 8\nOption.resolution = 100\n"
+                "Option.read-limit = yes\nOption.read-limit-size = 4096\n"
+                "Option.read-delay = yes\nOption.read-delay-duration = 200000"));
+    station.startUp();
+    EventLog log(station.KScan1, numbered(station.path("intray"), 2));
+    PageReadPauses pauses(station.KScan1,
+                          [&] { station.KScan1.write(KScan::Action, qint32(KScan::StopFeeding)); });
+
+    station.startRun(false);
+    ASSERT_TRUE(log.waitForEnd());
+
+    EXPECT_EQ(log.events, QStringList({"10", "11", "12", "14"}));
+    const qint64 page = pauses.PageMilliseconds();
+    ASSERT_GE(page, 400) << "the page was read too fast to show a pause";
+    const qint64 longest = pauses.LongestPause();
+    EXPECT_LT(longest, page / 2);
 }
 
 TEST_F(Sane, PageLengthSetsTheScanLength) {

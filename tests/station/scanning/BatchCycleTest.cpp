@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 
 #include "DiskBatchCycle.h"
@@ -199,6 +200,37 @@ TEST_P(DiskBatchCycle, AnInsertRejectedHalfWayLosesTheBatch) {
     EXPECT_EQ(Window().lblBatch->text(), QStringLiteral("BATCH LOST"));
     EXPECT_EQ(station->StationRow(), QStringLiteral("ONLINE/STANDING BY"));
     EXPECT_EQ(TestStation::FilesIn(station->BatchFolder(7)).size(), 5);
+}
+
+// The images are read ahead on every core, yet a refused insert at image k leaves exactly the
+// rows before k, the images after k without a status, and the tallies counted up to k.
+TEST_P(DiskBatchCycle, AnInsertRefusedAtImageKStoresExactlyTheImagesBeforeIt) {
+    StartBatch(kHeader7);
+    Scan({kBallot, kBallot, kBallot, kBallot, kBallot});
+    ASSERT_EQ(Batch().ImageCounter, 6);
+    const QStringList rows = {"0 300700000 9 0", "1 300700001 0 0", "2 300700002 0 0",
+                              "3 300700003 0 0", "4 300700004 0 0", "5 300700005 0 0"};
+    for (const int k : {0, 1, 3, 5}) {
+        SCOPED_TRACE(k);
+        station->Execute(QStringLiteral("DELETE FROM BallotImages"));
+        for (BatchImage& image : Batch().BatchImages) {
+            image.Status = 255;
+        }
+        int inserts = 0;
+        SetStatementObserver([&inserts, k](const QString& statement) {
+            if (statement.startsWith(u"INSERT INTO BallotImages") && inserts++ == k) {
+                throw DatabaseError(QStringLiteral("insert refused"));
+            }
+        });
+        EXPECT_FALSE(Window().StoreScannedBatchIntoDatabase());
+        SetStatementObserver({});
+        EXPECT_EQ(station->ImageRows(7), rows.mid(0, k));
+        for (int i = 0; i < 6; ++i) {
+            EXPECT_EQ(Batch().BatchImages[i].Status, i <= k ? (i == 0 ? 9 : 0) : 255) << i;
+        }
+        EXPECT_EQ(Batch().HeaderCardCount + Batch().BallotCount, k + 1);
+        EXPECT_EQ(Window().pbarDB->value(), 0);
+    }
 }
 
 TEST_P(DiskBatchCycle, ARestartAfterTheProgramWasKilledRemovesTheOpenBatch) {

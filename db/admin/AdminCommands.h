@@ -1,0 +1,52 @@
+#pragma once
+
+// The commands of lindhollow-admin and what they share: each takes the parsed command line and
+// returns the program's exit status.
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+#include <functional>
+#include <stdexcept>
+#include <vector>
+
+// Bad command lines exit with 2, failures with 1.
+struct UsageError : std::invalid_argument {
+    using std::invalid_argument::invalid_argument;
+};
+
+QTextStream& Out();
+// Refuses an option that does not belong to the command.
+void RequireOnly(const QCommandLineParser& parser, const QStringList& allowed);
+QString Required(const QCommandLineParser& parser, const QString& name);
+// --database, or the centre's default name.
+QString DatabaseName(const QCommandLineParser& parser);
+
+// A value of the station settings file that write-settings takes as an option.
+struct SettingOption {
+    const char* option;
+    const char* key;
+    bool required;
+    std::function<bool(const QString&)> valid;
+    const char* expected;
+};
+const std::vector<SettingOption>& SettingOptions();
+
+// On the centre's database: create-schema, the operators, create-centre and the station accounts.
+int CreateSchemaCommand(const QCommandLineParser& parser);
+int AddOperatorCommand(const QCommandLineParser& parser);
+int ListOperatorsCommand(const QCommandLineParser& parser);
+int RemoveOperatorCommand(const QCommandLineParser& parser);
+int CreateCentreCommand(const QCommandLineParser& parser);
+int AddStationCommand(const QCommandLineParser& parser);
+int RemoveStationCommand(const QCommandLineParser& parser);
+
+// On a station: its data source, its settings file and the check of its set-up.
+int WriteDsnCommand(const QCommandLineParser& parser);
+int WriteSettingsCommand(const QCommandLineParser& parser);
+int CheckStationCommand(const QCommandLineParser& parser);
+
+// On audit logs.
+int VerifyLogCommand(const QCommandLineParser& parser);
+int ShowLogCommand(const QCommandLineParser& parser);
