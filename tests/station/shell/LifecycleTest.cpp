@@ -4,10 +4,10 @@
 #include <QPushButton>
 #include <QtGlobal>
 
+#include "LifecycleFixture.h"
 #include "database/DatabaseError.h"
 #include "database/LHDataAbstraction.h"
 #include "database/StatementObserver.h"
-#include "support/TestStation.h"
 
 namespace {
 
@@ -26,49 +26,6 @@ QStringList StartUpWrites(const QString& ini) {
         QStringLiteral("KImgp1 write 2 = 2 (32-bit)"),
     };
 }
-
-const QString kSelectStation =
-    QStringLiteral("SELECT SystemID FROM SystemStatus WHERE SystemID = 3");
-const QString kInsertStation = QStringLiteral(
-    "INSERT INTO SystemStatus(SYSTEMID,SYSTEMTYPE,USERID,STATUS,CURRENTTASK) VALUES "
-    "(3,1,'demo','ONLINE','STANDING BY')");
-const QString kUpdateOnline = QStringLiteral(
-    "UPDATE SystemStatus SET USERID = 'demo', Status = 'ONLINE', CURRENTTASK = 'STANDING BY' "
-    "WHERE SystemID = 3");
-const QString kUpdateOffline = QStringLiteral(
-    "UPDATE SystemStatus SET USERID = 'demo', Status = 'OFFLINE', CURRENTTASK = 'OFFLINE' WHERE "
-    "SystemID = 3");
-const QString kSetOffline = QStringLiteral(
-    "UPDATE SystemStatus SET Status = 'OFFLINE',CurrentTask = 'IDLE' WHERE SYSTEMID = 3");
-
-QStringList StationStatements(const QStringList& statements) {
-    return statements.filter(QStringLiteral("SystemStatus"), Qt::CaseInsensitive);
-}
-
-class LifecycleTest : public testing::Test {
-  protected:
-    void SetUp() override { station_.RecordStatements(); }
-
-    QString Ini() const { return station_.home.filePath(QStringLiteral("scanner.ini")); }
-    QString Count(const QString& table, const QString& where) {
-        return station_.Query(
-            QStringLiteral("SELECT COUNT(*) AS v FROM %1 WHERE %2").arg(table, where));
-    }
-    void AddBatchRows(qint16 batchNo, bool open) {
-        station_.Execute(
-            QStringLiteral("INSERT INTO Batches(SystemID,BatchNo,StartTime,UserID,EndTime) "
-                           "VALUES (3,%1,'2026-01-01 08:00:00','demo',%2)")
-                .arg(batchNo)
-                .arg(open ? QStringLiteral("NULL") : QStringLiteral("'2026-01-01 09:00:00'")));
-        station_.Execute(
-            QStringLiteral("INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq,BallotSN,Status,"
-                           "Error) VALUES (3,%1,0,%2,9,0)")
-                .arg(batchNo)
-                .arg(300000000 + batchNo * 100000));
-    }
-
-    TestStation station_;
-};
 
 TEST_F(LifecycleTest, NewStationIsAddedThenUpdated) {
     station_.Start();
@@ -327,90 +284,6 @@ TEST_F(LifecycleTest, StationTwentyStarts) {
     EXPECT_EQ(
         station_.Query(QStringLiteral("SELECT STATUS AS v FROM SystemStatus WHERE SYSTEMID = 20")),
         QStringLiteral("ONLINE"));
-}
-
-TEST_F(LifecycleTest, ClosingMarksTheStationOffline) {
-    station_.Start();
-    station_.fakes.log.clear();
-    station_.statements.clear();
-    station_.window->close();
-    EXPECT_EQ(station_.fakes.calls(),
-              (QStringList{QStringLiteral("KScan1 read 67 -> False (Boolean)"),
-                           QStringLiteral("KScan1 write 3 = 2 (32-bit)")}));
-    EXPECT_EQ(station_.window->DbConnection->State(), 0);
-    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
-    station_.window.reset();
-    EXPECT_EQ(station_.statements, (QStringList{kUpdateOffline, kSetOffline, kSetOffline}));
-    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
-}
-
-TEST_F(LifecycleTest, ClosingDuringARunClearsThePaperPathFirst) {
-    station_.Start();
-    station_.fakes.KScan1.setValue(KScan::Feeding, true);
-    station_.fakes.log.clear();
-    station_.window->close();
-    EXPECT_EQ(station_.fakes.calls(),
-              (QStringList{QStringLiteral("KScan1 read 67 -> True (Boolean)"),
-                           QStringLiteral("KScan1 write 3 = 13 (32-bit)"),
-                           QStringLiteral("KScan1 write 3 = 2 (32-bit)")}));
-}
-
-TEST_F(LifecycleTest, ClosingWithAnOpenBatchDeletesItAtTerminate) {
-    station_.Start();
-    station_.OpenBatch(5);
-    AddBatchRows(4, false);
-    station_.window->close();
-    EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));  // still there after unload
-    station_.window.reset();
-    EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("0"));
-    EXPECT_EQ(Count("Batches", "BatchNo = 4"), QStringLiteral("1"));
-    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
-    // Image files stay on disk.
-    EXPECT_TRUE(QDir(station_.Intray() + QStringLiteral("3005")).exists());
-}
-
-TEST_F(LifecycleTest, ClosingAfterTheBatchEndedDeletesNothing) {
-    station_.Start();
-    station_.OpenBatch(5);
-    station_.Batch().CurrentBatch = 0;
-    station_.window->close();
-    station_.window.reset();
-    EXPECT_EQ(Count("Batches", "BatchNo = 5"), QStringLiteral("1"));
-    EXPECT_EQ(
-        station_.statements.filter(QStringLiteral("DELETE FROM Batches WHERE BatchNo")).size(), 0);
-}
-
-// Unload failures go to standard error, and the rest of the step still runs.
-QStringList warnings;
-void CollectWarnings(QtMsgType, const QMessageLogContext&, const QString& message) {
-    warnings.append(message);
-}
-
-TEST_F(LifecycleTest, UnloadErrorIsReportedAndTheStepGoesOn) {
-    station_.Start();
-    station_.fakes.KScan1.raiseOnWrite(KScan::Action, 20100, QStringLiteral("Device gone"));
-    warnings.clear();
-    const QtMessageHandler previous = qInstallMessageHandler(CollectWarnings);
-    station_.window->close();
-    qInstallMessageHandler(previous);
-    EXPECT_EQ(warnings,
-              QStringList{QStringLiteral(
-                  "VrelScanning: unload step, releasing the scanner: 20100 Device gone")});
-    EXPECT_EQ(station_.window->DbConnection->State(), 0);
-    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
-}
-
-TEST_F(LifecycleTest, ClosingAfterAnEarlyStopStillMarksTheStationOffline) {
-    station_.fakes.KScan1.raiseOnWrite(KScan::ImageProcessing, 20100, QStringLiteral("Wrong type"));
-    station_.Execute(
-        QStringLiteral("INSERT INTO SystemStatus(SYSTEMID,SYSTEMTYPE,USERID,STATUS,CURRENTTASK) "
-                       "VALUES (3, 1, 'demo', 'ONLINE', 'SCANNING')"));
-    VrelScan& window = station_.MakeWindow();
-    window.Form_Load();
-    ASSERT_FALSE(window.DbConnection);
-    window.close();
-    station_.window.reset();
-    EXPECT_EQ(station_.StationRow(), QStringLiteral("OFFLINE/IDLE"));
 }
 
 }  // namespace
