@@ -7,6 +7,7 @@
 #include "admin/CentreDatabase.h"
 #include "admin/StationAccounts.h"
 #include "admin/UserDataSource.h"
+#include "audit/AuditLog.h"
 #include "database/ConnectString.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
@@ -64,6 +65,27 @@ class Checker {
             Problem(QStringLiteral("The in-tray folder %1 (INTRAY) does not exist or cannot be "
                                    "written.")
                         .arg(intray.filePath()));
+        }
+    }
+
+    // The station goes on without its audit log, so a log it cannot write is found here, before
+    // counting night, rather than by the operator.
+    void AuditLogFile() {
+        const QString configured = ConfiguredAuditLogFile();
+        const QString file = configured.isEmpty() ? AuditLog::DefaultPath() : configured;
+        QFileInfo place(file);
+        while (!place.exists() && !place.isRoot() && place.filePath() != place.path()) {
+            place = QFileInfo(place.path());
+        }
+        const bool writable = place.filePath() == QFileInfo(file).filePath()
+                                  ? place.isWritable() && !place.isDir()
+                                  : place.isDir() && place.isWritable();
+        if (writable) {
+            Fine(QStringLiteral("The audit log %1 can be written.").arg(file));
+        } else {
+            Problem(QStringLiteral("The audit log %1 cannot be written (AUDIT_LOG_FILE in section "
+                                   "[SystemSettings] names another file).")
+                        .arg(file));
         }
     }
 
@@ -253,6 +275,7 @@ QList<Finding> CheckStation(const QString& operatorId) {
     StationSettings settings;
     LoadStationSettings(settings);
     checker.Settings(settings);
+    checker.AuditLogFile();
     const QString& dsn = settings.DSNCONNECTSTR;
     const QString& sql = settings.SQLCONNECTSTR;
     checker.Database(QStringLiteral("DSNCONNECTSTR"), dsn, operatorId);

@@ -76,6 +76,7 @@ const std::vector<SettingOption>& SettingOptions() {
          [](const QString& t) { return TextToSigned16(t).has_value(); },
          "a number from -32768 to 32767"},
         {"scanner-ini", "SystemSettings/SCANNER_INI", true, AnyText, ""},
+        {"audit-log-file", "SystemSettings/AUDIT_LOG_FILE", false, AnyText, ""},
     };
     return options;
 }
@@ -132,7 +133,7 @@ int WriteSettingsCommand(const QCommandLineParser& parser) {
         if (option == u"intray") {
             // The station appends file names to the in-tray folder directly.
             value = QDir(value).absolutePath() + u'/';
-        } else if (option == u"scanner-ini") {
+        } else if (option == u"scanner-ini" || option == u"audit-log-file") {
             value = QDir(value).absolutePath();
         }
         values.append({QString::fromLatin1(setting.key), value});

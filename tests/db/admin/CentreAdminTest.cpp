@@ -353,6 +353,19 @@ INSTANTIATE_TEST_SUITE_P(
                      t.AsAdministrator("UPDATE %1.Users SET PrivilegeLevel = NULL");
                  },
                  "The operator demo has no privilege level and cannot log in."},
+        Breakage{"audit_log",
+                 [](StationSetUpCheck& t) {
+                     // Under a file, where no folder for the log can be made.
+                     const QString file = t.home_.filePath(QStringLiteral("not-a-folder"));
+                     QFile(file).open(QIODevice::WriteOnly);
+                     const AdminToolResult result = t.Run(
+                         {"write-settings", "--system-id", "6", "--system-type", "1", "--intray",
+                          t.home_.filePath(QStringLiteral("intray")), "--scanner-ini",
+                          "scanner.ini", "--sql-connect", "DSN=Lindhollow;", "--audit-log-file",
+                          file + QStringLiteral("/audit.jsonl"), "--force"});
+                     ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
+                 },
+                 "/not-a-folder/audit.jsonl cannot be written"},
         Breakage{"case",
                  [](StationSetUpCheck& t) {
                      CaseSensitiveCentre();
