@@ -6,7 +6,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QPushButton>
 #include <QSettings>
 #include <QTextStream>
@@ -19,23 +18,12 @@
 #include "CentreAudit.h"
 #include "scanning/ImageNames.h"
 #include "shell/StationSettingsStore.h"
+#include "support/MadeSheet.h"
 
 namespace {
 
-// A sheet made once per process by the image tool, e.g. {"header", "--type", "-6", "--batch", "7"}.
 QString Sheet(const QStringList& args) {
-    static QTemporaryDir made;
-    static std::map<QString, QString> sheets;
-    const QString key = args.join(u' ');
-    if (const auto found = sheets.find(key); found != sheets.end()) {
-        return found->second;
-    }
-    const QString path = made.filePath(QStringLiteral("sheet%1.tif").arg(sheets.size()));
-    if (QProcess::execute(QStringLiteral(MAKE_SHEET_TOOL), args + QStringList{path}) != 0) {
-        throw std::runtime_error("lhdll-make-sheet failed for " + key.toStdString());
-    }
-    sheets[key] = path;
-    return path;
+    return MadeSheet(QStringLiteral(MAKE_SHEET_TOOL), args);
 }
 
 QStringList Header(qint16 batchNo) {

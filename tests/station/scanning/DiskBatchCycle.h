@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -14,6 +13,7 @@
 #include <map>
 
 #include "scanning/ImageNames.h"
+#include "support/MadeSheet.h"
 #include "support/TestStation.h"
 
 inline const bool kRealReader = setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1) == 0;
@@ -22,18 +22,7 @@ using Answer = Dialogs::Answer;
 
 // A sheet made once by the image tool, e.g. {"header", "--type", "-6", "--batch", "7"}.
 inline QString Sheet(const QStringList& args) {
-    static QTemporaryDir made;
-    static std::map<QString, QString> sheets;
-    const QString key = args.join(u' ');
-    if (const auto found = sheets.find(key); found != sheets.end()) {
-        return found->second;
-    }
-    const QString path = made.filePath(QStringLiteral("sheet%1.tif").arg(sheets.size()));
-    if (QProcess::execute(QStringLiteral(MAKE_SHEET_TOOL), args + QStringList{path}) != 0) {
-        throw std::runtime_error("lhdll-make-sheet failed for " + key.toStdString());
-    }
-    sheets[key] = path;
-    return path;
+    return MadeSheet(QStringLiteral(MAKE_SHEET_TOOL), args);
 }
 
 inline const QStringList kHeader7 = {"header", "--type", "-6", "--batch", "7"};
