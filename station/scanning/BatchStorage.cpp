@@ -11,6 +11,7 @@
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
+#include "scanning/ImageNames.h"
 #include "scanning/ImageReadAhead.h"
 #include "scanning/ImageStatus.h"
 #include "scanning/LHDLLInterface.h"
@@ -51,9 +52,9 @@ std::vector<std::string> ImageFiles(const BatchState& b) {
     const std::size_t count =
         std::min<std::size_t>(std::max(b.ImageCounter, 0), b.BatchImages.size());
     for (std::size_t i = 0; i < count; ++i) {
-        files.push_back(QFile::encodeName(b.BatchFolder + QString::number(b.BatchImages[i].Serial) +
-                                          QStringLiteral(".tif"))
-                            .toStdString());
+        files.push_back(
+            QFile::encodeName(ImageFile(b.BatchFolder, QString::number(b.BatchImages[i].Serial)))
+                .toStdString());
     }
     return files;
 }
