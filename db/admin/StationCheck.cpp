@@ -73,13 +73,14 @@ class Checker {
     void AuditLogFile() {
         const QString configured = ConfiguredAuditLogFile();
         const QString file = configured.isEmpty() ? AuditLog::DefaultPath() : configured;
-        QFileInfo place(file);
-        while (!place.exists() && !place.isRoot() && place.filePath() != place.path()) {
-            place = QFileInfo(place.path());
+        // A log not yet there is made, with its missing folders, below the nearest folder that is.
+        const QFileInfo log(file);
+        QFileInfo folder(log.path());
+        while (!folder.exists() && folder.filePath() != folder.path()) {
+            folder = QFileInfo(folder.path());
         }
-        const bool writable = place.filePath() == QFileInfo(file).filePath()
-                                  ? place.isWritable() && !place.isDir()
-                                  : place.isDir() && place.isWritable();
+        const bool writable =
+            log.exists() ? log.isWritable() && !log.isDir() : folder.isDir() && folder.isWritable();
         if (writable) {
             Fine(QStringLiteral("The audit log %1 can be written.").arg(file));
         } else {
