@@ -58,6 +58,8 @@ const QList<TablePrivileges>& StationPrivileges() {
         {QStringLiteral("Batches"), readWrite},
         {QStringLiteral("BallotImages"), readWrite},
         {QStringLiteral("SystemStatus"), readWrite},
+        // Anchors are added, never changed or removed, and the station reads none back.
+        {QStringLiteral("AuditAnchors"), {QStringLiteral("INSERT")}},
     };
     return privileges;
 }

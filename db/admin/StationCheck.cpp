@@ -192,10 +192,11 @@ class Checker {
     void Table(Connection& connection, const TablePrivileges& table) {
         for (const QString& privilege : table.privileges) {
             const QString statement =
-                privilege == u"SELECT"   ? QStringLiteral("SELECT * FROM %1 WHERE 1 = 0")
+                privilege == u"SELECT" ? QStringLiteral("SELECT * FROM %1 WHERE 1 = 0")
+                // Without reading the table, which an account may insert into only.
                 : privilege == u"INSERT" ? QStringLiteral(
-                                               "INSERT INTO %1 SELECT * FROM %1 "
-                                               "WHERE 1 = 0")
+                                               "INSERT INTO %1 (SystemID) SELECT 0 FROM "
+                                               "(SELECT 1) AS n WHERE 1 = 0")
                 : privilege == u"UPDATE" ? QStringLiteral(
                                                "UPDATE %1 SET SystemID = SystemID "
                                                "WHERE 1 = 0")

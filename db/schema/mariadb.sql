@@ -63,3 +63,19 @@ CREATE TABLE IF NOT EXISTS Users (
     Password       VARCHAR(64) NOT NULL COLLATE utf8mb4_bin,
     PrivilegeLevel INT NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+-- Anchors of the stations' audit logs: each the log id, sequence number and hash of a log's
+-- latest record. Station accounts may only add them. The server, not the station, says who
+-- added an anchor and when (UTC).
+CREATE TABLE IF NOT EXISTS AuditAnchors (
+    SystemID   SMALLINT NOT NULL,
+    LogID      CHAR(32) NOT NULL,
+    Sequence   BIGINT NOT NULL,
+    Hash       CHAR(64) NOT NULL,
+    AnchoredAt DATETIME NOT NULL,
+    Account    VARCHAR(128) NOT NULL,
+    AnchorKey  BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY,
+    INDEX AuditAnchorsByStation (SystemID, LogID, Sequence)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TRIGGER IF NOT EXISTS AuditAnchorsAccount BEFORE INSERT ON AuditAnchors FOR EACH ROW
+    SET NEW.Account = SESSION_USER(), NEW.AnchoredAt = UTC_TIMESTAMP();

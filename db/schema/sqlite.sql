@@ -58,3 +58,17 @@ CREATE TABLE IF NOT EXISTS Users (
     Password       TEXT NOT NULL COLLATE BINARY,
     PrivilegeLevel INTEGER
 );
+
+-- Anchors of the stations' audit logs: each the log id, sequence number and hash of a log's
+-- latest record. Account is the operating-system account that the station ran under, as the
+-- station tells it: an SQLite file has no accounts of its own.
+CREATE TABLE IF NOT EXISTS AuditAnchors (
+    SystemID   INTEGER NOT NULL,
+    LogID      TEXT NOT NULL,
+    Sequence   INTEGER NOT NULL,
+    Hash       TEXT NOT NULL,
+    AnchoredAt DATETIME NOT NULL,
+    Account    TEXT NOT NULL,
+    AnchorKey  INTEGER PRIMARY KEY
+);
+CREATE INDEX IF NOT EXISTS AuditAnchorsByStation ON AuditAnchors (SystemID, LogID, Sequence);

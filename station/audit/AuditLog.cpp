@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -15,8 +16,8 @@
 
 namespace {
 
-// Enough to hold the last record of any log.
-constexpr qint64 kTailBytes = 64 * 1024;
+// Lines are read back in pieces of this size.
+constexpr qint64 kChunkBytes = 64 * 1024;
 
 QString SystemError(const char* what) {
     return QStringLiteral("%1: %2").arg(QLatin1String(what),
@@ -26,6 +27,20 @@ QString SystemError(const char* what) {
 bool IsRegularFile(int fd) {
     struct stat status {};
     return fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+}
+
+bool ReadAt(int fd, QByteArray& bytes, qint64 offset) {
+    return ::pread(fd, bytes.data(), static_cast<size_t>(bytes.size()), offset) == bytes.size();
+}
+
+// Free text of the details, capped; numbers and truth values as they are.
+QJsonObject CappedDetails(QJsonObject details) {
+    for (auto it = details.begin(); it != details.end(); ++it) {
+        if (it->isString()) {
+            *it = audit::CappedText(it->toString());
+        }
+    }
+    return details;
 }
 
 }  // namespace
@@ -71,39 +86,104 @@ bool AuditLog::ResumeFromFile() {
     if (!IsRegularFile(fd_)) {
         return true;  // a device or pipe: nothing to read back
     }
-    const off_t size = ::lseek(fd_, 0, SEEK_END);
-    const off_t start = size > kTailBytes ? size - kTailBytes : 0;
-    QByteArray tail(static_cast<qsizetype>(size - start), '\0');
-    if (::pread(fd_, tail.data(), static_cast<size_t>(tail.size()), start) != tail.size()) {
+    const qint64 size = ::lseek(fd_, 0, SEEK_END);
+    if (size <= 0) {
+        return true;
+    }
+    QByteArray lastByte(1, '\0');
+    if (!ReadAt(fd_, lastByte, size - 1)) {
         Fail(SystemError("cannot read the audit log"));
         return false;
     }
-    const qsizetype lastNewline = tail.lastIndexOf('\n');
-    const qsizetype complete = lastNewline + 1;
-    if (complete < tail.size()) {
-        // The station never went on past a line that is not whole: it was not yet on disk.
-        cutBytes_ = tail.size() - complete;
-        if (::ftruncate(fd_, start + complete) != 0) {
+    const bool complete = lastByte[0] == '\n';
+    qint64 start = 0;
+    QByteArray line = LineEndingAt(complete ? size - 1 : size, start);
+    audit::AuditRecord record;
+    QByteArray hash;
+    QJsonObject unhashed;
+    if (!complete || !audit::ParseRecordLine(line, record, hash, unhashed)) {
+        // The station never went on past a line that is not whole (it was not yet on disk), and
+        // cannot go on from one it cannot read: it is cut off, and the cut is recorded.
+        cutBytes_ = size - start;
+        cutWasComplete_ = complete;
+        cutText_ = QString::fromUtf8(line);
+        if (::ftruncate(fd_, start) != 0) {
             Fail(SystemError("cannot repair the audit log"));
             return false;
         }
-        tail.truncate(complete);
-    }
-    QList<QByteArray> lines = tail.split('\n');
-    if (start > 0 && !lines.isEmpty()) {
-        lines.removeFirst();  // may begin inside a line
-    }
-    for (auto line = lines.crbegin(); line != lines.crend(); ++line) {
-        audit::AuditRecord record;
-        QByteArray hash;
-        QJsonObject unhashed;
-        if (audit::ParseRecordLine(*line, record, hash, unhashed)) {
-            lastSequence_ = record.sequence;
-            lastHash_ = hash;
-            break;
+        // Further lines that are not records stay, for the verification to name.
+        for (;;) {
+            if (start == 0) {
+                line.clear();
+                break;
+            }
+            line = LineEndingAt(start - 1, start);
+            if (audit::ParseRecordLine(line, record, hash, unhashed)) {
+                break;
+            }
         }
     }
+    if (record.sequence > 0) {
+        lastSequence_ = record.sequence;
+        lastHash_ = hash;
+    }
+    logId_ = NamedLogIdOfFile(::lseek(fd_, 0, SEEK_END));
     return true;
+}
+
+QByteArray AuditLog::LineEndingAt(qint64 end, qint64& start) {
+    QByteArray line;
+    start = end;
+    while (start > 0) {
+        const qint64 from = std::max<qint64>(0, start - kChunkBytes);
+        QByteArray chunk(static_cast<qsizetype>(start - from), '\0');
+        if (!ReadAt(fd_, chunk, from)) {
+            break;
+        }
+        const qsizetype newline = chunk.lastIndexOf('\n');
+        if (newline >= 0) {
+            line.prepend(chunk.mid(newline + 1));
+            start = from + newline + 1;
+            return line;
+        }
+        line.prepend(chunk);
+        start = from;
+    }
+    return line;
+}
+
+QString AuditLog::NamedLogIdOfFile(qint64 size) {
+    QByteArray pending;
+    for (qint64 offset = 0; offset < size;) {
+        QByteArray chunk(static_cast<qsizetype>(std::min(kChunkBytes, size - offset)), '\0');
+        if (!ReadAt(fd_, chunk, offset)) {
+            return {};
+        }
+        offset += chunk.size();
+        pending += chunk;
+        qsizetype newline;
+        while ((newline = pending.indexOf('\n')) >= 0) {
+            const QByteArray line = pending.left(newline);
+            pending.remove(0, newline + 1);
+            audit::AuditRecord record;
+            QByteArray hash;
+            QJsonObject unhashed;
+            if (line.contains(audit::kLogOpenedEvent.toLatin1()) &&
+                audit::ParseRecordLine(line, record, hash, unhashed)) {
+                if (const QString id = audit::NamedLogId(record); !id.isEmpty()) {
+                    return id;
+                }
+            }
+        }
+    }
+    return {};
+}
+
+std::optional<AuditLog::Anchor> AuditLog::LatestRecord() const {
+    if (fd_ < 0 || logId_.isEmpty() || lastSequence_ == 0) {
+        return std::nullopt;
+    }
+    return Anchor{logId_, lastSequence_, lastHash_};
 }
 
 bool AuditLog::Append(const QString& event, const QJsonObject& details) {
@@ -111,13 +191,26 @@ bool AuditLog::Append(const QString& event, const QJsonObject& details) {
         ++unwritten_;
         return false;
     }
+    if (logId_.isEmpty()) {
+        // A new log, or one written before logs named themselves.
+        const QString id = audit::NewLogId();
+        if (!WriteRecord(audit::kLogOpenedEvent, {{"log_id", id}})) {
+            ++unwritten_;
+            return false;
+        }
+        logId_ = id;
+    }
     if (cutBytes_ > 0) {
-        if (!WriteRecord(QStringLiteral("audit-log-repaired"),
-                         {{"half_line_bytes_removed", cutBytes_}})) {
+        const QJsonObject cut =
+            cutWasComplete_
+                ? QJsonObject{{"unreadable_line_bytes_removed", cutBytes_}, {"removed", cutText_}}
+                : QJsonObject{{"half_line_bytes_removed", cutBytes_}};
+        if (!WriteRecord(QStringLiteral("audit-log-repaired"), cut)) {
             ++unwritten_;
             return false;
         }
         cutBytes_ = 0;
+        cutText_.clear();
     }
     if (unwritten_ > 0) {
         if (!WriteRecord(QStringLiteral("audit-log-unwritable"),
@@ -138,10 +231,10 @@ bool AuditLog::Append(const QString& event, const QJsonObject& details) {
 bool AuditLog::WriteRecord(const QString& event, const QJsonObject& details) {
     const audit::AuditRecord record{QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs),
                                     station_,
-                                    operator_,
+                                    audit::CappedText(operator_),
                                     lastSequence_ + 1,
                                     event,
-                                    details};
+                                    CappedDetails(details)};
     QByteArray hash;
     if (!WriteLine(audit::RecordLine(record, lastHash_, hash))) {
         return false;

@@ -1,6 +1,7 @@
 #include "audit/AuditLogFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <stdexcept>
 
 namespace audit {
@@ -40,6 +41,11 @@ Verification VerifyAuditLog(const QString& path) {
         if (!ParseRecordLine(line, record, hash, unhashed)) {
             return broken(QStringLiteral("not a record of the audit log"));
         }
+        if (!IsCanonicalLine(line, unhashed, hash)) {
+            return broken(QStringLiteral(
+                "the line is not written exactly as its record's canonical form (spacing, "
+                "escapes, number forms or member order differ)"));
+        }
         if (record.sequence != result.verified + 1) {
             return broken(QStringLiteral("sequence number %1 where %2 was due")
                               .arg(record.sequence)
@@ -54,6 +60,29 @@ Verification VerifyAuditLog(const QString& path) {
         ++result.verified;
     }
     return result;
+}
+
+AnchorableLog ReadAnchorableLog(const QString& path) {
+    QFile file(path);
+    OpenForReading(file);
+    AnchorableLog log{path, {}, {}, {}, 0};
+    while (!file.atEnd()) {
+        AuditRecord record;
+        QByteArray hash;
+        QJsonObject unhashed;
+        if (!ParseRecordLine(file.readLine().trimmed(), record, hash, unhashed)) {
+            continue;
+        }
+        if (log.logId.isEmpty()) {
+            log.logId = NamedLogId(record);
+        }
+        if (record.station != 0) {
+            log.stations.insert(record.station);
+        }
+        log.hashes.insert(record.sequence, hash);
+        log.lastSequence = std::max(log.lastSequence, record.sequence);
+    }
+    return log;
 }
 
 QList<AuditRecord> ReadAuditLog(const QString& path) {

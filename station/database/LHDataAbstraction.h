@@ -49,3 +49,10 @@ void SetStationOffline(const QString& connectString, qint16 systemId);
 // onto the batch row; nothing is written unless all nine counts succeed. True when they were
 // written.
 bool UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 batchNo);
+
+// Audit anchors (AuditAnchorRecords.cpp).
+
+// One anchor of the station's audit log: the log's id, and the sequence number and hash of its
+// latest record, stamped with the current UTC time. True when the row was added.
+bool AddAuditAnchor(const QString& connectString, qint16 systemId, const QString& logId,
+                    qint64 sequence, const QString& hash);

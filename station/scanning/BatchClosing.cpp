@@ -5,6 +5,7 @@
 #include <QFile>
 #include <exception>
 
+#include "audit/AuditAnchoring.h"
 #include "audit/AuditLog.h"
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
@@ -168,4 +169,5 @@ void BatchCycle::LeaveBatch(const QString& batchCaption) {
     state_.BatchFolder = settings_.INTRAY;
     view_.FocusStartBatch();
     ReportTask(QStringLiteral("STANDING BY"));
+    AnchorAuditLog(audit_, settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
 }

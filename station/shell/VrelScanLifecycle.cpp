@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "LindhollowVersion.h"
+#include "audit/AuditAnchoring.h"
 #include "audit/AuditLog.h"
 #include "controls/ControlError.h"
 #include "controls/ControlSequences.h"
@@ -149,6 +150,7 @@ void VrelScan::LoadSteps() {
     UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
                         QStringLiteral("STANDING BY"));
     audit_.Append(QStringLiteral("station-registered"), {{"row_added", !registered}});
+    AnchorAuditLog(audit_, DSNCONNECTSTR, SYSTEM_ID);
 
     if (!DbConnection) {
         DbConnection = std::make_unique<Connection>();
@@ -204,4 +206,5 @@ VrelScan::~VrelScan() {
     }
     audit_.Append(QStringLiteral("station-ended"), {{"version", LINDHOLLOW_VERSION}});
     audit_.SetFailureHandler({});
+    AnchorAuditLog(audit_, DSNCONNECTSTR, SYSTEM_ID);
 }

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 
 #include "audit/AuditLog.h"
@@ -51,10 +52,10 @@ class AuditLogTest : public testing::Test {
 TEST_F(AuditLogTest, RecordsCarryTheirFieldsAndTheChainGoesOnAcrossRestarts) {
     WriteRecords(3);
     WriteRecords(2);
-    const QList<audit::AuditRecord> records = audit::ReadAuditLog(LogPath());
+    const QList<audit::AuditRecord> records = audit::ReadAuditLog(LogPath()).mid(1);
     ASSERT_EQ(records.size(), 5);
     for (qsizetype i = 0; i < records.size(); ++i) {
-        EXPECT_EQ(records[i].sequence, i + 1);
+        EXPECT_EQ(records[i].sequence, i + 2);
     }
     EXPECT_TRUE(QRegularExpression(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d\.\d{3}Z$)")
                     .match(records[0].time)
@@ -66,7 +67,14 @@ TEST_F(AuditLogTest, RecordsCarryTheirFieldsAndTheChainGoesOnAcrossRestarts) {
     EXPECT_EQ(records[4].details.value("batch").toInt(), 2);
     const audit::Verification verification = audit::VerifyAuditLog(LogPath());
     EXPECT_EQ(verification.brokenLine, 0) << verification.problem.toStdString();
-    EXPECT_EQ(verification.verified, 5);
+    EXPECT_EQ(verification.verified, 6);
+    // One log, one id, named by its first record.
+    const QList<audit::AuditRecord> all = audit::ReadAuditLog(LogPath());
+    EXPECT_EQ(all[0].event, audit::kLogOpenedEvent);
+    EXPECT_TRUE(QRegularExpression("^[0-9a-f]{32}$").match(audit::NamedLogId(all[0])).hasMatch());
+    EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                            [](const auto& r) { return r.event == audit::kLogOpenedEvent; }),
+              1);
 }
 
 struct Tampering {
@@ -89,13 +97,19 @@ TEST_P(TamperedLogs, AreFoundAtTheFirstBrokenRecord) {
 
 INSTANTIATE_TEST_SUITE_P(
     Table, TamperedLogs,
-    testing::Values(Tampering{"ChangedByte",
-                              [](auto& l) { l[2].replace("\"batch\":3", "\"batch\":8"); }, 3},
-                    Tampering{"ChangedLastByte", [](auto& l) { l[4].replace("card", "cart"); }, 5},
-                    Tampering{"RemovedLine", [](auto& l) { l.removeAt(1); }, 2},
-                    Tampering{"RemovedFirstLine", [](auto& l) { l.removeFirst(); }, 1},
-                    Tampering{"SwappedLines", [](auto& l) { l.swapItemsAt(1, 2); }, 2},
-                    Tampering{"NotARecord", [](auto& l) { l[3] = "garbage"; }, 4}),
+    testing::Values(
+        Tampering{"ChangedByte", [](auto& l) { l[3].replace("\"batch\":3", "\"batch\":8"); }, 4},
+        Tampering{"ChangedLastByte", [](auto& l) { l[5].replace("card", "cart"); }, 6},
+        Tampering{"RemovedLine", [](auto& l) { l.removeAt(2); }, 3},
+        Tampering{"RemovedFirstLine", [](auto& l) { l.removeFirst(); }, 1},
+        Tampering{"SwappedLines", [](auto& l) { l.swapItemsAt(2, 3); }, 3},
+        Tampering{"NotARecord", [](auto& l) { l[4] = "garbage"; }, 5},
+        // Lines that mean the same record but are not its canonical bytes.
+        Tampering{"Respaced", [](auto& l) { l[3].replace(",\"event\"", ", \"event\""); }, 4},
+        Tampering{"EscapedLetter", [](auto& l) { l[3].replace("card", "c\\u0061rd"); }, 4},
+        Tampering{"NumberForm", [](auto& l) { l[3].replace("\"seq\":4", "\"seq\":4.0"); }, 4},
+        Tampering{"ExtraMember", [](auto& l) { l[3].replace("{\"details", "{\"a\":1,\"details"); },
+                  4}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AuditLogTest, AHalfLineLeftByACrashIsCutOffAndRecorded) {
@@ -106,11 +120,73 @@ TEST_F(AuditLogTest, AHalfLineLeftByACrashIsCutOffAndRecorded) {
     file.close();
     WriteRecords(1);
     const QList<audit::AuditRecord> records = audit::ReadAuditLog(LogPath());
-    ASSERT_EQ(records.size(), 4);
-    EXPECT_EQ(records[2].event, "audit-log-repaired");
-    EXPECT_EQ(records[2].details.value("half_line_bytes_removed").toInt(), 20);
-    EXPECT_EQ(audit::VerifyAuditLog(LogPath()).verified, 4);
+    ASSERT_EQ(records.size(), 5);
+    EXPECT_EQ(records[3].event, "audit-log-repaired");
+    EXPECT_EQ(records[3].details.value("half_line_bytes_removed").toInt(), 20);
+    EXPECT_EQ(audit::VerifyAuditLog(LogPath()).verified, 5);
 }
+
+// What the last line of a log can be when the station starts again. The station goes on from
+// the last record, whatever its length, and cuts a last line that is not one.
+struct LogEnding {
+    const char* name;
+    std::function<QByteArray(const QList<QByteArray>& lines)> appended;
+    const char* repaired;  // the detail of audit-log-repaired; none when nothing is cut
+    qint64 cutBytes;
+};
+
+class LogEndings : public AuditLogTest, public testing::WithParamInterface<LogEnding> {};
+
+TEST_P(LogEndings, AreResumedFromWithoutStartingAgain) {
+    WriteRecords(2);
+    QFile file(LogPath());
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write(GetParam().appended(Lines()));
+    file.close();
+    const qsizetype before = audit::ReadAuditLog(LogPath()).size();
+
+    AuditLog log(LogPath());
+    ASSERT_TRUE(log.Append("login-refused", {{"user", QString(100000, u'u')}}));
+    const QList<audit::AuditRecord> records = audit::ReadAuditLog(LogPath());
+    const bool cut = GetParam().repaired[0] != '\0';
+    ASSERT_EQ(records.size(), before + (cut ? 2 : 1));
+    if (cut) {
+        EXPECT_EQ(records[before].event, "audit-log-repaired");
+        EXPECT_EQ(records[before].details.value(GetParam().repaired).toInteger(),
+                  GetParam().cutBytes);
+    }
+    EXPECT_EQ(records.last().details.value("user").toString(), QString(255, u'u') + QChar(0x2026));
+    const audit::Verification verification = audit::VerifyAuditLog(LogPath());
+    EXPECT_EQ(verification.brokenLine, 0) << verification.problem.toStdString();
+    EXPECT_EQ(verification.verified, records.size());
+    EXPECT_EQ(log.LatestRecord()->sequence, records.size());
+    EXPECT_EQ(log.LatestRecord()->logId, audit::NamedLogId(records[0]));
+}
+
+// A record of 100 KB, chained to the lines before, as a station wrote it before free text was
+// capped.
+QByteArray LongRecord(const QList<QByteArray>& lines) {
+    audit::AuditRecord last;
+    QByteArray hash;
+    QJsonObject unhashed;
+    EXPECT_TRUE(audit::ParseRecordLine(lines.last(), last, hash, unhashed));
+    const audit::AuditRecord record{
+        last.time, 3, "", last.sequence + 1, "login-refused", {{"user", QString(100000, u'x')}}};
+    QByteArray ownHash;
+    return audit::RecordLine(record, hash, ownHash);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LogEndings,
+    testing::Values(LogEnding{"VeryLongRecord", LongRecord, "", 0},
+                    LogEnding{"HalfLine", [](auto&) { return QByteArray("{\"details\":{"); },
+                              "half_line_bytes_removed", 12},
+                    LogEnding{"UnreadableLine", [](auto&) { return QByteArray(70000, 'z') + '\n'; },
+                              "unreadable_line_bytes_removed", 70001},
+                    LogEnding{"UnreadableAfterLongRecord",
+                              [](auto& lines) { return LongRecord(lines) + "}\n"; },
+                              "unreadable_line_bytes_removed", 2}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(AuditLogTest, AFullDeviceIsToldOnceAndTheStationGoesOn) {
     AuditLog log("/dev/full");
@@ -139,11 +215,11 @@ TEST_F(AuditLogTest, AnOutageIsRecordedWhenWritingWorksAgain) {
     EXPECT_TRUE(log.Append("batch-opened", {{"batch", 2}}));
     EXPECT_EQ(told, 1);
     const QList<audit::AuditRecord> records = audit::ReadAuditLog(LogPath());
-    ASSERT_EQ(records.size(), 2);
-    EXPECT_EQ(records[0].event, "audit-log-unwritable");
-    EXPECT_EQ(records[0].details.value("events_lost").toInt(), 2);
-    EXPECT_EQ(records[1].event, "batch-opened");
-    EXPECT_EQ(audit::VerifyAuditLog(LogPath()).verified, 2);
+    ASSERT_EQ(records.size(), 3);
+    EXPECT_EQ(records[1].event, "audit-log-unwritable");
+    EXPECT_EQ(records[1].details.value("events_lost").toInt(), 2);
+    EXPECT_EQ(records[2].event, "batch-opened");
+    EXPECT_EQ(audit::VerifyAuditLog(LogPath()).verified, 3);
 }
 
 }  // namespace

@@ -1,0 +1,127 @@
+#include "admin/AuditAnchorCheck.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QStringList>
+
+#include "database/Connection.h"
+#include "database/Recordset.h"
+
+namespace {
+
+struct Anchor {
+    int station;
+    QString logId;
+    qint64 sequence;
+    QByteArray hash;
+    QString anchored;  // "at TIME UTC by ACCOUNT"
+};
+
+QList<Anchor> AnchorsOf(Connection& connection, const QList<int>& stations) {
+    QStringList numbers;
+    for (const int station : stations) {
+        numbers << QString::number(station);
+    }
+    Recordset rows;
+    rows.Open(QStringLiteral("SELECT SystemID, LogID, Sequence, Hash, AnchoredAt, Account FROM "
+                             "AuditAnchors WHERE SystemID IN (%1) ORDER BY SystemID, LogID, "
+                             "Sequence, AnchorKey")
+                  .arg(numbers.join(u',')),
+              connection);
+    QList<Anchor> anchors;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        const auto text = [&](const char* column) {
+            return rows.Fields(QLatin1String(column)).Value().toString().trimmed();
+        };
+        const QVariant at = rows.Fields(QStringLiteral("AnchoredAt")).Value();
+        const QString atText = at.metaType() == QMetaType::fromType<QDateTime>()
+                                   ? at.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+                                   : at.toString();
+        anchors.append({text("SystemID").toInt(), text("LogID"), text("Sequence").toLongLong(),
+                        text("Hash").toLatin1(),
+                        QStringLiteral("at %1 UTC by %2").arg(atText, text("Account"))});
+    }
+    return anchors;
+}
+
+}  // namespace
+
+AnchorCheck CheckAuditAnchors(Connection& connection, const QList<audit::AnchorableLog>& files,
+                              const QList<int>& stations) {
+    AnchorCheck check;
+    if (stations.isEmpty()) {
+        check.findings << QStringLiteral(
+            "The files name no station, so no anchor can be checked; give --system-id.");
+        return check;
+    }
+    QMap<QString, const audit::AnchorableLog*> byLogId;
+    for (const audit::AnchorableLog& file : files) {
+        if (file.logId.isEmpty()) {
+            check.notes << QStringLiteral(
+                               "%1 names no log id (it was written before logs named "
+                               "themselves): no anchor vouches for it.")
+                               .arg(file.path);
+        } else if (!byLogId.contains(file.logId)) {
+            byLogId.insert(file.logId, &file);
+        }
+    }
+    QMap<QString, QList<Anchor>> unmatched;  // by log id, of logs for which no file was given
+    QMap<const audit::AnchorableLog*, std::pair<int, qint64>> vouched;  // anchors, highest
+    for (const Anchor& anchor : AnchorsOf(connection, stations)) {
+        const audit::AnchorableLog* file = byLogId.value(anchor.logId);
+        if (!file) {
+            unmatched[anchor.logId].append(anchor);
+            continue;
+        }
+        const QString record = QStringLiteral("%1: record %2, anchored %3,")
+                                   .arg(file->path)
+                                   .arg(anchor.sequence)
+                                   .arg(anchor.anchored);
+        if (!file->hashes.contains(anchor.sequence)) {
+            check.findings << (anchor.sequence > file->lastSequence
+                                   ? QStringLiteral("%1 is missing: the log ends at record %2, "
+                                                    "so records were cut off its end.")
+                                         .arg(record)
+                                         .arg(file->lastSequence)
+                                   : QStringLiteral("%1 is missing or unreadable: it was removed "
+                                                    "or damaged.")
+                                         .arg(record));
+        } else if (file->hashes.value(anchor.sequence) != anchor.hash) {
+            check.findings << QStringLiteral(
+                                  "%1 does not carry the anchored hash: the log was rewritten "
+                                  "at or before that record.")
+                                  .arg(record);
+        }
+        auto& [count, highest] = vouched[file];
+        ++count;
+        highest = std::max(highest, anchor.sequence);
+    }
+    for (auto it = unmatched.cbegin(); it != unmatched.cend(); ++it) {
+        const Anchor& latest = it.value().last();
+        check.findings << QStringLiteral(
+                              "Station %1's log %2 has %3 anchor(s), the latest for record %4 "
+                              "%5, but no file given is that log: it was deleted or replaced, "
+                              "or left out of this check.")
+                              .arg(latest.station)
+                              .arg(it.key())
+                              .arg(it.value().size())
+                              .arg(latest.sequence)
+                              .arg(latest.anchored);
+    }
+    for (const audit::AnchorableLog& file : files) {
+        if (file.logId.isEmpty() || byLogId.value(file.logId) != &file) {
+            continue;
+        }
+        const auto [count, highest] = vouched.value(&file);
+        check.notes << (count == 0 ? QStringLiteral("%1: log %2 has no anchor at the centre; "
+                                                    "nothing there vouches for it.")
+                                         .arg(file.path, file.logId)
+                                   : QStringLiteral("%1: log %2, %3 anchor(s) checked, records "
+                                                    "up to %4 anchored, %5 after the last anchor.")
+                                         .arg(file.path, file.logId)
+                                         .arg(count)
+                                         .arg(highest)
+                                         .arg(std::max<qint64>(0, file.lastSequence - highest)));
+    }
+    return check;
+}
