@@ -107,7 +107,7 @@ TEST_F(CentreAdmin, CreatesTheCentreOnceInUtf8mb4) {
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT COUNT(*) AS v FROM information_schema.TABLES "
                                             "WHERE TABLE_SCHEMA = '%1'")
                                  .arg(database_)),
-              "4");
+              "5");
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT DEFAULT_CHARACTER_SET_NAME AS v FROM "
                                             "information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1'")
                                  .arg(database_)),
@@ -155,6 +155,14 @@ const Attempt kStationAttempts[] = {
     {"INSERT INTO SystemStatus(SYSTEMID,STATUS) VALUES (4,'ONLINE')", true},
     {"UPDATE SystemStatus SET Status = 'OFFLINE' WHERE SYSTEMID = 4", true},
     {"DELETE FROM SystemStatus WHERE SYSTEMID = 4", true},
+    // Anchors are added, with the server's word on who and when; never read, changed or removed.
+    {"INSERT INTO AuditAnchors(SystemID,LogID,Sequence,Hash,AnchoredAt,Account) VALUES (4,"
+     "'00000000000000000000000000000000',1,'',"
+     "'2000-01-01 00:00:00','forged')",
+     true},
+    {"SELECT Hash FROM AuditAnchors", false},
+    {"UPDATE AuditAnchors SET Sequence = 2", false},
+    {"DELETE FROM AuditAnchors", false},
     {"INSERT INTO Users(UserID,Password) VALUES ('x','y')", false},
     {"UPDATE Users SET Password = 'x'", false},
     {"DELETE FROM Users", false},
@@ -186,6 +194,10 @@ TEST_F(CentreAdmin, AStationAccountMayDoWhatTheStationDoesAndNothingElse) {
     const QString first = CentreWithStation(4);
     ASSERT_EQ(first.size(), 24);
     ExpectOnlyStationWork(StationConnectString(database_, "station4", first));
+    EXPECT_EQ(Query(AdminOnCentre(),
+                    "SELECT CONCAT(Account LIKE 'station4@%', YEAR(AnchoredAt) "
+                    "> 2000) AS v FROM AuditAnchors"),
+              "11");
 
     AdminToolResult result =
         Run({"add-station", "--connect", Admin(), "--database", database_, "--system-id", "4"});
