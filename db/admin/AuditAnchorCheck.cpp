@@ -77,6 +77,11 @@ AnchorCheck CheckAuditAnchors(Connection& connection, const QList<audit::Anchora
                                    .arg(file->path)
                                    .arg(anchor.sequence)
                                    .arg(anchor.anchored);
+        auto& [count, highest] = vouched[file];
+        ++count;
+        if (file->hashes.value(anchor.sequence) == anchor.hash) {
+            highest = std::max(highest, anchor.sequence);
+        }
         if (!file->hashes.contains(anchor.sequence)) {
             check.findings << (anchor.sequence > file->lastSequence
                                    ? QStringLiteral("%1 is missing: the log ends at record %2, "
@@ -92,9 +97,6 @@ AnchorCheck CheckAuditAnchors(Connection& connection, const QList<audit::Anchora
                                   "at or before that record.")
                                   .arg(record);
         }
-        auto& [count, highest] = vouched[file];
-        ++count;
-        highest = std::max(highest, anchor.sequence);
     }
     for (auto it = unmatched.cbegin(); it != unmatched.cend(); ++it) {
         const Anchor& latest = it.value().last();
@@ -117,7 +119,8 @@ AnchorCheck CheckAuditAnchors(Connection& connection, const QList<audit::Anchora
                                                     "nothing there vouches for it.")
                                          .arg(file.path, file.logId)
                                    : QStringLiteral("%1: log %2, %3 anchor(s) checked, records "
-                                                    "up to %4 anchored, %5 after the last anchor.")
+                                                    "up to %4 vouched for, %5 after the last "
+                                                    "anchor that holds.")
                                          .arg(file.path, file.logId)
                                          .arg(count)
                                          .arg(highest)

@@ -102,7 +102,7 @@ TEST_P(AnchoredLog, IsCheckedAgainstItsAnchors) {
 
 const Tampering kTamperings[] = {
     {"Untouched", [](auto&, auto&) {}, 0,
-     "2 anchor(s) checked, records up to 7 anchored, 2 after the last anchor."},
+     "2 anchor(s) checked, records up to 7 vouched for, 2 after the last anchor that holds."},
     {"TailCut",
      [](const QString& path, QList<QByteArray>& lines) { WriteLines(path, lines.mid(0, 5)); }, 1,
      "is missing: the log ends at record 5, so records were cut off its end."},
