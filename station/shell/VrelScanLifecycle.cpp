@@ -206,5 +206,7 @@ VrelScan::~VrelScan() {
     }
     audit_.Append(QStringLiteral("station-ended"), {{"version", LINDHOLLOW_VERSION}});
     audit_.SetFailureHandler({});
-    AnchorAuditLog(audit_, DSNCONNECTSTR, SYSTEM_ID);
+    if (!ended_) {
+        AnchorAuditLog(audit_, DSNCONNECTSTR, SYSTEM_ID);
+    }
 }

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "DiskBatchCycle.h"
+#include "audit/AuditLogFile.h"
 #include "database/StatementObserver.h"
 #include "support/MariaDbTestServer.h"
 
@@ -112,6 +113,17 @@ TEST_P(DatabaseOutage, NoRowOfTheLostBatchStaysAndItIsScannedAgainUnderItsNumber
     EXPECT_EQ(station->AuditTrail().filter(QStringLiteral("lost-batch-")),
               QStringList({R"(lost-batch-kept {"batch":7})",
                            R"(lost-batch-removed {"batch":7,"later":true})"}));
+
+    // The anchor after the lost batch could not be written: recorded, without a box (told holds
+    // every box), and covered by the anchor after the batch scanned again, of the last record.
+    const QStringList failed = station->AuditTrail().filter(QStringLiteral("audit-anchor-failed"));
+    EXPECT_EQ(failed.size(), opening ? 0 : 1);
+    const std::optional<AuditLog::Anchor> last = station->audit->LatestRecord();
+    ASSERT_TRUE(last);
+    EXPECT_EQ(last->sequence, audit::ReadAuditLog(station->AuditLogFile()).last().sequence);
+    EXPECT_EQ(station->Query(QStringLiteral("SELECT CONCAT(Sequence, ' ', Hash) AS v FROM "
+                                            "AuditAnchors ORDER BY Sequence DESC LIMIT 1")),
+              QString::number(last->sequence) + u' ' + QString::fromLatin1(last->hash));
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, DatabaseOutage,

@@ -216,7 +216,7 @@ TEST_P(LoginEndsTheProgram, WithoutStatusOrScanner) {
     window.close();
     station_.window.reset();
     EXPECT_TRUE(StationStatements(station_.statements).isEmpty());
-    QStringList trail = station_.AuditTrail(1);
+    QStringList trail = station_.AuditTrail(2);  // after audit-log-opened and station-started
     ASSERT_FALSE(trail.isEmpty());
     EXPECT_TRUE(trail.takeLast().startsWith(u"station-ended "));
     EXPECT_EQ(trail,
