@@ -76,7 +76,7 @@ TEST_P(ScannerErrorDuringARun, ShowsItsMessageAndStopsTheRun) {
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/SCANNING"));
     EXPECT_EQ(Batch().ImageCounter, 2);
     EXPECT_EQ(
-        station_.AuditTrail().mid(5),
+        station_.AuditTrail().mid(6),
         QStringList({R"(scanner-run-started {"batch":7,"endorser":false,"next_image":1})",
                      QStringLiteral(R"(scanner-error {"description":"%1","during":"run",)"
                                     R"("error":%2})")
