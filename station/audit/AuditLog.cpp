@@ -102,24 +102,24 @@ bool AuditLog::ResumeFromFile() {
     QByteArray hash;
     QJsonObject unhashed;
     if (!complete || !audit::ParseRecordLine(line, record, hash, unhashed)) {
-        // The station never went on past a line that is not whole (it was not yet on disk), and
-        // cannot go on from one it cannot read: it is cut off, and the cut is recorded.
-        cutBytes_ = size - start;
-        cutWasComplete_ = complete;
-        cutText_ = QString::fromUtf8(line);
-        if (::ftruncate(fd_, start) != 0) {
-            Fail(SystemError("cannot repair the audit log"));
-            return false;
-        }
-        // Further lines that are not records stay, for the verification to name.
-        for (;;) {
-            if (start == 0) {
-                line.clear();
+        // The last record before it; further lines that are not records stay, for the
+        // verification to name.
+        const qint64 lastLineStart = start;
+        while (start > 0) {
+            if (audit::ParseRecordLine(LineEndingAt(start - 1, start), record, hash, unhashed)) {
                 break;
             }
-            line = LineEndingAt(start - 1, start);
-            if (audit::ParseRecordLine(line, record, hash, unhashed)) {
-                break;
+        }
+        // The station never went on past a line that is not whole (it was not yet on disk), and
+        // cannot go on from a line of its log that it cannot read: either is cut off, and the
+        // cut recorded. A whole line of a file without records is not the station's to cut.
+        if (!complete || record.sequence > 0) {
+            cutBytes_ = size - lastLineStart;
+            cutWasComplete_ = complete;
+            cutText_ = QString::fromUtf8(line);
+            if (::ftruncate(fd_, lastLineStart) != 0) {
+                Fail(SystemError("cannot repair the audit log"));
+                return false;
             }
         }
     }
