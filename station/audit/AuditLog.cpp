@@ -97,7 +97,10 @@ bool AuditLog::ResumeFromFile() {
     }
     const bool complete = lastByte[0] == '\n';
     qint64 start = 0;
-    QByteArray line = LineEndingAt(complete ? size - 1 : size, start);
+    QByteArray line;
+    if (!LineEndingAt(complete ? size - 1 : size, line, start)) {
+        return false;
+    }
     audit::AuditRecord record;
     QByteArray hash;
     QJsonObject unhashed;
@@ -105,8 +108,12 @@ bool AuditLog::ResumeFromFile() {
         // The last record before it; further lines that are not records stay, for the
         // verification to name.
         const qint64 lastLineStart = start;
+        QByteArray earlier;
         while (start > 0) {
-            if (audit::ParseRecordLine(LineEndingAt(start - 1, start), record, hash, unhashed)) {
+            if (!LineEndingAt(start - 1, earlier, start)) {
+                return false;
+            }
+            if (audit::ParseRecordLine(earlier, record, hash, unhashed)) {
                 break;
             }
         }
@@ -131,25 +138,24 @@ bool AuditLog::ResumeFromFile() {
     return true;
 }
 
-QByteArray AuditLog::LineEndingAt(qint64 end, qint64& start) {
-    QByteArray line;
+bool AuditLog::LineEndingAt(qint64 end, QByteArray& line, qint64& start) {
+    line.clear();
     start = end;
     while (start > 0) {
         const qint64 from = std::max<qint64>(0, start - kChunkBytes);
         QByteArray chunk(static_cast<qsizetype>(start - from), '\0');
         if (!ReadAt(fd_, chunk, from)) {
-            break;
+            Fail(SystemError("cannot read the audit log"));
+            return false;
         }
         const qsizetype newline = chunk.lastIndexOf('\n');
+        line.prepend(chunk.mid(newline + 1));
+        start = from + newline + 1;
         if (newline >= 0) {
-            line.prepend(chunk.mid(newline + 1));
-            start = from + newline + 1;
-            return line;
+            break;
         }
-        line.prepend(chunk);
-        start = from;
     }
-    return line;
+    return true;
 }
 
 QString AuditLog::NamedLogIdOfFile(qint64 size) {

@@ -53,8 +53,9 @@ class AuditLog {
     // up the log id that the file names. A last line that is not a record (half written by a
     // crash, or damaged) is cut off, to be recorded by the next append.
     bool ResumeFromFile();
-    // The line that ends at byte end (its newline, or the end of the file), and where it starts.
-    QByteArray LineEndingAt(qint64 end, qint64& start);
+    // The line that ends at byte end (its newline, or the end of the file), and where it starts;
+    // false when the file cannot be read.
+    bool LineEndingAt(qint64 end, QByteArray& line, qint64& start);
     // The log id named by the first record of the file that names one; empty when none does.
     QString NamedLogIdOfFile(qint64 size);
     bool WriteRecord(const QString& event, const QJsonObject& details);
