@@ -93,6 +93,9 @@ int AddOperatorCommand(const QCommandLineParser& parser) {
         parser.isSet("password")
             ? Required(parser, "password")
             : ReadSecretLine(QStringLiteral("Password of operator %1: ").arg(user));
+    if (password.isEmpty()) {
+        throw std::invalid_argument("no password was given on standard input");
+    }
     Connection connection;
     OpenDatabase(connection, parser);
     const AdminAction action{"add-operator", user, {}};

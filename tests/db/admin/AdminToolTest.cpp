@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"list-operators", "extra"}, "unknown command line"},
         UsageCase{{"verify-log"}, "verify-log needs at least one FILE"},
         UsageCase{{"show-log", "a", "b"}, "show-log needs exactly one FILE"},
-        UsageCase{{"add-operator", "--user", "a"}, "--password is required"},
+        UsageCase{{"add-operator", "--user", "a", "--password", ""}, "--password is required"},
         UsageCase{{"add-operator", "--user", "a", "--password", "b", "--privilege", "high"},
                   "--privilege must be a whole number"},
         UsageCase{{"list-operators", "--force"}, "--force does not belong"},
@@ -76,7 +76,19 @@ INSTANTIATE_TEST_SUITE_P(
                   "--port must be a port number"},
         UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h", "--sqlite", "f"},
                   "--sqlite does not belong"},
-        UsageCase{{"check-station", "--force"}, "--force does not belong"}));
+        UsageCase{{"check-station", "--force"}, "--force does not belong"},
+        UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h", "--account", "a"},
+                  "--ssl-ca is required"},
+        UsageCase{{"write-dsn", "--name", "X", "--mariadb", "127.0.0.1", "--account", "a"},
+                  "--ssl-ca is required"},
+        UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h", "--account", "a", "--ssl-ca",
+                   "ca.pem", "--insecure"},
+                  "--ssl-ca and --insecure contradict each other"},
+        UsageCase{{"write-dsn", "--name", "X", "--sqlite", "f", "--insecure"},
+                  "--insecure does not belong"},
+        UsageCase{{"history", "--system-id", "3"}, "--batch is required"},
+        UsageCase{{"history", "--system-id", "three", "--batch", "1"},
+                  "--system-id must be a whole number"}));
 
 // The data sources of the tool and of this test process are the same file.
 class AdminToolOnDatabase : public AdminToolTest, public testing::WithParamInterface<const char*> {

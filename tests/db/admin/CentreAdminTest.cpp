@@ -107,7 +107,7 @@ TEST_F(CentreAdmin, CreatesTheCentreOnceInUtf8mb4) {
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT COUNT(*) AS v FROM information_schema.TABLES "
                                             "WHERE TABLE_SCHEMA = '%1'")
                                  .arg(database_)),
-              "4");
+              "5");
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT DEFAULT_CHARACTER_SET_NAME AS v FROM "
                                             "information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1'")
                                  .arg(database_)),
@@ -166,6 +166,10 @@ const Attempt kStationAttempts[] = {
     {"SELECT User FROM mysql.user", false},
     {"CREATE DATABASE extra", false},
     {"GRANT SELECT ON Users TO 'station4'@'%'", false},
+    {"SELECT * FROM AdminLog", false},
+    {"INSERT INTO AdminLog(LoggedAt,Account,Command,Outcome) VALUES (NOW(),'a','b','c')", false},
+    {"DELETE HISTORY FROM Batches", false},
+    {"DELETE HISTORY FROM BallotImages", false},
 };
 
 void ExpectOnlyStationWork(const QString& connectString) {
@@ -204,10 +208,14 @@ TEST_F(CentreAdmin, AStationAccountMayDoWhatTheStationDoesAndNothingElse) {
     Connection old;
     EXPECT_THROW(old.Open(StationConnectString(database_, "station4", first)), DatabaseError);
 
-    EXPECT_EQ(Run({"remove-station", "--connect", Admin(), "--system-id", "4"}).exitCode, 0);
+    EXPECT_EQ(
+        Run({"remove-station", "--connect", Admin(), "--database", database_, "--system-id", "4"})
+            .exitCode,
+        0);
     Connection removed;
     EXPECT_THROW(removed.Open(StationConnectString(database_, "station4", second)), DatabaseError);
-    result = Run({"remove-station", "--connect", Admin(), "--system-id", "4"});
+    result =
+        Run({"remove-station", "--connect", Admin(), "--database", database_, "--system-id", "4"});
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.errors.contains("there is no account 'station4'@'%'"))
         << result.errors.toStdString();
@@ -248,7 +256,7 @@ TEST_F(CentreAdmin, WritesTheStationsDataSourceForItsOwnerAlone) {
     EXPECT_TRUE(read().contains("[Other]"));
 
     EXPECT_TRUE(Run(withTls, "s3cret\n").output.contains("unchanged"));
-    const QStringList withoutTls = withTls.mid(0, 9);
+    const QStringList withoutTls = withTls.mid(0, 9) + QStringList{"--insecure"};
     result = Run(withoutTls, "s3cret\n");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.errors.contains("--force")) << result.errors.toStdString();
@@ -259,6 +267,11 @@ TEST_F(CentreAdmin, WritesTheStationsDataSourceForItsOwnerAlone) {
     result = Run(withoutTls + QStringList{"--force"}, "\n");
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_TRUE(result.errors.contains("no password")) << result.errors.toStdString();
+
+    // The server's own socket needs no encryption.
+    result = Run({"write-dsn", "--name", "Local", "--mariadb", "localhost", "--account", "a"},
+                 "s3cret\n");
+    EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
 }
 
 // One thing broken in an otherwise complete station set-up, and what the check says.
@@ -266,6 +279,9 @@ struct Breakage {
     const char* name;
     std::function<void(class StationSetUpCheck&)> breakIt;
     const char* said;
+    // Beside it, on a connection that the server answers, the lack of encryption: this server
+    // has none. EncryptedCentreTest checks a set-up without a problem.
+    int problems;
 };
 
 class StationSetUpCheck : public CentreAdmin, public testing::WithParamInterface<Breakage> {
@@ -278,18 +294,25 @@ class StationSetUpCheck : public CentreAdmin, public testing::WithParamInterface
                       .exitCode,
                   0);
         WriteDataSource(Server().Port(), database_, password);
-        const QString intray = home_.filePath(QStringLiteral("intray"));
-        ASSERT_TRUE(QDir().mkpath(intray));
-        ASSERT_EQ(Run({"write-settings", "--system-id", "6", "--system-type", "1", "--intray",
-                       intray, "--scanner-ini", "scanner.ini", "--sql-connect", "DSN=Lindhollow;"})
-                      .exitCode,
-                  0);
+        ASSERT_TRUE(QDir().mkpath(home_.filePath(QStringLiteral("intray"))));
+        Settings({"--system-id", "6"});
+    }
+
+    // The station's settings file with these values beside the usual ones.
+    void Settings(const QStringList& values) {
+        const AdminToolResult result =
+            Run(QStringList{"write-settings", "--system-type", "1", "--intray",
+                            home_.filePath(QStringLiteral("intray")), "--scanner-ini",
+                            "scanner.ini", "--sql-connect", "DSN=Lindhollow;", "--force"} +
+                values);
+        ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
     }
 
     void WriteDataSource(int port, const QString& database, const QString& secret) {
         const AdminToolResult result =
             Run({"write-dsn", "--name", "Lindhollow", "--mariadb", "127.0.0.1", "--port",
-                 QString::number(port), "--database", database, "--account", "station6", "--force"},
+                 QString::number(port), "--database", database, "--account", "station6",
+                 "--insecure", "--force"},
                 secret.toUtf8() + '\n');
         ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
     }
@@ -303,11 +326,11 @@ class StationSetUpCheck : public CentreAdmin, public testing::WithParamInterface
 TEST_P(StationSetUpCheck, SaysWhatIsWrongInPlainWords) {
     GetParam().breakIt(*this);
     const AdminToolResult result = Run({"check-station", "--user", "demo"});
-    const bool sound = QLatin1StringView(GetParam().name) == u"nothing";
-    EXPECT_EQ(result.exitCode, sound ? 0 : 1) << result.output.toStdString();
+    EXPECT_EQ(result.exitCode, 1) << result.output.toStdString();
     EXPECT_TRUE(result.output.contains(QString::fromUtf8(GetParam().said)))
         << result.output.toStdString();
-    EXPECT_EQ(result.output.count("PROBLEM: "), sound ? 0 : 1) << result.output.toStdString();
+    EXPECT_EQ(result.output.count("PROBLEM: "), GetParam().problems) << result.output.toStdString();
+    EXPECT_FALSE(result.output.contains(password)) << result.output.toStdString();
 }
 
 // The centre's schema on a server that compares table names by case, as created before the
@@ -326,33 +349,48 @@ void CaseSensitiveCentre() {
 INSTANTIATE_TEST_SUITE_P(
     Table, StationSetUpCheck,
     testing::Values(
-        Breakage{"nothing", [](StationSetUpCheck&) {}, "reaches database centre_"},
+        Breakage{"unencrypted", [](StationSetUpCheck&) {},
+                 "(DSN=Lindhollow;) is not encrypted: whoever is on the network", 1},
+        Breakage{"other_station",
+                 [](StationSetUpCheck& t) {
+                     t.Settings({"--system-id", "5", "--dsn", "DSN=Lindhollow;"});
+                 },
+                 "logs in as the account of station 6, but this station's number (SYSTEM_ID) "
+                 "is 5",
+                 2},
+        Breakage{"secret_in_settings",
+                 [](StationSetUpCheck& t) {
+                     t.Settings({"--system-id", "6", "--dsn",
+                                 "DSN=Lindhollow;UID=station6;PWD=" + t.password + ";"});
+                 },
+                 "DSNCONNECTSTR (DSN=Lindhollow;UID=station6;PWD=***;) reaches database", 2},
         Breakage{"unreachable",
                  [](StationSetUpCheck& t) {
                      t.WriteDataSource(t.ClosedPort(), t.database_, t.password);
                  },
-                 "The database server cannot be reached."},
+                 "The database server cannot be reached.", 1},
         Breakage{
             "password",
             [](StationSetUpCheck& t) { t.WriteDataSource(t.Server().Port(), t.database_, "x"); },
-            "The server refused the account or its password."},
+            "The server refused the account or its password.", 1},
         Breakage{"privilege",
                  [](StationSetUpCheck& t) {
                      t.AsAdministrator("REVOKE UPDATE ON %1.SystemStatus FROM 'station6'@'%'");
                  },
                  "The account may not UPDATE rows of SystemStatus, which the station does.  On "
-                 "the centre: GRANT UPDATE ON centre_"},
+                 "the centre: GRANT UPDATE ON centre_",
+                 2},
         Breakage{"table",
                  [](StationSetUpCheck& t) { t.AsAdministrator("DROP TABLE %1.BallotImages"); },
-                 "The table BallotImages is missing."},
+                 "The table BallotImages is missing.", 2},
         Breakage{"operator",
                  [](StationSetUpCheck& t) { t.AsAdministrator("DELETE FROM %1.Users"); },
-                 "There is no operator demo in the table Users."},
+                 "There is no operator demo in the table Users.", 2},
         Breakage{"privilege_level",
                  [](StationSetUpCheck& t) {
                      t.AsAdministrator("UPDATE %1.Users SET PrivilegeLevel = NULL");
                  },
-                 "The operator demo has no privilege level and cannot log in."},
+                 "The operator demo has no privilege level and cannot log in.", 2},
         Breakage{"audit_log",
                  [](StationSetUpCheck& t) {
                      // Under a file, where no folder for the log can be made.
@@ -365,13 +403,13 @@ INSTANTIATE_TEST_SUITE_P(
                           file + QStringLiteral("/audit.jsonl"), "--force"});
                      ASSERT_EQ(result.exitCode, 0) << result.errors.toStdString();
                  },
-                 "/not-a-folder/audit.jsonl cannot be written"},
+                 "/not-a-folder/audit.jsonl cannot be written", 2},
         Breakage{"case",
                  [](StationSetUpCheck& t) {
                      CaseSensitiveCentre();
                      t.WriteDataSource(CaseSensitiveServer().Port(), "cased", "pw");
                  },
-                 "(lower_case_table_names = 0)"}),
+                 "(lower_case_table_names = 0)", 2}),
     [](const testing::TestParamInfo<Breakage>& info) { return info.param.name; });
 
 }  // namespace
