@@ -192,11 +192,12 @@ TEST_F(GaleraCluster, EveryNodeKeepsTheSameHistoryOfABatch) {
     }
     EXPECT_EQ(histories[1], histories[0]);
     EXPECT_EQ(histories[2], histories[0]);
-    EXPECT_EQ(histories[0].count(QStringLiteral("batch row deleted")), 1) << histories[0];
+    EXPECT_EQ(histories[0].count(QStringLiteral("batch row deleted")), 1)
+        << histories[0].toStdString();
     EXPECT_EQ(histories[0].count(QStringLiteral("image rows deleted: 2 (sequence 0 to 1)")), 1)
-        << histories[0];
+        << histories[0].toStdString();
     EXPECT_TRUE(histories[0].endsWith(QStringLiteral("Now: the batch row, 2 image rows.\n")))
-        << histories[0];
+        << histories[0].toStdString();
 }
 
 }  // namespace
