@@ -130,7 +130,7 @@ void BareThenGuarded(benchmark::State& state, Work work) {
     double seconds[2] = {0, 0};
     for (auto _ : state) {
         int i = 0;
-        for (TestStation* station : {TheCentres().bare.get(), TheCentres().guarded.get()}) {
+        for (TestStation* station : {TheCentres()->bare.get(), TheCentres()->guarded.get()}) {
             station->Execute(QStringLiteral("DELETE FROM BallotImages WHERE SystemID = 3"));
             const double start = Seconds();
             if (!work(*station)) {

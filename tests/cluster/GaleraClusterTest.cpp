@@ -176,8 +176,7 @@ TEST_F(GaleraCluster, ABatchWhoseNodeDiesWhileItIsStoredIsLostRemovedAndScannedA
 // and scanned again through the others reads the same on all three.
 TEST_F(GaleraCluster, EveryNodeKeepsTheSameHistoryOfABatch) {
     const QString images = QStringLiteral(
-        "INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq,BallotSN,Status,Error) VALUES "
-        "(1,9,0,'100900000',9,0),(1,9,1,'100900001',0,0)");
+        "INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq) VALUES (1,9,0),(1,9,1)");
     for (int node : {0, 2}) {
         CreateBatch(centre_->OnNode(node), 9, 1, QStringLiteral("demo"));
         ExecuteOn(centre_->OnNode(node), images);

@@ -94,12 +94,11 @@ TEST_P(HalfWay, TalliesRefusedAtTheThirdCountKeepTheirPreviousValues) {
 // The database itself refuses the fourth count: its flag column is gone.
 TEST_P(HalfWay, TalliesWhoseFourthCountTheDatabaseRejectsKeepTheirPreviousValues) {
     AddTalliedBatch();
-    // A MariaDB centre keeps the history of image rows, which an ALTER must be told to keep.
-    ExecuteOn(*source_, QStringLiteral("%1ALTER TABLE BallotImages RENAME COLUMN HasWriteIns TO "
-                                       "HadWriteIns")
-                            .arg(source_->Kind() == u"MariaDB"
-                                     ? "SET STATEMENT system_versioning_alter_history = KEEP FOR "
-                                     : ""));
+    ExecuteOn(*source_, (source_->Kind() == u"MariaDB"
+                             ? QStringLiteral("SET STATEMENT "
+                                              "system_versioning_alter_history = KEEP FOR ")
+                             : QString()) +
+                            "ALTER TABLE BallotImages RENAME COLUMN HasWriteIns TO HadWriteIns");
     const StatementRecorder recorder;
     UpdateBatchTallies(Connect(), 3, 12);
     EXPECT_EQ(recorder.Statements().size(), 4);
