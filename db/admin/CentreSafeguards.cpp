@@ -32,36 +32,39 @@ QString TableType(Connection& connection, const QString& table) {
 struct RowEvent {
     const char* event;
     const char* verb;
-    // The station number the row has, or takes; an update must keep both its own.
+    // The row's station number (%1 its column, %2 the account's station) is the account's, before
+    // and after an update; and the one that is not.
     const char* touched;
     const char* offending;
 };
 const RowEvent kRowEvents[] = {
-    {"INSERT", "insert", "NEW.%1 <=> station", "NEW.%1"},
-    {"UPDATE", "update", "OLD.%1 <=> station AND NEW.%1 <=> station",
-     "IF(OLD.%1 <=> station, NEW.%1, OLD.%1)"},
-    {"DELETE", "delete", "OLD.%1 <=> station", "OLD.%1"},
+    {"INSERT", "insert", "NEW.%1 <=> %2", "NEW.%1"},
+    {"UPDATE", "update", "OLD.%1 <=> %2 AND NEW.%1 <=> %2", "IF(OLD.%1 <=> %2, NEW.%1, OLD.%1)"},
+    {"DELETE", "delete", "OLD.%1 <=> %2", "OLD.%1"},
 };
 
-// Inside a trigger CURRENT_USER() is the trigger's definer; SESSION_USER() is who connected.
+// Inside a trigger CURRENT_USER() is the trigger's definer; SESSION_USER() is who connected,
+// "station3@host". These triggers run for every row a station writes, so a row that passes costs
+// one condition, and the refusal is put together only when it is needed.
 QString GuardTrigger(const StationTable& table, const RowEvent& row) {
     const QString column = QString::fromLatin1(table.stationColumn);
     const QString name = QString::fromLatin1(table.table);
     const QString event = QString::fromLatin1(row.event);
+    const auto expanded = [&column](const char* text) {
+        return QString::fromLatin1(text)
+            .replace(QStringLiteral("%1"), column)
+            .replace(QStringLiteral("%2"), QStringLiteral("CAST(SUBSTRING(SUBSTRING_INDEX("
+                                                          "SESSION_USER(), '@', 1), 8) AS INT)"));
+    };
     return QStringLiteral(
-               "CREATE OR REPLACE TRIGGER %1Station%2 BEFORE %3 ON %4 FOR EACH ROW BEGIN "
-               "DECLARE account VARCHAR(128) DEFAULT SUBSTRING_INDEX(SESSION_USER(), '@', 1); "
-               "DECLARE station INT; DECLARE refusal VARCHAR(128); "
-               "IF account RLIKE '^station[0-9]+$' THEN "
-               "SET station = CAST(SUBSTRING(account, 8) AS INT); "
-               "IF NOT (%5) THEN "
-               "SET refusal = CONCAT(account, ' may not %6 a row of station ', %7, ' in %4: a "
-               "station account changes only its own rows.'); "
-               "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = refusal; "
-               "END IF; END IF; END")
-        .arg(name, event.left(1) + event.mid(1).toLower(), event, name,
-             QString::fromLatin1(row.touched).arg(column), QString::fromLatin1(row.verb),
-             QString::fromLatin1(row.offending).arg(column));
+               "CREATE OR REPLACE TRIGGER %1Station%2 BEFORE %3 ON %4 FOR EACH ROW "
+               "IF SESSION_USER() RLIKE '^station[0-9]+@' AND NOT (%5) THEN BEGIN "
+               "DECLARE refusal VARCHAR(128) DEFAULT CONCAT(SUBSTRING_INDEX(SESSION_USER(), '@', "
+               "1), ' may not %6 a row of station ', %7, ' in %4: a station account changes only "
+               "its own rows.'); "
+               "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = refusal; END; END IF")
+        .arg(name, event.left(1) + event.mid(1).toLower(), event, name, expanded(row.touched),
+             QString::fromLatin1(row.verb), expanded(row.offending));
 }
 
 }  // namespace
