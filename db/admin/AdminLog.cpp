@@ -34,9 +34,9 @@ QString RunRecorded(Connection& connection, const AdminAction& action,
                 QStringLiteral("SELECT 1 FROM %1 WHERE 1 = 0").arg(LogTable(action)));
         } catch (const DatabaseError& error) {
             throw DatabaseError(
-                QStringLiteral("Administrators' actions cannot be recorded (%1); bring the "
-                               "centre's schema up to date first: lindhollow-admin "
-                               "create-schema.")
+                QStringLiteral("Administrators' actions cannot be recorded in AdminLog (%1).  "
+                               "Name the centre's database in the connect string, or bring its "
+                               "schema up to date first: lindhollow-admin create-schema.")
                     .arg(error.message()));
         }
     }
