@@ -3,11 +3,15 @@
 #include <optional>
 
 #include "admin/AdminCommands.h"
+#include "admin/AdminLog.h"
+#include "admin/BatchHistory.h"
 #include "admin/CentreDatabase.h"
 #include "admin/Operators.h"
 #include "admin/Schema.h"
+#include "admin/SecretInput.h"
 #include "admin/StationAccounts.h"
 #include "database/Connection.h"
+#include "database/Recordset.h"
 
 namespace {
 
@@ -26,6 +30,25 @@ std::optional<int> PrivilegeLevel(const QCommandLineParser& parser) {
         throw UsageError("--privilege must be a whole number");
     }
     return level;
+}
+
+// A whole number option within the range of a station or batch number.
+qint16 Number(const QCommandLineParser& parser, const QString& name) {
+    bool ok = false;
+    const short value = Required(parser, name).toShort(&ok);
+    if (!ok) {
+        throw UsageError("--" + name.toStdString() + " must be a whole number");
+    }
+    return value;
+}
+
+QString CurrentDatabase(Connection& connection) {
+    if (!connection.IsMariaDb()) {
+        return {};
+    }
+    Recordset row;
+    row.Open(QStringLiteral("SELECT DATABASE() AS v"), connection);
+    return row.Fields(QStringLiteral("v")).Value().toString();
 }
 
 // The station whose account --system-id and --host name.
@@ -47,29 +70,46 @@ int CreateSchemaCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"connect"});
     Connection connection;
     OpenDatabase(connection, parser);
-    CreateSchema(connection);
-    Out() << "The schema is in place (" << connection.DbmsName() << ").\n";
+    const AdminAction action{"create-schema", CurrentDatabase(connection), {}};
+    Out()
+        << RunRecorded(
+               connection, action,
+               [&] {
+                   CreateSchema(connection);
+                   return QStringLiteral("The schema is in place (%1).").arg(connection.DbmsName());
+               },
+               true)
+        << '\n';
     return 0;
 }
 
 int AddOperatorCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"connect", "user", "password", "privilege", "replace"});
     const QString user = Required(parser, "user");
-    const QString password = Required(parser, "password");
     const std::optional<int> level = PrivilegeLevel(parser);
+    // Typed at a prompt rather than given on the command line, where other users and the shell's
+    // history see it.
+    const QString password =
+        parser.isSet("password")
+            ? Required(parser, "password")
+            : ReadSecretLine(QStringLiteral("Password of operator %1: ").arg(user));
+    if (password.isEmpty()) {
+        throw std::invalid_argument("no password was given on standard input");
+    }
     Connection connection;
     OpenDatabase(connection, parser);
-    switch (AddOperator(connection, user, password, level, parser.isSet("replace"))) {
-        case AddOutcome::Added:
-            Out() << "Operator " << user << " added.\n";
-            break;
-        case AddOutcome::AlreadyPresent:
-            Out() << "Operator " << user << " is already there; nothing changed.\n";
-            break;
-        case AddOutcome::Replaced:
-            Out() << "Operator " << user << " replaced.\n";
-            break;
-    }
+    const AdminAction action{"add-operator", user, {}};
+    Out() << RunRecorded(connection, action, [&] {
+        switch (AddOperator(connection, user, password, level, parser.isSet("replace"))) {
+            case AddOutcome::Added:
+                return QStringLiteral("Operator %1 added.").arg(user);
+            case AddOutcome::AlreadyPresent:
+                return QStringLiteral("Operator %1 is already there; nothing changed.").arg(user);
+            case AddOutcome::Replaced:
+                break;
+        }
+        return QStringLiteral("Operator %1 replaced.").arg(user);
+    }) << '\n';
     return 0;
 }
 
@@ -90,21 +130,32 @@ int RemoveOperatorCommand(const QCommandLineParser& parser) {
     const QString user = Required(parser, "user");
     Connection connection;
     OpenDatabase(connection, parser);
-    if (!RemoveOperator(connection, user)) {
-        throw std::runtime_error("there is no operator " + user.toStdString());
-    }
-    Out() << "Operator " << user << " removed.\n";
+    const AdminAction action{"remove-operator", user, {}};
+    Out() << RunRecorded(connection, action, [&] {
+        if (!RemoveOperator(connection, user)) {
+            throw std::runtime_error("there is no operator " + user.toStdString());
+        }
+        return QStringLiteral("Operator %1 removed.").arg(user);
+    }) << '\n';
     return 0;
 }
 
 int CreateCentreCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"connect", "database"});
     const QString database = DatabaseName(parser);
+    CheckDatabaseName(database);
     Connection connection;
     OpenDatabase(connection, parser);
-    CreateCentreDatabase(connection, database);
-    Out() << "The counting centre's database " << database << " is in place ("
-          << connection.DbmsName() << ").\n";
+    const AdminAction action{"create-centre", database, database};
+    Out() << RunRecorded(
+                 connection, action,
+                 [&] {
+                     CreateCentreDatabase(connection, database);
+                     return QStringLiteral("The counting centre's database %1 is in place (%2).")
+                         .arg(database, connection.DbmsName());
+                 },
+                 true)
+          << '\n';
     return 0;
 }
 
@@ -112,10 +163,17 @@ int AddStationCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"connect", "database", "system-id", "host", "replace"});
     const StationAccount account = Account(parser);
     const QString database = DatabaseName(parser);
+    CheckDatabaseName(database);
     Connection connection;
     OpenDatabase(connection, parser);
-    const QString password =
-        AddStationAccount(connection, database, account, parser.isSet("replace"));
+    QString password;
+    const AdminAction action{"add-station", account.Quoted(), database};
+    RunRecorded(connection, action, [&] {
+        password = AddStationAccount(connection, database, account, parser.isSet("replace"));
+        return QStringLiteral("Account %1 given a new password and what station %2 does.")
+            .arg(account.Quoted())
+            .arg(account.systemId);
+    });
     Out() << "Account " << account.Quoted() << " may now do what station " << account.systemId
           << " does on " << database << ".\nIts password, shown only now, for write-dsn on the "
           << "station:\n"
@@ -124,13 +182,28 @@ int AddStationCommand(const QCommandLineParser& parser) {
 }
 
 int RemoveStationCommand(const QCommandLineParser& parser) {
-    RequireOnly(parser, {"connect", "system-id", "host"});
+    RequireOnly(parser, {"connect", "database", "system-id", "host"});
     const StationAccount account = Account(parser);
+    const QString database = DatabaseName(parser);
+    CheckDatabaseName(database);
     Connection connection;
     OpenDatabase(connection, parser);
-    if (!RemoveStationAccount(connection, account)) {
-        throw std::runtime_error("there is no account " + account.Quoted().toStdString());
-    }
-    Out() << "Account " << account.Quoted() << " removed.\n";
+    const AdminAction action{"remove-station", account.Quoted(), database};
+    Out() << RunRecorded(connection, action, [&] {
+        if (!RemoveStationAccount(connection, account)) {
+            throw std::runtime_error("there is no account " + account.Quoted().toStdString());
+        }
+        return QStringLiteral("Account %1 removed.").arg(account.Quoted());
+    }) << '\n';
+    return 0;
+}
+
+int HistoryCommand(const QCommandLineParser& parser) {
+    RequireOnly(parser, {"connect", "system-id", "batch"});
+    const qint16 systemId = Number(parser, "system-id");
+    const qint16 batchNo = Number(parser, "batch");
+    Connection connection;
+    OpenDatabase(connection, parser);
+    Out() << BatchHistory(connection, systemId, batchNo);
     return 0;
 }

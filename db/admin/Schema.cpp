@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include "admin/CentreDatabase.h"
+#include "admin/CentreSafeguards.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 
@@ -50,5 +51,9 @@ void CreateSchema(Connection& connection) {
     }
     for (const QString& statement : Statements(QString::fromUtf8(file.readAll()))) {
         connection.Execute(statement);
+    }
+    if (connection.IsMariaDb()) {
+        KeepBatchHistory(connection);
+        InstallStationRowGuards(connection);
     }
 }

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QObject>
+#include <QRegularExpression>
 #include <QVariant>
 
 #include "admin/CentreDatabase.h"
@@ -93,8 +94,9 @@ class Checker {
     }
 
     // `setting` names the connect string, for the operator.
-    void Database(const QString& setting, const QString& connectString, const QString& operatorId) {
-        const QString named = QStringLiteral("%1 (%2)").arg(setting, connectString);
+    void Database(const QString& setting, const QString& connectString, const QString& operatorId,
+                  qint16 systemId) {
+        const QString named = QStringLiteral("%1 (%2)").arg(setting, WithoutSecrets(connectString));
         Connection connection;
         try {
             connection.Open(connectString);
@@ -104,6 +106,8 @@ class Checker {
         }
         if (connection.IsMariaDb()) {
             Describe(connection, named);
+            Encryption(connection, named);
+            AccountOfStation(connection, named, systemId);
             try {
                 RequireCaseInsensitiveTableNames(connection);
             } catch (const DatabaseError& error) {
@@ -188,6 +192,43 @@ class Checker {
                       Value(connection, QStringLiteral("SELECT CURRENT_USER() AS v")),
                       tls.isEmpty() ? QStringLiteral("not encrypted")
                                     : QStringLiteral("encrypted (%1)").arg(tls)));
+    }
+
+    // A station's batches and its password cross the network only encrypted; the server's own
+    // socket keeps them on the machine.
+    void Encryption(Connection& connection, const QString& named) {
+        const QString tls =
+            Value(connection, QStringLiteral("SELECT VARIABLE_VALUE AS v FROM "
+                                             "information_schema.SESSION_STATUS WHERE "
+                                             "VARIABLE_NAME = 'Ssl_version'"));
+        const QString host = Value(connection, QStringLiteral("SELECT HOST AS v FROM "
+                                                              "information_schema.PROCESSLIST "
+                                                              "WHERE ID = CONNECTION_ID()"));
+        if (tls.isEmpty() && host != u"localhost") {
+            Problem(QStringLiteral("%1 is not encrypted: whoever is on the network between the "
+                                   "station and the server can read and change what passes, "
+                                   "the account's password included.  Write the data source "
+                                   "again with lindhollow-admin write-dsn --ssl-ca and the "
+                                   "certificate of the centre's authority.")
+                        .arg(named));
+        }
+    }
+
+    // The centre refuses an account stationN every change to rows of another station, so a
+    // station numbered otherwise could not store a batch.
+    void AccountOfStation(Connection& connection, const QString& named, qint16 systemId) {
+        static const QRegularExpression stationAccount(QStringLiteral("^station([0-9]+)@"));
+        const QRegularExpressionMatch match =
+            stationAccount.match(Value(connection, QStringLiteral("SELECT CURRENT_USER() AS v")));
+        if (match.hasMatch() && match.captured(1).toInt() != systemId) {
+            Problem(QStringLiteral("%1 logs in as the account of station %2, but this station's "
+                                   "number (SYSTEM_ID) is %3: the centre would refuse it every "
+                                   "change of a batch.  Give the station its own account "
+                                   "(lindhollow-admin add-station --system-id %3, then "
+                                   "write-dsn), or its right number.")
+                        .arg(named, match.captured(1))
+                        .arg(systemId));
+        }
     }
 
     // Each privilege is tried with a statement that touches no row.
@@ -285,9 +326,9 @@ QList<Finding> CheckStation(const QString& operatorId) {
     checker.AuditLogFile();
     const QString& dsn = settings.DSNCONNECTSTR;
     const QString& sql = settings.SQLCONNECTSTR;
-    checker.Database(QStringLiteral("DSNCONNECTSTR"), dsn, operatorId);
+    checker.Database(QStringLiteral("DSNCONNECTSTR"), dsn, operatorId, settings.SYSTEM_ID);
     if (sql != dsn) {
-        checker.Database(QStringLiteral("SQLCONNECTSTR"), sql, operatorId);
+        checker.Database(QStringLiteral("SQLCONNECTSTR"), sql, operatorId, settings.SYSTEM_ID);
     }
     return findings;
 }

@@ -32,6 +32,18 @@ WriteOutcome WriteMariaDbDsn(const QCommandLineParser& parser, const QString& na
     CheckDatabaseName(source.database);
     source.account = Required(parser, "account");
     source.certificateAuthority = parser.value("ssl-ca");
+    // Through the server's own socket nothing crosses the network; otherwise the station's
+    // batches and its account's password would, readable and changeable on the way.
+    const bool localSocket = source.server == u"localhost";
+    if (source.certificateAuthority.isEmpty() && !localSocket && !parser.isSet("insecure")) {
+        throw UsageError(
+            "--ssl-ca is required: the certificate of the centre's authority, so that the "
+            "station connects only encrypted and only to the centre's server (--insecure "
+            "writes a data source without encryption)");
+    }
+    if (!source.certificateAuthority.isEmpty() && parser.isSet("insecure")) {
+        throw UsageError("--ssl-ca and --insecure contradict each other");
+    }
     if (!source.certificateAuthority.isEmpty() && !QFile::exists(source.certificateAuthority)) {
         throw std::invalid_argument("there is no certificate file " +
                                     source.certificateAuthority.toStdString());
@@ -85,7 +97,8 @@ int WriteDsnCommand(const QCommandLineParser& parser) {
     const QString name = Required(parser, "name");
     WriteOutcome outcome;
     if (parser.isSet("mariadb")) {
-        RequireOnly(parser, {"name", "mariadb", "port", "database", "account", "ssl-ca", "force"});
+        RequireOnly(parser, {"name", "mariadb", "port", "database", "account", "ssl-ca", "insecure",
+                             "force"});
         outcome = WriteMariaDbDsn(parser, name);
     } else {
         RequireOnly(parser, {"name", "sqlite", "force"});

@@ -6,6 +6,7 @@
 
 #include "LindhollowVersion.h"
 #include "admin/AdminCommands.h"
+#include "database/ConnectString.h"
 #include "database/DatabaseError.h"
 
 namespace {
@@ -22,16 +23,19 @@ const char* const kUsage =
     "                  [--replace]\n"
     "                  create the station's MariaDB account with what the station needs;\n"
     "                  prints its new password\n"
-    "  remove-station  [--connect CS] --system-id N [--host PATTERN]\n"
-    "  add-operator    [--connect CS] --user ID --password PW [--privilege N] [--replace]\n"
+    "  remove-station  [--connect CS] [--database NAME] --system-id N [--host PATTERN]\n"
+    "  add-operator    [--connect CS] --user ID [--privilege N] [--replace]\n"
+    "                  the password is read from standard input (--password PW puts it on\n"
+    "                  the command line instead)\n"
     "  list-operators  [--connect CS]\n"
     "  remove-operator [--connect CS] --user ID\n"
     "  write-dsn       --name NAME --sqlite FILE [--force]\n"
     "                  write a user ODBC data source for a SQLite database file\n"
     "  write-dsn       --name NAME --mariadb HOST [--port N] [--database NAME]\n"
-    "                  --account NAME [--ssl-ca FILE] [--force]\n"
+    "                  --account NAME (--ssl-ca FILE | --insecure) [--force]\n"
     "                  write a user ODBC data source for the centre's MariaDB server; the\n"
-    "                  password is read from standard input\n"
+    "                  password is read from standard input; --ssl-ca may be left out for\n"
+    "                  localhost, the server's socket\n"
     "  write-settings  --system-id N --system-type N --intray DIR --scanner-ini FILE\n"
     "                  [--dsn CS] [--sql-connect CS] [--orla-host HOST] [--names-file FILE]\n"
     "                  [--election-type N] [--election-id N] [--ballot-size N]\n"
@@ -39,6 +43,8 @@ const char* const kUsage =
     "                  [--force]\n"
     "                  write the station settings file\n"
     "  check-station   [--user ID]          check this user's station set-up\n"
+    "  history         [--connect CS] --system-id N --batch N\n"
+    "                  every version of a batch's row and its image rows on a MariaDB centre\n"
     "  verify-log      FILE... [--connect CS [--system-id N]]\n"
     "                  check the hash chain, sequence and form of audit logs, and with\n"
     "                  --connect every anchor of their stations (or of station N) at the\n"
@@ -50,6 +56,11 @@ const char* const kUsage =
     "defaults to lindhollow, PATTERN of --host to % (any host), N of --port to 3306.\n"
     "Nothing that exists is changed unless --replace or --force says so.\n"
     "--help prints this text and --version the release.\n";
+
+// A message may quote a connect string, whose passwords are not for the screen.
+QByteArray Printable(const std::exception& error) {
+    return WithoutSecrets(QString::fromUtf8(error.what())).toUtf8();
+}
 
 }  // namespace
 
@@ -65,19 +76,26 @@ int main(int argc, char* argv[]) {
     for (const SettingOption& setting : SettingOptions()) {
         parser.addOption({setting.option, setting.option, "value"});
     }
-    for (const char* flag : {"replace", "force"}) {
+    for (const char* flag : {"replace", "force", "insecure"}) {
         parser.addOption({flag, flag});
     }
     parser.addOption({{"h", "help"}, "show this help"});
     parser.addOption({"version", "show the release"});
 
     const std::map<QString, int (*)(const QCommandLineParser&)> commands = {
-        {"create-schema", CreateSchemaCommand},   {"add-operator", AddOperatorCommand},
-        {"list-operators", ListOperatorsCommand}, {"remove-operator", RemoveOperatorCommand},
-        {"write-dsn", WriteDsnCommand},           {"write-settings", WriteSettingsCommand},
-        {"create-centre", CreateCentreCommand},   {"add-station", AddStationCommand},
-        {"remove-station", RemoveStationCommand}, {"check-station", CheckStationCommand},
-        {"verify-log", VerifyLogCommand},         {"show-log", ShowLogCommand},
+        {"create-schema", CreateSchemaCommand},
+        {"add-operator", AddOperatorCommand},
+        {"list-operators", ListOperatorsCommand},
+        {"remove-operator", RemoveOperatorCommand},
+        {"write-dsn", WriteDsnCommand},
+        {"write-settings", WriteSettingsCommand},
+        {"create-centre", CreateCentreCommand},
+        {"add-station", AddStationCommand},
+        {"remove-station", RemoveStationCommand},
+        {"check-station", CheckStationCommand},
+        {"verify-log", VerifyLogCommand},
+        {"show-log", ShowLogCommand},
+        {"history", HistoryCommand},
     };
     const QStringList fileCommands = {"verify-log", "show-log"};
     try {
@@ -101,13 +119,14 @@ int main(int argc, char* argv[]) {
         }
         return commands.at(positional.front())(parser);
     } catch (const UsageError& error) {
-        std::fprintf(stderr, "lindhollow-admin: %s\n\n%s", error.what(), kUsage);
+        std::fprintf(stderr, "lindhollow-admin: %s\n\n%s", Printable(error).constData(), kUsage);
         return 2;
     } catch (const DatabaseError& error) {
-        std::fprintf(stderr, "lindhollow-admin: database error: %s\n", error.what());
+        std::fprintf(stderr, "lindhollow-admin: database error: %s\n",
+                     Printable(error).constData());
         return 1;
     } catch (const std::exception& error) {
-        std::fprintf(stderr, "lindhollow-admin: %s\n", error.what());
+        std::fprintf(stderr, "lindhollow-admin: %s\n", Printable(error).constData());
         return 1;
     }
 }

@@ -3,6 +3,13 @@
 -- Every statement creates only what is missing, so running the file again changes nothing.
 -- Every table has a primary key, which a Galera cluster needs to replicate row changes; where the
 -- station's columns are not unique, a surrogate key that the station never names comes last.
+-- Batch and image rows are system-versioned: every change and every deletion keeps the row as it
+-- was, with the time it stopped being current (lindhollow-admin history shows them). The triggers
+-- that confine each station account to its own station's rows are made by lindhollow-admin after
+-- this file, for every station table present.
+
+-- The surrogate keys below are added to tables that may already keep their history.
+SET SESSION system_versioning_alter_history = KEEP;
 
 CREATE TABLE IF NOT EXISTS Batches (
     SystemID         SMALLINT NOT NULL,
@@ -22,7 +29,7 @@ CREATE TABLE IF NOT EXISTS Batches (
     HAVEBEENDUPED    INT NULL,
     WRITEINSCHECK    INT NULL,
     PRIMARY KEY (SystemID, BatchNo)
-) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 WITH SYSTEM VERSIONING;
 
 -- Image rows are looked up by station and batch only (storage, tallies, deletion).
 CREATE TABLE IF NOT EXISTS BallotImages (
@@ -38,7 +45,7 @@ CREATE TABLE IF NOT EXISTS BallotImages (
     WriteIn     SMALLINT NOT NULL DEFAULT 0,
     ImageRowKey BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY,
     INDEX BallotImagesByBatch (SystemID, BatchNo, ImageSeq)
-) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 WITH SYSTEM VERSIONING;
 
 -- One row per station; nothing enforces it, the station keeps it so.
 CREATE TABLE IF NOT EXISTS SystemStatus (
@@ -79,3 +86,14 @@ CREATE TABLE IF NOT EXISTS AuditAnchors (
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 CREATE TRIGGER IF NOT EXISTS AuditAnchorsAccount BEFORE INSERT ON AuditAnchors FOR EACH ROW
     SET NEW.Account = SESSION_USER(), NEW.AnchoredAt = UTC_TIMESTAMP();
+
+-- What administrators did with lindhollow-admin: operators, station accounts and the schema. Time
+-- in UTC; the account as the server knows it. Station accounts are given nothing of it.
+CREATE TABLE IF NOT EXISTS AdminLog (
+    AdminLogKey BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY,
+    LoggedAt    DATETIME NOT NULL,
+    Account     VARCHAR(128) NOT NULL,
+    Command     VARCHAR(64) NOT NULL,
+    Target      VARCHAR(255) NULL,
+    Outcome     VARCHAR(255) NOT NULL
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;

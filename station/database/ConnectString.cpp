@@ -1,5 +1,6 @@
 #include "database/ConnectString.h"
 
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace {
@@ -67,4 +68,12 @@ ConnectString ParseConnectString(const QString& text) {
         result.databaseName = rest.join(u';');
     }
     return result;
+}
+
+QString WithoutSecrets(const QString& text) {
+    // A value runs to the next semicolon, or is wrapped in braces that may hold semicolons.
+    static const QRegularExpression secret(
+        QStringLiteral("\\b(PWD|PASSWORD)(\\s*=\\s*)(\\{[^}]*\\}?|[^;\\n]*)"),
+        QRegularExpression::CaseInsensitiveOption);
+    return QString(text).replace(secret, QStringLiteral("\\1\\2***"));
 }

@@ -12,3 +12,7 @@ struct ConnectString {
 };
 
 ConnectString ParseConnectString(const QString& text);
+
+// The text with the value of every PWD= and PASSWORD= attribute shown as ***, for what is printed
+// or logged.
+QString WithoutSecrets(const QString& text);

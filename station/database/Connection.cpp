@@ -41,8 +41,10 @@ QString QueryDbmsName(const QSqlDatabase& database) {
 
 DatabaseError DriverError(const QSqlError& error) {
     // Qt joins the numbers of several diagnostic records with blanks; the first is the cause.
-    return DatabaseError(error.databaseText().isEmpty() ? error.text() : error.databaseText(),
-                         error.nativeErrorCode().section(u' ', 0, 0).toInt());
+    // Drivers may quote the connect string they were given.
+    return DatabaseError(
+        WithoutSecrets(error.databaseText().isEmpty() ? error.text() : error.databaseText()),
+        error.nativeErrorCode().section(u' ', 0, 0).toInt());
 }
 
 Connection::Connection() : name_(NextConnectionName()) {}

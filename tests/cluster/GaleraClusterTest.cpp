@@ -172,4 +172,24 @@ TEST_F(GaleraCluster, ABatchWhoseNodeDiesWhileItIsStoredIsLostRemovedAndScannedA
     EXPECT_EQ(floor.BatchesLost(), 1);
 }
 
+// Batch and image rows keep their history alike on every node: a batch lost through one node
+// and scanned again through the others reads the same on all three.
+TEST_F(GaleraCluster, EveryNodeKeepsTheSameHistoryOfABatch) {
+    const QString images = QStringLiteral(
+        "INSERT INTO BallotImages(SystemID,BatchNo,ImageSeq) VALUES (1,9,0),(1,9,1)");
+    for (int node : {0, 2}) {
+        CreateBatch(centre_->OnNode(node), 9, 1, QStringLiteral("demo"));
+        ExecuteOn(centre_->OnNode(node), images);
+        DeleteBatch(centre_->OnNode(1), 1, node == 0 ? 9 : 0);
+    }
+    QStringList histories;
+    for (int node = 0; node < GaleraTestCluster::kNodes; ++node) {
+        histories << RunAdminTool(
+            {"history", "--connect", centre_->OnNode(node), "--system-id", "1", "--batch", "9"});
+    }
+    EXPECT_EQ(histories, QStringList(GaleraTestCluster::kNodes, histories[0]));
+    EXPECT_TRUE(histories[0].contains(QStringLiteral("batch row deleted\n")))
+        << histories[0].toStdString();
+}
+
 }  // namespace

@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"list-operators", "extra"}, "unknown command line"},
         UsageCase{{"verify-log"}, "verify-log needs at least one FILE"},
         UsageCase{{"show-log", "a", "b"}, "show-log needs exactly one FILE"},
-        UsageCase{{"add-operator", "--user", "a"}, "--password is required"},
+        UsageCase{{"add-operator", "--user", "a", "--password", ""}, "--password is required"},
         UsageCase{{"add-operator", "--user", "a", "--password", "b", "--privilege", "high"},
                   "--privilege must be a whole number"},
         UsageCase{{"list-operators", "--force"}, "--force does not belong"},
@@ -76,7 +76,11 @@ INSTANTIATE_TEST_SUITE_P(
                   "--port must be a port number"},
         UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h", "--sqlite", "f"},
                   "--sqlite does not belong"},
-        UsageCase{{"check-station", "--force"}, "--force does not belong"}));
+        UsageCase{{"check-station", "--force"}, "--force does not belong"},
+        UsageCase{{"write-dsn", "--name", "X", "--mariadb", "h", "--account", "a"},
+                  "--ssl-ca is required"},
+        UsageCase{{"history", "--system-id", "three", "--batch", "1"},
+                  "--system-id must be a whole number"}));
 
 // The data sources of the tool and of this test process are the same file.
 class AdminToolOnDatabase : public AdminToolTest, public testing::WithParamInterface<const char*> {
@@ -161,6 +165,15 @@ TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
                                              .arg(sqlite ? "rowid" : key, table);
             EXPECT_EQ(QueryOn(*source_, distinctKeys), "2") << table << " run " << run;
         }
+    }
+    if (!sqlite) {  // a MariaDB centre's history and the triggers that guard its rows, too
+        EXPECT_EQ(QueryOn(*source_,
+                          "SELECT CONCAT(Count(*), '/', (SELECT Count(*) FROM "
+                          "information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE() AND "
+                          "EVENT_OBJECT_TABLE IN ('batches', 'ballotimages', 'systemstatus'))) "
+                          "AS v FROM information_schema.TABLES WHERE "
+                          "TABLE_SCHEMA = DATABASE() AND TABLE_TYPE = 'SYSTEM VERSIONED'"),
+                  "2/9");
     }
 }
 

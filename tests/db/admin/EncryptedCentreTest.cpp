@@ -124,6 +124,8 @@ TEST_P(StationTrust, OnlyAStationTrustingTheCentresAuthorityConnects) {
                               "station7"};
     if (*GetParam().authority != '\0') {
         dataSource << "--ssl-ca" << TheCentre().folder.filePath(GetParam().authority);
+    } else {
+        dataSource << "--insecure";
     }
     ASSERT_EQ(Run(dataSource, added.output.trimmed().section(u'\n', -1).toUtf8() + '\n').exitCode,
               0);

@@ -1,0 +1,194 @@
+#include "admin/BatchHistory.h"
+
+#include <QList>
+#include <QStringList>
+#include <algorithm>
+
+#include "database/Connection.h"
+#include "database/DatabaseError.h"
+#include "database/Recordset.h"
+
+namespace {
+
+enum MariaDbError { NotSystemVersioned = 4124 };
+
+const QStringList kBatchColumns = {
+    "StartTime",   "UserID",           "EndTime",       "ImageCount",   "BallotCount",
+    "ACCEPTED",    "REJECTED",         "DELETED",       "HAVEWRITEINS", "WAITINGREPAIR",
+    "WAITINGDUPE", "HAVEBEENREPAIRED", "HAVEBEENDUPED", "WRITEINSCHECK"};
+const QStringList kImageColumns = {"ImageSeq",    "BallotSN", "Status", "Error",
+                                   "HasWriteIns", "Repaired", "Duped",  "WriteIn"};
+
+// One version of a row: its values as text ("NULL" for none), from when until when it was the
+// row's content, and whether it still is.
+struct Version {
+    QString key;
+    QStringList values;
+    QString from;
+    QString to;
+    bool current;
+};
+
+QList<Version> Versions(Connection& connection, const QString& table, const QString& key,
+                        const QStringList& columns, qint16 systemId, qint16 batchNo) {
+    QStringList selected;
+    for (const QString& column : columns) {
+        selected << QStringLiteral("CAST(%1 AS CHAR) AS %1").arg(column);
+    }
+    // The end of a current row's version lies at the end of the server's TIMESTAMP range, past
+    // 2038-01-19 03:14:07 UTC.
+    Recordset rows;
+    rows.Open(QStringLiteral("SELECT %1 AS RowKey, %2, DATE_FORMAT(ROW_START, "
+                             "'%Y-%m-%d %H:%i:%s.%f') AS VersionFrom, DATE_FORMAT(ROW_END, "
+                             "'%Y-%m-%d %H:%i:%s.%f') AS VersionTo, ROW_END >= "
+                             "FROM_UNIXTIME(2147483647) AS IsCurrent FROM %3 FOR SYSTEM_TIME ALL "
+                             "WHERE SystemID = %4 AND BatchNo = %5 ORDER BY RowKey, ROW_START")
+                  .arg(key, selected.join(QStringLiteral(", ")), table)
+                  .arg(systemId)
+                  .arg(batchNo),
+              connection);
+    QList<Version> versions;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        Version version{rows.Fields(QStringLiteral("RowKey")).Value().toString(),
+                        {},
+                        rows.Fields(QStringLiteral("VersionFrom")).Value().toString(),
+                        rows.Fields(QStringLiteral("VersionTo")).Value().toString(),
+                        rows.Fields(QStringLiteral("IsCurrent")).Value().toInt() == 1};
+        for (const QString& column : columns) {
+            const QVariant value = rows.Fields(column).Value();
+            version.values << (value.isNull() ? QStringLiteral("NULL") : value.toString());
+        }
+        versions << version;
+    }
+    return versions;
+}
+
+QString Changes(const QStringList& columns, const QStringList& before, const QStringList& after) {
+    QStringList changes;
+    for (qsizetype i = 0; i < columns.size(); ++i) {
+        if (before.isEmpty() && after[i] != u"NULL") {
+            changes << columns[i] + u' ' + after[i];
+        } else if (!before.isEmpty() && before[i] != after[i]) {
+            changes << QStringLiteral("%1 %2 -> %3").arg(columns[i], before[i], after[i]);
+        }
+    }
+    return changes.isEmpty() ? QStringLiteral("no value changed")
+                             : changes.join(QStringLiteral(", "));
+}
+
+// What happened to a row at one moment. Image rows are inserted one by one and deleted together,
+// so runs of them are told as one line.
+struct Event {
+    enum Kind { Plain, ImageInserted, ImageDeleted };
+    QString time;
+    Kind kind;
+    QString text;  // Plain; the image's sequence number otherwise
+};
+
+// The events of each row's versions: created, changed, deleted (and created again).
+void AddEvents(QList<Event>& events, const QList<Version>& versions, const QStringList& columns,
+               const QString& row, bool images) {
+    for (qsizetype i = 0; i < versions.size(); ++i) {
+        const Version& version = versions[i];
+        const bool continues =
+            i > 0 && versions[i - 1].key == version.key && versions[i - 1].to == version.from;
+        const QString seq = version.values.front();
+        if (continues) {
+            events << Event{version.from, Event::Plain,
+                            QStringLiteral("%1 changed: %2")
+                                .arg(images ? row + u' ' + seq : row,
+                                     Changes(columns, versions[i - 1].values, version.values))};
+        } else if (images) {
+            events << Event{version.from, Event::ImageInserted, seq};
+        } else {
+            events << Event{
+                version.from, Event::Plain,
+                QStringLiteral("%1 created: %2").arg(row, Changes(columns, {}, version.values))};
+        }
+        const bool replaced = i + 1 < versions.size() && versions[i + 1].key == version.key &&
+                              versions[i + 1].from == version.to;
+        if (!version.current && !replaced) {
+            events << (images ? Event{version.to, Event::ImageDeleted, seq}
+                              : Event{version.to, Event::Plain, row + QStringLiteral(" deleted")});
+        }
+    }
+}
+
+// "N (sequence a to b)" of a run of image events.
+QString Run(const QList<Event>& run) {
+    QList<int> sequences;
+    for (const Event& event : run) {
+        sequences << event.text.toInt();
+    }
+    std::sort(sequences.begin(), sequences.end());
+    return QStringLiteral("%1 (sequence %2 to %3)")
+        .arg(run.size())
+        .arg(sequences.front())
+        .arg(sequences.back());
+}
+
+}  // namespace
+
+QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
+    if (!connection.IsMariaDb()) {
+        throw DatabaseError(QStringLiteral("Only a counting centre on MariaDB keeps the history of "
+                                           "its batches, not %1.")
+                                .arg(connection.DbmsName()));
+    }
+    connection.Execute(QStringLiteral("SET time_zone = '+00:00'"));
+    QList<Version> batchRows;
+    QList<Version> imageRows;
+    try {
+        batchRows = Versions(connection, QStringLiteral("Batches"), QStringLiteral("0"),
+                             kBatchColumns, systemId, batchNo);
+        imageRows = Versions(connection, QStringLiteral("BallotImages"),
+                             QStringLiteral("ImageRowKey"), kImageColumns, systemId, batchNo);
+    } catch (const DatabaseError& error) {
+        if (error.nativeCode() != NotSystemVersioned) {
+            throw;
+        }
+        throw DatabaseError(QStringLiteral("This database keeps no history of its batches (%1).  "
+                                           "lindhollow-admin create-schema makes it keep it from "
+                                           "then on.")
+                                .arg(error.message()));
+    }
+    QList<Event> events;
+    AddEvents(events, batchRows, kBatchColumns, QStringLiteral("batch row"), false);
+    AddEvents(events, imageRows, kImageColumns, QStringLiteral("image row"), true);
+    std::stable_sort(events.begin(), events.end(),
+                     [](const Event& a, const Event& b) { return a.time < b.time; });
+
+    QString text =
+        QStringLiteral("Batch %1 of station %2, times in UTC:\n").arg(batchNo).arg(systemId);
+    for (qsizetype i = 0; i < events.size();) {
+        const Event& first = events[i];
+        QList<Event> run = {first};
+        while (++i < events.size() && first.kind != Event::Plain && events[i].kind == first.kind &&
+               (first.kind == Event::ImageInserted || events[i].time == first.time)) {
+            run << events[i];
+        }
+        text += first.time + QStringLiteral("  ");
+        switch (first.kind) {
+            case Event::Plain:
+                text += first.text;
+                break;
+            case Event::ImageInserted:
+                text += QStringLiteral("image rows inserted: %1, the last at %2")
+                            .arg(Run(run), run.back().time);
+                break;
+            case Event::ImageDeleted:
+                text += QStringLiteral("image rows deleted: %1").arg(Run(run));
+                break;
+        }
+        text += u'\n';
+    }
+    const auto present = std::count_if(imageRows.begin(), imageRows.end(),
+                                       [](const Version& v) { return v.current; });
+    const bool batchPresent =
+        std::any_of(batchRows.begin(), batchRows.end(), [](const Version& v) { return v.current; });
+    text +=
+        QStringLiteral("Now: %1, %2 image rows.\n")
+            .arg(batchPresent ? QStringLiteral("the batch row") : QStringLiteral("no batch row"))
+            .arg(present);
+    return text;
+}
