@@ -3,6 +3,7 @@
 
 #include "ScannerTestSupport.h"
 #include "controls/ControlSequences.h"
+#include "scanner/EndorserCheck.h"
 #include "scanner/Imprint.h"
 #include "scanner/TiffPages.h"
 #include "support/LindhollowScanner.h"
@@ -94,6 +95,7 @@ struct OfferCase {
     bool fitted;  // property 45
     bool ready;   // property 138
     bool drawn;   // the stored image carries the control's own imprint
+    const char* said;  // by the station check
 };
 
 class EndorserOffer : public testing::TestWithParam<OfferCase> {};
@@ -104,6 +106,8 @@ TEST_P(EndorserOffer, FollowsTheDevice) {
     const LindhollowDevice device(station.dir, QLatin1String(c.settings));
     device.putSheet(QStringLiteral("a.tif"));
     device.putSheet(QStringLiteral("b.tif"));
+    EXPECT_TRUE(DescribeEndorser(station.ini).contains(QLatin1String(c.said)))
+        << DescribeEndorser(station.ini).toStdString();
     station.startUp();
     EXPECT_EQ(std::get<bool>(station.KImgp1.read(KImgp::EndorserFitted)), c.fitted);
     EXPECT_EQ(std::get<bool>(station.KImgp1.read(KImgp::EndorserReady)), c.ready);
@@ -118,14 +122,33 @@ TEST_P(EndorserOffer, FollowsTheDevice) {
                       QStringLiteral("30070000%1").arg(5 + sheet),
                   c.drawn)
             << sheet;
-    EXPECT_EQ(device.optionsSet().contains(QStringLiteral("endorser=yes")), false);
+    EXPECT_EQ(device.optionsSet().contains(QStringLiteral("endorser=yes")), !c.drawn && c.ready);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, EndorserOffer,
-    testing::Values(OfferCase{"NoImprinter", "imprinter=no", true, true, true},
-                    OfferCase{"InkLow", "ink=5", true, false, false}),
+    testing::Values(OfferCase{"Imprinter", "", true, true, false, "prints the endorser's text on "
+                                                                  "the paper"},
+                    OfferCase{"NoImprinter", "imprinter=no", true, true, true,
+                              "drawn into the stored images"},
+                    OfferCase{"InkLow", "ink=5", true, false, false, "reports low ink"}),
     [](const testing::TestParamInfo<OfferCase>& info) { return info.param.what; });
+
+// A value that the device keeps within its own limits would print another number, or in another
+// place, than the station asked: the run ends before a sheet is fed.
+TEST(LindhollowEndorser, AValueTheDeviceWouldChangeEndsTheRunUnfed) {
+    TestScanner station(section());
+    const LindhollowDevice device(station.dir);
+    device.putSheet(QStringLiteral("a.tif"));
+    station.startUp();
+    EventLog log(station.KScan1);
+    station.startRun(true, 1, QStringLiteral("3007"), 3000);  // 15 inches down an 11-inch sheet
+    ASSERT_TRUE(log.waitForEnd());
+    EXPECT_EQ(log.events, (QStringList{"10", "15 20100"}));
+    EXPECT_EQ(log.descriptions, QStringList{"The scanner's endorser cannot print as set: "
+                                            "endorser-y is 279.4 where 381 was asked"});
+    EXPECT_EQ(QDir(device.feeder()).entryList({"*.tif"}), QStringList{"a.tif"});
+}
 
 // scanimage finds the backend through SANE's dll backend and shows its options by their names.
 TEST(LindhollowBackend, ScanimageListsTheDeviceAndItsOptions) {
