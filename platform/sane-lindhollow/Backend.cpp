@@ -51,7 +51,8 @@ EXPORT SANE_Status sane_lindhollow_get_devices(const SANE_Device*** device_list,
     listed = new DeviceList;
     for (const DeviceConfig& config : readConfig()) {
         const char* name = listed->names.emplace_back(config.name).c_str();
-        listed->devices.push_back({name, "Lindhollow", config.imprinter ? "LH-7200 with imprinter" : "LH-7200",
+        listed->devices.push_back({name, "Lindhollow",
+                                   config.imprinter ? "LH-7200 with imprinter" : "LH-7200",
                                    "sheetfed scanner"});
     }
     for (const SANE_Device& d : listed->devices)

@@ -23,7 +23,8 @@ SANE_Status Device::control(SANE_Int index, SANE_Action action, void* value, SAN
     const SANE_Status status = options_.control(index, action, value, info);
     // The counter starts again from a value set, and is cut to a narrower width.
     if (status == SANE_STATUS_GOOD && action == SANE_ACTION_SET_VALUE &&
-        (options_.id(index) == OptionId::EndorserVal || options_.id(index) == OptionId::EndorserBits))
+        (options_.id(index) == OptionId::EndorserVal ||
+         options_.id(index) == OptionId::EndorserBits))
         counter_ = std::uint32_t(options_.values.val);
     return status;
 }
@@ -101,9 +102,16 @@ std::vector<std::uint8_t> Device::frame(const GrayImage& side, int sideIndex) {
     const OptionValues& v = options_.values;
     const int dpi = v.resolution;
     GrayImage page{int(std::lround(side.width * dpi / side.dpi)),
-                   pixels(SANE_UNFIX(v.pageHeight), dpi), double(dpi), {}};
+                   pixels(SANE_UNFIX(v.pageHeight), dpi),
+                   double(dpi),
+                   {}};
     page.pixels.resize(size_t(page.width) * page.height, 255);
-    for (int y = 0; y < page.height; ++y) {
+    if (side.dpi == dpi) {  // the sheet's own resolution: its lines as they are
+        for (int y = 0; y < std::min(page.height, side.height); ++y)
+            std::copy_n(side.pixels.begin() + long(y) * side.width, page.width,
+                        page.pixels.begin() + long(y) * page.width);
+    }
+    for (int y = 0; y < page.height && side.dpi != dpi; ++y) {
         const int sy = int((y + 0.5) * side.dpi / dpi);
         if (sy >= side.height)
             break;
@@ -118,9 +126,8 @@ std::vector<std::uint8_t> Device::frame(const GrayImage& side, int sideIndex) {
                    .bottomToTop = v.dir == "Bottom to top"});
 
     const bool lineart = v.mode == SANE_VALUE_SCAN_MODE_LINEART;
-    parameters_ = {SANE_FRAME_GRAY, SANE_TRUE,
-                   lineart ? (page.width + 7) / 8 : page.width,
-                   page.width, page.height, lineart ? 1 : 8};
+    parameters_ = {SANE_FRAME_GRAY, SANE_TRUE,   lineart ? (page.width + 7) / 8 : page.width,
+                   page.width,      page.height, lineart ? 1 : 8};
     if (!lineart)
         return page.pixels;
     std::vector<std::uint8_t> bits(size_t(parameters_.bytes_per_line) * page.height, 0);

@@ -4,8 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
 #include <cmath>
+#include <cstdlib>
 
 std::string imprintText(const std::string& endorserString, std::uint32_t counter) {
     std::string text;

@@ -14,8 +14,8 @@ std::string imprintText(const std::string& endorserString, std::uint32_t counter
 struct ImprintPlacement {
     static constexpr double left = 12.0;  // the print head's place across the sheet
     double top = 0;
-    double dot = 0.254;          // a dot's size; characters are 6 dots apart and 7 high
-    bool bottomToTop = false;    // the text turned half round, read from the sheet's bottom edge
+    double dot = 0.254;        // a dot's size; characters are 6 dots apart and 7 high
+    bool bottomToTop = false;  // the text turned half round, read from the sheet's bottom edge
 };
 
 // Prints the text in black onto the image, in the 5 x 7 dot font; dots beyond the edges are lost.

@@ -68,8 +68,7 @@ class OptionSet {
 
   private:
     void describe();
-    SANE_Status set(OptionId id, const SANE_Option_Descriptor& option, void* value,
-                    SANE_Int* info);
+    SANE_Status set(OptionId id, const SANE_Option_Descriptor& option, void* value, SANE_Int* info);
     void get(OptionId id, const SANE_Option_Descriptor& option, void* value) const;
     void logSet(const SANE_Option_Descriptor& option, OptionId id) const;
 
