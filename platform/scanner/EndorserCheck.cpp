@@ -12,8 +12,9 @@ QString DescribeEndorser(const QString& scannerIni) {
     try {
         InitialiseScannerControls(scanner, imaging, scannerIni);
     } catch (const ControlError& error) {
-        return QStringLiteral("Which endorser the station uses cannot be told: the scanner of %1 "
-                              "does not open (%2 %3).")
+        return QStringLiteral(
+                   "Which endorser the station uses cannot be told: the scanner of %1 "
+                   "does not open (%2 %3).")
             .arg(scannerIni)
             .arg(error.number())
             .arg(error.description());
@@ -26,16 +27,19 @@ QString DescribeEndorser(const QString& scannerIni) {
         said = QStringLiteral("No endorser is offered: section [KImgp] of %1 says Endorser = no.")
                    .arg(scannerIni);
     } else if (!imprinter) {
-        said = QStringLiteral("The endorser's text is drawn into the stored images; the scanner "
-                              "%1 prints nothing on the paper.")
+        said = QStringLiteral(
+                   "The endorser's text is drawn into the stored images; the scanner "
+                   "%1 prints nothing on the paper.")
                    .arg(device.isEmpty() ? QStringLiteral("(disk import)") : device);
     } else if (*imprinter) {
-        said = QStringLiteral("The imprinter of the scanner %1 prints the endorser's text on "
-                              "the paper.")
+        said = QStringLiteral(
+                   "The imprinter of the scanner %1 prints the endorser's text on "
+                   "the paper.")
                    .arg(device);
     } else {
-        said = QStringLiteral("The imprinter of the scanner %1 reports low ink: the station "
-                              "does not endorse until its ink cartridge is replaced.")
+        said = QStringLiteral(
+                   "The imprinter of the scanner %1 reports low ink: the station "
+                   "does not endorse until its ink cartridge is replaced.")
                    .arg(device);
     }
     scanner.write(KScan::Action, KScan::Release);

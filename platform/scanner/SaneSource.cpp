@@ -223,22 +223,23 @@ void SaneSource::applyImprint() {
     exactly("endorser-step", imprint_->step);
     exactly("endorser-y", SANE_FIX(imprint_->top * 25.4 / 200));
     if (const Option* text = option("endorser-string")) {
-        const QByteArray asked =
-            (imprint_->fixedText + u'%' + u'0' + QString::number(imprint_->digits) + QStringLiteral("ud")).toLatin1();
+        const QByteArray asked = (imprint_->fixedText + u'%' + u'0' +
+                                  QString::number(imprint_->digits) + QStringLiteral("ud"))
+                                     .toLatin1();
         std::vector<char> buffer(std::max<size_t>(text->descriptor->size, asked.size() + 1), 0);
         std::memcpy(buffer.data(), asked.constData(), size_t(asked.size()));
         SANE_Int info = 0;
-        const SANE_Status status = sane_control_option(handle_, text->index,
-                                                       SANE_ACTION_SET_VALUE, buffer.data(), &info);
+        const SANE_Status status =
+            sane_control_option(handle_, text->index, SANE_ACTION_SET_VALUE, buffer.data(), &info);
         if (info & SANE_INFO_RELOAD_OPTIONS)
             readDescriptors();
         if (status == SANE_STATUS_GOOD)
             sane_control_option(handle_, text->index, SANE_ACTION_GET_VALUE, buffer.data(),
                                 nullptr);
         if (status != SANE_STATUS_GOOD || asked != buffer.data())
-            throw notAsAsked("endorser-string", QLatin1String(asked),
-                             status == SANE_STATUS_GOOD ? QLatin1String(buffer.data())
-                                                        : statusText(status));
+            throw notAsAsked(
+                "endorser-string", QLatin1String(asked),
+                status == SANE_STATUS_GOOD ? QLatin1String(buffer.data()) : statusText(status));
     }
 }
 

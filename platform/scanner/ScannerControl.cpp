@@ -251,7 +251,8 @@ void ScannerControl::scanPage() {
             readFailure_ = error;
         } catch (const std::exception& error) {
             // Whatever else goes wrong with a page ends the run as a scanner error.
-            readFailure_ = ControlError(ScannerError::General, QString::fromLocal8Bit(error.what()));
+            readFailure_ =
+                ControlError(ScannerError::General, QString::fromLocal8Bit(error.what()));
         } catch (...) {
             readFailure_ =
                 ControlError(ScannerError::General, QStringLiteral("The page cannot be read"));

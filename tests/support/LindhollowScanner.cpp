@@ -20,9 +20,10 @@ QDir SaneTestConfig() {
             "number_of_devices 2\ngeometry_min 0.0\ngeometry_max 500.0\ngeometry_quant 1.0\n");
         setenv("SANE_CONFIG_DIR", QFile::encodeName(config.path()).constData(), 1);
         const QByteArray path = qgetenv("LD_LIBRARY_PATH");
-        setenv("LD_LIBRARY_PATH",
-               (QByteArray(LINDHOLLOW_BACKEND_DIR) + (path.isEmpty() ? "" : ":" + path)).constData(),
-               1);
+        setenv(
+            "LD_LIBRARY_PATH",
+            (QByteArray(LINDHOLLOW_BACKEND_DIR) + (path.isEmpty() ? "" : ":" + path)).constData(),
+            1);
         return true;
     }();
     return written ? QDir(config.path()) : QDir();

@@ -76,25 +76,24 @@ TEST_P(EndorserPosition, BecomesTheImprintersOptionsAndThePaperCarriesIt) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    BallotLengths, EndorserPosition,
-    testing::Values(PositionCase{KScan::Length11Inches, 1500, "190.5"},
-                    PositionCase{KScan::Length11Inches, 1000, "127"},
-                    PositionCase{KScan::Length11Inches, 500, "63.5"},
-                    PositionCase{KScan::Length11Inches, 0, "0"},
-                    PositionCase{KScan::Length14Inches, 2100, "266.7"},
-                    PositionCase{KScan::Length14Inches, 1600, "203.2"},
-                    PositionCase{KScan::Length14Inches, 1100, "139.7"},
-                    PositionCase{KScan::Length14Inches, 600, "76.2"}));
+INSTANTIATE_TEST_SUITE_P(BallotLengths, EndorserPosition,
+                         testing::Values(PositionCase{KScan::Length11Inches, 1500, "190.5"},
+                                         PositionCase{KScan::Length11Inches, 1000, "127"},
+                                         PositionCase{KScan::Length11Inches, 500, "63.5"},
+                                         PositionCase{KScan::Length11Inches, 0, "0"},
+                                         PositionCase{KScan::Length14Inches, 2100, "266.7"},
+                                         PositionCase{KScan::Length14Inches, 1600, "203.2"},
+                                         PositionCase{KScan::Length14Inches, 1100, "139.7"},
+                                         PositionCase{KScan::Length14Inches, 600, "76.2"}));
 
 // What the image-processing control offers on a device with or without an imprinter, and who
 // prints: the device, or the control drawing into the stored image.
 struct OfferCase {
     const char* what;
     const char* settings;
-    bool fitted;  // property 45
-    bool ready;   // property 138
-    bool drawn;   // the stored image carries the control's own imprint
+    bool fitted;       // property 45
+    bool ready;        // property 138
+    bool drawn;        // the stored image carries the control's own imprint
     const char* said;  // by the station check
 };
 
@@ -127,8 +126,9 @@ TEST_P(EndorserOffer, FollowsTheDevice) {
 
 INSTANTIATE_TEST_SUITE_P(
     Devices, EndorserOffer,
-    testing::Values(OfferCase{"Imprinter", "", true, true, false, "prints the endorser's text on "
-                                                                  "the paper"},
+    testing::Values(OfferCase{"Imprinter", "", true, true, false,
+                              "prints the endorser's text on "
+                              "the paper"},
                     OfferCase{"NoImprinter", "imprinter=no", true, true, true,
                               "drawn into the stored images"},
                     OfferCase{"InkLow", "ink=5", true, false, false, "reports low ink"}),
@@ -163,11 +163,10 @@ TEST(LindhollowBackend, ScanimageListsTheDeviceAndItsOptions) {
                   {QStringLiteral("-A"), QStringLiteral("-d"), LindhollowDevice::name()});
     ASSERT_TRUE(options.waitForFinished(30000));
     const QString shown = QString::fromLocal8Bit(options.readAllStandardOutput());
-    for (const char* name : {"--source", "--mode", "--resolution", "--page-height", "--endorser",
-                             "--endorser-bits", "--endorser-val", "--endorser-step",
-                             "--endorser-y", "--endorser-font", "--endorser-dir",
-                             "--endorser-side", "--endorser-string", "--ink-low",
-                             "--ink-remain", "--double-feed"})
+    for (const char* name :
+         {"--source", "--mode", "--resolution", "--page-height", "--endorser", "--endorser-bits",
+          "--endorser-val", "--endorser-step", "--endorser-y", "--endorser-font", "--endorser-dir",
+          "--endorser-side", "--endorser-string", "--ink-low", "--ink-remain", "--double-feed"})
         EXPECT_TRUE(shown.contains(QRegularExpression(QStringLiteral("\\s%1[ []").arg(name))))
             << name << "\n"
             << shown.toStdString();

@@ -8,11 +8,13 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <cstdlib>
 
 #include "scanner/TiffPages.h"
 #include "scanning/ImageNames.h"
 #include "support/DotText.h"
 #include "support/LindhollowScanner.h"
+#include "support/MadeSheet.h"
 #include "support/QtPrinting.h"
 #include "support/TestStation.h"
 
@@ -42,6 +44,12 @@ class SaneRun : public testing::Test {
         ASSERT_TRUE(
             QTest::qWaitFor([this] { return window_->cmdStartScanner->isEnabled(); }, 60000));
     }
+    // A sheet made by the ballot-reading library's image tool into the feeder, after those there.
+    void Feed(const QStringList& sheet) {
+        const QString name = QStringLiteral("%1.tif").arg(++fed_, 4, 10, QChar(u'0'));
+        ASSERT_TRUE(QFile::copy(MadeSheet(QStringLiteral(MAKE_SHEET_TOOL), sheet),
+                                QDir(device_.feeder()).filePath(name)));
+    }
     QString File(qint32 sequence) {
         return ImageFile(station_.Batch().BatchFolder, ImageSerial(3, 7, sequence));
     }
@@ -49,30 +57,41 @@ class SaneRun : public testing::Test {
     TestStation station_{QStringLiteral("SQLite"), TestStation::Scanner::DiskImport};
     LindhollowDevice device_{QDir(station_.home.path())};
     VrelScan* window_ = nullptr;
+    int fed_ = 0;
 };
 
-// 14-inch ballots, endorser at the second position: 2800 - 200 - 1000 = 1600 (1/200 inch).
-TEST_F(SaneRun, DuplexBallotsCarryTheirImageNumbersPrintedByTheScanner) {
+// A batch on 14-inch ballots, endorser at the second position (2800 - 200 - 1000 = 1600 in
+// 1/200 inch): the header card, three ballots through the duplex feeder, the ender card. The
+// scanner prints each ballot's image serial on its front, and nothing on the cards.
+TEST_F(SaneRun, ABatchOfBallotsCarriesTheImageNumbersPrintedByTheScanner) {
+    ASSERT_TRUE(setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1) == 0);
     station_.SetSettings({{"BALLOTSIZE", "14"}});
-    for (const char* sheet : {"a.tif", "b.tif", "c.tif"})
-        device_.putSheet(QLatin1String(sheet), 2);
     window_ = &station_.Start();
-    station_.OpenBatch(7);
     window_->optSecond->setChecked(true);
+    Feed({"header", "--type", "-6", "--batch", "7"});
+    window_->cmdStartBatch->click();
+    ASSERT_EQ(station_.Batch().CurrentBatch, 7);
+    for (int i = 0; i < 3; ++i)
+        Feed({"ballot", "--marks", "1,5"});
     Run();
+    Feed({"ender"});
+    station_.dialogs.answers = {Dialogs::Answer::OK};
+    window_->cmdEndBatch->click();
 
-    for (qint32 i = 1; i <= 3; ++i) {
-        const std::vector<Page> sides = readTiffPages(QFile::encodeName(File(i)).toStdString());
-        ASSERT_EQ(sides.size(), 2u) << i;
-        EXPECT_EQ(sides[0].height, 14 * 200) << i;
-        EXPECT_EQ(Imprint(sides[0], 1600), ImageSerial(3, 7, i)) << i;
+    EXPECT_EQ(station_.BatchRow(7), QStringLiteral("5 3 closed"));
+    for (qint32 i = 0; i <= 4; ++i) {
+        const QString file = ImageFile(station_.BatchFolder(7), ImageSerial(3, 7, i));
+        const std::vector<Page> sides = readTiffPages(QFile::encodeName(file).toStdString());
+        const bool ballot = i >= 1 && i <= 3;
+        ASSERT_EQ(sides.size(), ballot ? 2u : 1u) << i;
+        EXPECT_EQ(sides[0].height, (ballot ? 14 : 11) * 200) << i;
+        EXPECT_EQ(Imprint(sides[0], 1600), ballot ? ImageSerial(3, 7, i) : QString(9, u' ')) << i;
     }
-    EXPECT_EQ(station_.Batch().ImageCounter, 4);
-    EXPECT_EQ(device_.optionsSet(),
-              (QStringList{"source=ADF Duplex", "page-height=355.6", "endorser=yes",
-                           "endorser-bits=24", "endorser-val=1", "endorser-step=1",
-                           "endorser-y=203.2", "endorser-string=3007%05ud"}));
-    EXPECT_EQ(station_.dialogs.shown.size(), 1);  // Feeder Empty
+    const QStringList card = {"source=ADF Front", "page-height=279.4", "endorser=no"};
+    const QStringList run = {"source=ADF Duplex", "page-height=355.6",        "endorser=yes",
+                             "endorser-bits=24",  "endorser-val=1",           "endorser-step=1",
+                             "endorser-y=203.2",  "endorser-string=3007%05ud"};
+    EXPECT_EQ(device_.optionsSet(), card + run + card);
 }
 
 struct FaultCase {
@@ -109,18 +128,17 @@ ShownBox ScannerErrorBox(const char* description) {
 INSTANTIATE_TEST_SUITE_P(
     Faults, SaneFault,
     testing::Values(
-        FaultCase{"jam",
-                  {{QStringLiteral("Paper Jam Detected.  Remove jam and re-start scanner."),
-                    QStringLiteral("Paper Jam"), Dialogs::Buttons::OK,
-                    Dialogs::Icon::Exclamation}}},
-        FaultCase{"double-feed",
-                  {{QStringLiteral("Multi-Feed Detected!\r\nClear partially fed ballots from "
-                                   "feeder path.\r\nFan ballots and replace in feeder."),
-                    QStringLiteral("Multi-feed Error"), Dialogs::Buttons::OK,
-                    Dialogs::Icon::Exclamation},
-                   {QStringLiteral("Click 'Start Scanner' to continue."),
-                    QStringLiteral("Multi-feed Error"), Dialogs::Buttons::OK,
-                    Dialogs::Icon::None}}},
+        FaultCase{
+            "jam",
+            {{QStringLiteral("Paper Jam Detected.  Remove jam and re-start scanner."),
+              QStringLiteral("Paper Jam"), Dialogs::Buttons::OK, Dialogs::Icon::Exclamation}}},
+        FaultCase{
+            "double-feed",
+            {{QStringLiteral("Multi-Feed Detected!\r\nClear partially fed ballots from "
+                             "feeder path.\r\nFan ballots and replace in feeder."),
+              QStringLiteral("Multi-feed Error"), Dialogs::Buttons::OK, Dialogs::Icon::Exclamation},
+             {QStringLiteral("Click 'Start Scanner' to continue."),
+              QStringLiteral("Multi-feed Error"), Dialogs::Buttons::OK, Dialogs::Icon::None}}},
         FaultCase{"cover-open", {ScannerErrorBox("Scanner cover is open")}},
         FaultCase{"gone", {ScannerErrorBox("Error during device I/O")}}),
     [](const testing::TestParamInfo<FaultCase>& info) {
