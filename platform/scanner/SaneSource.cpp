@@ -207,15 +207,16 @@ void SaneSource::applyImprint() {
     if (!imprint_)
         return;
     // Each number as the device's descriptor now has it; the counter's range follows its width.
+    // Setting an option may reload the descriptors, so none is kept across a setting.
     const auto exactly = [this](const char* name, SANE_Word value) {
         const Option* found = option(name);
         if (!found)
             return;
+        const SANE_Option_Descriptor asked = *found->descriptor;
         const SANE_Word taken = setWord(*found, value);
-        const bool fixed = found->descriptor->type == SANE_TYPE_FIXED;
-        if (fixed ? std::abs(taken - value) > SANE_FIX(0.01) : taken != value)
-            throw notAsAsked(name, wordText(*found->descriptor, value),
-                             wordText(*option(name)->descriptor, taken));
+        if (asked.type == SANE_TYPE_FIXED ? std::abs(taken - value) > SANE_FIX(0.01)
+                                          : taken != value)
+            throw notAsAsked(name, wordText(asked, value), wordText(asked, taken));
     };
     if (const Option* bits = option("endorser-bits"))
         exactly("endorser-bits", counterWidth(*bits->descriptor));
@@ -223,6 +224,7 @@ void SaneSource::applyImprint() {
     exactly("endorser-step", imprint_->step);
     exactly("endorser-y", SANE_FIX(imprint_->top * 25.4 / 200));
     if (const Option* text = option("endorser-string")) {
+        const SANE_Int index = text->index;
         const QByteArray asked = (imprint_->fixedText + u'%' + u'0' +
                                   QString::number(imprint_->digits) + QStringLiteral("ud"))
                                      .toLatin1();
@@ -230,12 +232,11 @@ void SaneSource::applyImprint() {
         std::memcpy(buffer.data(), asked.constData(), size_t(asked.size()));
         SANE_Int info = 0;
         const SANE_Status status =
-            sane_control_option(handle_, text->index, SANE_ACTION_SET_VALUE, buffer.data(), &info);
+            sane_control_option(handle_, index, SANE_ACTION_SET_VALUE, buffer.data(), &info);
         if (info & SANE_INFO_RELOAD_OPTIONS)
             readDescriptors();
         if (status == SANE_STATUS_GOOD)
-            sane_control_option(handle_, text->index, SANE_ACTION_GET_VALUE, buffer.data(),
-                                nullptr);
+            sane_control_option(handle_, index, SANE_ACTION_GET_VALUE, buffer.data(), nullptr);
         if (status != SANE_STATUS_GOOD || asked != buffer.data())
             throw notAsAsked(
                 "endorser-string", QLatin1String(asked),
