@@ -154,11 +154,19 @@ TEST(LindhollowEndorser, AValueTheDeviceWouldChangeEndsTheRunUnfed) {
 TEST(LindhollowBackend, ScanimageListsTheDeviceAndItsOptions) {
     QTemporaryDir home;
     const LindhollowDevice device(QDir(home.path()));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+#ifdef SANITIZER_RUNTIMES
+    environment.insert(QStringLiteral("LD_PRELOAD"), QStringLiteral(SANITIZER_RUNTIMES));
+    // scanimage's own leaks are not ours to judge.
+    environment.insert(QStringLiteral("ASAN_OPTIONS"), QStringLiteral("detect_leaks=0"));
+#endif
     QProcess list;
+    list.setProcessEnvironment(environment);
     list.start(QStringLiteral("scanimage"), {QStringLiteral("-L")});
     ASSERT_TRUE(list.waitForFinished(30000));
     EXPECT_TRUE(list.readAllStandardOutput().contains("`lindhollow:station'"));
     QProcess options;
+    options.setProcessEnvironment(environment);
     options.start(QStringLiteral("scanimage"),
                   {QStringLiteral("-A"), QStringLiteral("-d"), LindhollowDevice::name()});
     ASSERT_TRUE(options.waitForFinished(30000));
