@@ -13,6 +13,7 @@
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 #include "database/Recordset.h"
+#include "scanner/EndorserCheck.h"
 #include "shell/LoadStationSettings.h"
 #include "shell/StationSettings.h"
 #include "shell/StationSettingsStore.h"
@@ -92,6 +93,10 @@ class Checker {
                         .arg(file));
         }
     }
+
+    // Told, never a problem: the scanner may be switched off, or held by the running station,
+    // while the set-up is checked.
+    void Endorser(const StationSettings& settings) { Fine(DescribeEndorser(settings.SCANNER_INI)); }
 
     // `setting` names the connect string, for the operator.
     void Database(const QString& setting, const QString& connectString, const QString& operatorId,
@@ -324,6 +329,7 @@ QList<Finding> CheckStation(const QString& operatorId) {
     LoadStationSettings(settings);
     checker.Settings(settings);
     checker.AuditLogFile();
+    checker.Endorser(settings);
     const QString& dsn = settings.DSNCONNECTSTR;
     const QString& sql = settings.SQLCONNECTSTR;
     checker.Database(QStringLiteral("DSNCONNECTSTR"), dsn, operatorId, settings.SYSTEM_ID);

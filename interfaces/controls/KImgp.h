@@ -32,6 +32,10 @@ class KImgp : public QObject {
     // The value of Action: load the endorser's settings from the initialisation section.
     enum ActionCode : qint32 { LoadSection = 2 };
 
+    // The highest counter the endorser is given: the last image number of a full batch. A
+    // scanner's imprinter counts at least this far without wrapping where it can.
+    static constexpr qint32 LargestCounter = 100000;
+
     using QObject::QObject;
 
     virtual void write(int dispid, const PropertyValue& value) = 0;

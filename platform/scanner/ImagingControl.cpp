@@ -51,17 +51,31 @@ void ImagingControl::write(int dispid, const PropertyValue& value) {
 }
 
 PropertyValue ImagingControl::read(int dispid) {
-    if (dispid == EndorserFitted || dispid == EndorserReady)
+    if (dispid == EndorserFitted)
+        return fitted();
+    if (dispid == EndorserReady)
         return ready();
     return properties_.get(dispid);
 }
 
-bool ImagingControl::ready() const {
+bool ImagingControl::fitted() const {
     return loaded_ && fitted_ && scanner_ && scanner_->isOpen();
 }
 
-void ImagingControl::endorse(Page& page) {
+bool ImagingControl::ready() const {
+    return fitted() && scanner_->imprinterReady().value_or(true);
+}
+
+std::optional<Endorsement> ImagingControl::endorsement() const {
     if (!properties_.boolean(Endorsing) || !ready())
+        return std::nullopt;
+    return Endorsement{properties_.text(FixedText), properties_.integer(Counter),
+                       properties_.integer(CounterDigits), properties_.integer(CounterStep),
+                       properties_.integer(PrintPosition)};
+}
+
+void ImagingControl::endorse(Page& page) {
+    if (!properties_.boolean(Endorsing) || !ready() || scanner_->imprinterReady())
         return;
     const qint32 counter = properties_.integer(Counter);
     const QString text =

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "scanner/Endorsement.h"
 #include "scanner/Page.h"
 
 #include <optional>
@@ -15,6 +16,10 @@ class PageSource {
 
     virtual ~PageSource() = default;
 
+    // The device's own imprinter: nothing without one, else whether it can print now.
+    virtual std::optional<bool> imprinterReady() { return std::nullopt; }
+    // What the device's imprinter prints on each sheet of the next run, or nothing.
+    virtual void setImprint(const std::optional<Endorsement>&) {}
     // Prepares a run; the page length in inches when the station has set one.
     virtual void beginRun(Feed feed, std::optional<double> pageLength) = 0;
     // Starts the next page: the next page of the current sheet or the first of a new sheet.

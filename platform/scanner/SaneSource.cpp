@@ -1,7 +1,10 @@
 #include "scanner/SaneSource.h"
 
 #include "controls/ControlError.h"
+#include "controls/KImgp.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -20,23 +23,12 @@ void releaseSane() {
         sane_exit();
 }
 
-ControlError scanFailure(SANE_Status status) {
-    const QString text = QString::fromLocal8Bit(sane_strstatus(status));
-    switch (status) {
-        case SANE_STATUS_NO_DOCS:
-            return ControlError(ScannerError::FeederEmpty, text);
-        case SANE_STATUS_JAMMED:
-            return ControlError(ScannerError::PaperJam, text);
-        case SANE_STATUS_DEVICE_BUSY:
-            return ControlError(ScannerError::Reserved, text);
-        default:
-            return ControlError(ScannerError::General, text);
-    }
+QString statusText(SANE_Status status) {
+    return QString::fromLocal8Bit(sane_strstatus(status));
 }
 
 ControlError openFailure(const QString& device, SANE_Status status) {
-    const QString text = QStringLiteral("SANE device %1: %2")
-                             .arg(device, QString::fromLocal8Bit(sane_strstatus(status)));
+    const QString text = QStringLiteral("SANE device %1: %2").arg(device, statusText(status));
     switch (status) {
         case SANE_STATUS_INVAL:     // no such device
         case SANE_STATUS_IO_ERROR:  // it does not answer
@@ -51,6 +43,36 @@ ControlError openFailure(const QString& device, SANE_Status status) {
 bool isTrue(const QString& text) {
     return text.compare(u"yes", Qt::CaseInsensitive) == 0 ||
            text.compare(u"true", Qt::CaseInsensitive) == 0 || text == u"1";
+}
+
+QString wordText(const SANE_Option_Descriptor& option, SANE_Word word) {
+    return option.type == SANE_TYPE_FIXED ? QString::number(SANE_UNFIX(word))
+                                          : QString::number(word);
+}
+
+ControlError notAsAsked(const char* name, const QString& asked, const QString& taken) {
+    return ControlError(ScannerError::General,
+                        QStringLiteral("The scanner's endorser cannot print as set: %1 is %2 "
+                                       "where %3 was asked")
+                            .arg(QLatin1String(name), taken, asked));
+}
+
+// The narrowest counter width the device offers that holds every counter of a batch; the
+// widest where none does.
+SANE_Word counterWidth(const SANE_Option_Descriptor& option) {
+    if (option.constraint_type != SANE_CONSTRAINT_WORD_LIST)
+        return 24;
+    const auto holds = [](SANE_Word bits) {
+        return bits >= 31 || (1 << bits) - 1 >= KImgp::LargestCounter;
+    };
+    const SANE_Word* widths = option.constraint.word_list;
+    SANE_Word narrowestHolding = 0, widest = 0;
+    for (SANE_Word i = 1; i <= widths[0]; ++i) {
+        widest = std::max(widest, widths[i]);
+        if (holds(widths[i]) && (narrowestHolding == 0 || widths[i] < narrowestHolding))
+            narrowestHolding = widths[i];
+    }
+    return narrowestHolding ? narrowestHolding : widest;
 }
 
 }  // namespace
@@ -69,6 +91,7 @@ SaneSource::SaneSource(const IniSection& settings)
         throw openFailure(device, status);
     }
     try {
+        readDescriptors();
         for (const auto& [key, value] : settings.entries)
             if (key.startsWith(u"option."))
                 setOption(key.mid(7), value, true);
@@ -85,72 +108,165 @@ SaneSource::~SaneSource() {
     releaseSane();
 }
 
-void SaneSource::setOption(const QString& name, const QString& value, bool required) {
+void SaneSource::readDescriptors() {
+    options_.clear();
     SANE_Int count = 0;
     sane_control_option(handle_, 0, SANE_ACTION_GET_VALUE, &count, nullptr);
     for (SANE_Int i = 1; i < count; ++i) {
-        const SANE_Option_Descriptor* option = sane_get_option_descriptor(handle_, i);
-        if (!option || !option->name || name != QLatin1String(option->name))
-            continue;
-        std::vector<char> buffer(std::max<size_t>(option->size, sizeof(SANE_Word)) + 1, 0);
-        void* data = buffer.data();
-        SANE_Word word = 0;
-        switch (option->type) {
-            case SANE_TYPE_BOOL:
-                word = isTrue(value) ? SANE_TRUE : SANE_FALSE;
-                break;
-            case SANE_TYPE_INT:
-                word = value.toInt();
-                break;
-            case SANE_TYPE_FIXED:
-                word = SANE_FIX(value.toDouble());
-                break;
-            case SANE_TYPE_STRING:
-                std::strncpy(buffer.data(), value.toLocal8Bit().constData(), buffer.size() - 1);
-                break;
-            default:
-                data = nullptr;
-                break;
-        }
-        if (option->type != SANE_TYPE_STRING && data)
-            std::memcpy(buffer.data(), &word, sizeof word);
-        const SANE_Status status =
-            sane_control_option(handle_, i, SANE_ACTION_SET_VALUE, data, nullptr);
-        if (status != SANE_STATUS_GOOD)
-            throw ControlError(
-                ScannerError::General,
-                QStringLiteral("SANE option %1 cannot be set to %2: %3")
-                    .arg(name, value, QString::fromLocal8Bit(sane_strstatus(status))));
+        const SANE_Option_Descriptor* descriptor = sane_get_option_descriptor(handle_, i);
+        if (descriptor && descriptor->name && *descriptor->name)
+            options_.insert({QLatin1String(descriptor->name), {i, descriptor}});
+    }
+}
+
+const SaneSource::Option* SaneSource::option(const char* name) const {
+    const auto found = options_.find(QLatin1String(name));
+    return found == options_.end() ? nullptr : &found->second;
+}
+
+void SaneSource::setOption(const QString& name, const QString& value, bool required) {
+    const Option* found = option(name.toLatin1().constData());
+    if (!found) {
+        if (required)
+            throw ControlError(ScannerError::General,
+                               QStringLiteral("The SANE device has no option %1").arg(name));
         return;
     }
-    if (required)
+    const SANE_Option_Descriptor& descriptor = *found->descriptor;
+    std::vector<char> buffer(std::max<size_t>(descriptor.size, sizeof(SANE_Word)) + 1, 0);
+    SANE_Word word = 0;
+    switch (descriptor.type) {
+        case SANE_TYPE_BOOL:
+            word = isTrue(value) ? SANE_TRUE : SANE_FALSE;
+            break;
+        case SANE_TYPE_INT:
+            word = value.toInt();
+            break;
+        case SANE_TYPE_FIXED:
+            word = SANE_FIX(value.toDouble());
+            break;
+        case SANE_TYPE_STRING:
+            std::strncpy(buffer.data(), value.toLocal8Bit().constData(), buffer.size() - 1);
+            break;
+        default:
+            throw ControlError(ScannerError::General,
+                               QStringLiteral("SANE option %1 takes no value").arg(name));
+    }
+    if (descriptor.type != SANE_TYPE_STRING)
+        std::memcpy(buffer.data(), &word, sizeof word);
+    SANE_Int info = 0;
+    const SANE_Status status =
+        sane_control_option(handle_, found->index, SANE_ACTION_SET_VALUE, buffer.data(), &info);
+    if (status != SANE_STATUS_GOOD)
         throw ControlError(ScannerError::General,
-                           QStringLiteral("The SANE device has no option %1").arg(name));
+                           QStringLiteral("SANE option %1 cannot be set to %2: %3")
+                               .arg(name, value, statusText(status)));
+    if (info & SANE_INFO_RELOAD_OPTIONS)
+        readDescriptors();
+}
+
+SANE_Word SaneSource::setWord(const Option& found, SANE_Word value) {
+    const QByteArray name = found.descriptor->name;
+    SANE_Int info = 0;
+    const SANE_Status status =
+        sane_control_option(handle_, found.index, SANE_ACTION_SET_VALUE, &value, &info);
+    if (status != SANE_STATUS_GOOD)
+        throw ControlError(ScannerError::General,
+                           QStringLiteral("SANE option %1 cannot be set: %2")
+                               .arg(QLatin1String(name), statusText(status)));
+    if (info & SANE_INFO_RELOAD_OPTIONS)
+        readDescriptors();
+    return word(name.constData()).value_or(value);
+}
+
+std::optional<SANE_Word> SaneSource::word(const char* name) const {
+    const Option* found = option(name);
+    SANE_Word value = 0;
+    if (!found || !SANE_OPTION_IS_ACTIVE(found->descriptor->cap) ||
+        found->descriptor->type == SANE_TYPE_STRING ||
+        sane_control_option(handle_, found->index, SANE_ACTION_GET_VALUE, &value, nullptr) !=
+            SANE_STATUS_GOOD)
+        return std::nullopt;
+    return value;
+}
+
+std::optional<bool> SaneSource::imprinterReady() {
+    const Option* endorser = option("endorser");
+    if (!endorser || !SANE_OPTION_IS_ACTIVE(endorser->descriptor->cap) ||
+        !SANE_OPTION_IS_SETTABLE(endorser->descriptor->cap))
+        return std::nullopt;
+    return word("ink-low").value_or(SANE_FALSE) == SANE_FALSE;
+}
+
+void SaneSource::setImprint(const std::optional<Endorsement>& endorsement) {
+    imprint_ = endorsement;
+}
+
+void SaneSource::applyImprint() {
+    setWord(*option("endorser"), imprint_ ? SANE_TRUE : SANE_FALSE);
+    if (!imprint_)
+        return;
+    // Each number as the device's descriptor now has it; the counter's range follows its width.
+    // Setting an option may reload the descriptors, so none is kept across a setting.
+    const auto exactly = [this](const char* name, SANE_Word value) {
+        const Option* found = option(name);
+        if (!found)
+            return;
+        const SANE_Option_Descriptor asked = *found->descriptor;
+        const SANE_Word taken = setWord(*found, value);
+        if (asked.type == SANE_TYPE_FIXED ? std::abs(taken - value) > SANE_FIX(0.01)
+                                          : taken != value)
+            throw notAsAsked(name, wordText(asked, value), wordText(asked, taken));
+    };
+    if (const Option* bits = option("endorser-bits"))
+        exactly("endorser-bits", counterWidth(*bits->descriptor));
+    exactly("endorser-val", imprint_->counter);
+    exactly("endorser-step", imprint_->step);
+    exactly("endorser-y", SANE_FIX(imprint_->top * 25.4 / 200));
+    if (const Option* text = option("endorser-string")) {
+        const SANE_Int index = text->index;
+        const QByteArray asked = (imprint_->fixedText + u'%' + u'0' +
+                                  QString::number(imprint_->digits) + QStringLiteral("ud"))
+                                     .toLatin1();
+        std::vector<char> buffer(std::max<size_t>(text->descriptor->size, asked.size() + 1), 0);
+        std::memcpy(buffer.data(), asked.constData(), size_t(asked.size()));
+        SANE_Int info = 0;
+        const SANE_Status status =
+            sane_control_option(handle_, index, SANE_ACTION_SET_VALUE, buffer.data(), &info);
+        if (info & SANE_INFO_RELOAD_OPTIONS)
+            readDescriptors();
+        if (status == SANE_STATUS_GOOD)
+            sane_control_option(handle_, index, SANE_ACTION_GET_VALUE, buffer.data(), nullptr);
+        if (status != SANE_STATUS_GOOD || asked != buffer.data())
+            throw notAsAsked(
+                "endorser-string", QLatin1String(asked),
+                status == SANE_STATUS_GOOD ? QLatin1String(buffer.data()) : statusText(status));
+    }
 }
 
 double SaneSource::resolution() const {
-    SANE_Int count = 0;
-    sane_control_option(handle_, 0, SANE_ACTION_GET_VALUE, &count, nullptr);
-    for (SANE_Int i = 1; i < count; ++i) {
-        const SANE_Option_Descriptor* option = sane_get_option_descriptor(handle_, i);
-        if (!option || !option->name || std::strcmp(option->name, SANE_NAME_SCAN_RESOLUTION) != 0)
-            continue;
-        SANE_Word word = 0;
-        if (sane_control_option(handle_, i, SANE_ACTION_GET_VALUE, &word, nullptr) !=
-            SANE_STATUS_GOOD)
-            break;
-        return option->type == SANE_TYPE_FIXED ? SANE_UNFIX(word) : word;
-    }
-    return 200;
+    const Option* found = option(SANE_NAME_SCAN_RESOLUTION);
+    const std::optional<SANE_Word> value = word(SANE_NAME_SCAN_RESOLUTION);
+    if (!found || !value)
+        return 200;
+    return found->descriptor->type == SANE_TYPE_FIXED ? SANE_UNFIX(*value) : *value;
 }
 
 void SaneSource::beginRun(Feed feed, std::optional<double> pageLength) {
     const QString source = feed == Feed::CardSlot ? cardSource_ : feederSource_;
     if (!source.isEmpty())
         setOption(QLatin1String(SANE_NAME_SCAN_SOURCE), source, true);
-    // The scan area ends at the page length, where the device lets it be set.
-    if (pageLength)
-        setOption(QLatin1String(SANE_NAME_SCAN_BR_Y), QString::number(*pageLength * 25.4), false);
+    duplex_ = source.contains(u"duplex", Qt::CaseInsensitive);
+    frontRead_ = false;
+    // The sheets' length and the scan area end at the page length, where the device lets them
+    // be set.
+    if (pageLength) {
+        const QString millimetres = QString::number(*pageLength * 25.4);
+        setOption(QStringLiteral("page-height"), millimetres, false);
+        setOption(QLatin1String(SANE_NAME_SCAN_BR_Y), millimetres, false);
+    }
+    if (imprinterReady())
+        applyImprint();
     running_ = true;
 }
 
@@ -161,6 +277,24 @@ void SaneSource::startPage() {
     if (sane_get_parameters(handle_, &parameters_) != SANE_STATUS_GOOD)
         throw ControlError(ScannerError::General,
                            QStringLiteral("The SANE device gives no image parameters"));
+}
+
+// A jam that the device's double-feed sensor saw is a double feed.
+ControlError SaneSource::scanFailure(SANE_Status status) const {
+    const QString text = statusText(status);
+    switch (status) {
+        case SANE_STATUS_NO_DOCS:
+            return ControlError(ScannerError::FeederEmpty, text);
+        case SANE_STATUS_JAMMED:
+            if (word("double-feed").value_or(SANE_FALSE) == SANE_TRUE)
+                return ControlError(ScannerError::MultiFeed,
+                                    QStringLiteral("%1: more than one sheet was fed").arg(text));
+            return ControlError(ScannerError::PaperJam, text);
+        case SANE_STATUS_DEVICE_BUSY:
+            return ControlError(ScannerError::Reserved, text);
+        default:
+            return ControlError(ScannerError::General, text);
+    }
 }
 
 Page SaneSource::readPage() {
@@ -193,6 +327,7 @@ Page SaneSource::readPage() {
     page.height =
         int(data.size() / size_t(p.bytes_per_line));  // also when the device gave no line count
     page.xDpi = page.yDpi = resolution();
+    frontRead_ = duplex_ && !frontRead_;
     const int lineBytes = page.bytesPerLine();
     page.pixels.resize(size_t(lineBytes) * page.height);
     for (int row = 0; row < page.height; ++row) {
@@ -220,4 +355,5 @@ void SaneSource::endRun() {
     if (running_)
         sane_cancel(handle_);
     running_ = false;
+    frontRead_ = false;
 }

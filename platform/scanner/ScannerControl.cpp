@@ -99,6 +99,14 @@ PropertyValue ScannerControl::read(int dispid) {
     return properties_.get(dispid);
 }
 
+std::optional<bool> ScannerControl::imprinterReady() {
+    if (!source_)
+        return std::nullopt;
+    if (!pageReader_.joinable())
+        imprinterReady_ = source_->imprinterReady();
+    return imprinterReady_;
+}
+
 void ScannerControl::act(qint32 action) {
     switch (action) {
         case OpenDevice:
@@ -159,6 +167,7 @@ void ScannerControl::open() {
 void ScannerControl::close() {
     stopPageReader();
     source_.reset();
+    imprinterReady_.reset();
 }
 
 void ScannerControl::startRun() {
@@ -205,6 +214,8 @@ void ScannerControl::beginPages() {
     const auto feed = properties_.integer(DeviceMethod) == CardSlot ? PageSource::Feed::CardSlot
                                                                     : PageSource::Feed::Feeder;
     try {
+        if (imprinterReady())
+            source_->setImprint(imaging_ ? imaging_->endorsement() : std::nullopt);
         source_->beginRun(feed, pageLengthInches(properties_.integer(PageLength)));
     } catch (const ControlError& error) {
         fail(error);
@@ -238,6 +249,13 @@ void ScannerControl::scanPage() {
             readMorePages_ = source->sheetHasMorePages();
         } catch (const ControlError& error) {
             readFailure_ = error;
+        } catch (const std::exception& error) {
+            // Whatever else goes wrong with a page ends the run as a scanner error.
+            readFailure_ =
+                ControlError(ScannerError::General, QString::fromLocal8Bit(error.what()));
+        } catch (...) {
+            readFailure_ =
+                ControlError(ScannerError::General, QStringLiteral("The page cannot be read"));
         }
         QMetaObject::invokeMethod(
             this,
@@ -289,7 +307,8 @@ void ScannerControl::storePage(Page& page) {
     const QString file = properties_.text(OutputFile);
     if (file.isEmpty())
         throw ControlError(ScannerError::General, QStringLiteral("No output file is named"));
-    if (imaging_)
+    // An endorser prints once a sheet, on its front.
+    if (imaging_ && side_ == 1)
         imaging_->endorse(page);
     try {
         writeTiffPage(QFile::encodeName(file).toStdString(), page, file == appendTo_);

@@ -27,6 +27,9 @@ class ScannerControl : public KScan {
     PropertyValue read(int dispid) override;
 
     bool isOpen() const { return source_ != nullptr; }
+    // The device's own imprinter: nothing without one, else whether it can print now. While a
+    // page is being read the device is not asked, and the last answer stands.
+    std::optional<bool> imprinterReady();
 
   private:
     void act(qint32 action);
@@ -58,4 +61,5 @@ class ScannerControl : public KScan {
     Page readPage_;
     bool readMorePages_ = false;
     std::optional<ControlError> readFailure_;
+    std::optional<bool> imprinterReady_;
 };

@@ -10,6 +10,10 @@
 
 namespace {
 
+// As the ballot-reading library reads them: far beyond any scanner's page, small enough that a
+// forged header cannot exhaust memory.
+constexpr uint32_t LargestSide = 20000;
+
 // Keeps libtiff's last error of one file instead of letting it print to stderr.
 int keepMessage(TIFF*, void* userData, const char*, const char* format, va_list args) {
     char text[512];
@@ -66,6 +70,8 @@ Page readPage(TIFF* tiff, const std::string& path, const std::string& error) {
     TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric);
     if (width == 0 || height == 0)
         fail(path, "image has no pixels");
+    if (width > LargestSide || height > LargestSide)
+        fail(path, "image is larger than any sheet");
     page.width = int(width);
     page.height = int(height);
     readResolution(tiff, page);

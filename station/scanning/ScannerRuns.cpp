@@ -80,9 +80,11 @@ void BatchCycle::StopScanner() {
     StopRun(QStringLiteral("operator"));
 }
 
+// The feeder stops first: recording the stop may wait on a box about the audit log, and
+// pages would go on arriving meanwhile.
 void BatchCycle::StopRun(const QString& cause) {
-    AuditRunStopped(cause);
     KScan1.write(KScan::Action, KScan::StopFeeding);
+    AuditRunStopped(cause);
     ReportTask(QStringLiteral("STANDING BY"));
     SetMode(StationMode::BatchOpen);
 }

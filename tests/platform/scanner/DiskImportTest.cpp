@@ -121,6 +121,20 @@ TEST_F(DiskImport, ErrorsComeFromTheirCauses) {
              sheet.write("not a TIFF file");
          },
          false, 20026},
+        {"sheet larger than any paper",
+         [](TestScanner& s) {
+             TIFF* tiff = TIFFOpen(QFile::encodeName(s.path("feeder/huge.tif")).constData(), "w");
+             TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, 40000u);
+             TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, 40000u);
+             TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, uint16_t(3));
+             TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, uint16_t(8));
+             TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+             TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, 1u);
+             std::vector<uint8_t> row(40000 * 3, 255);
+             TIFFWriteScanline(tiff, row.data(), 0, 0);
+             TIFFClose(tiff);
+         },
+         false, 20026},
         {"output tray removed",
          [](TestScanner& s) {
              writeSheet(s.path("feeder/s1.tif"));

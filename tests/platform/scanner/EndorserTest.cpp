@@ -11,29 +11,9 @@ namespace {
 
 const QString diskSection =
     QStringLiteral("Source = disk\nCardSlot = slot\nFeeder = feeder\nOutputTray = tray");
-constexpr char characters[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ -./:#";
-
-// Reads the imprint back from the pixels of a 200-dpi page: each character cell is matched
-// against every glyph of the endorser's font, dot by dot, at the dots' centres.
+// Reads the imprint back from the pixels of a 200-dpi page.
 QString readImprint(const Page& page, int top, int scale, int length) {
-    QString text;
-    for (int i = 0; i < length; ++i) {
-        const int left = ImprintLayout::left + i * 6 * scale;
-        char found = '?';
-        for (const char* c = characters; *c && found == '?'; ++c) {
-            const Glyph& glyph = *endorserGlyph(*c);
-            bool same = true;
-            for (int row = 0; row < 7 && same; ++row)
-                for (int column = 0; column < 5 && same; ++column)
-                    same = page.isBlack(left + column * scale + scale / 2,
-                                        top + row * scale + scale / 2) ==
-                           bool(glyph[row] & (0x10 >> column));
-            if (same)
-                found = *c;
-        }
-        text.append(QLatin1Char(found));
-    }
-    return text;
+    return readDotText(page, ImprintLayout::left, top, scale, length);
 }
 
 int blackPixels(const Page& page) {

@@ -3,6 +3,7 @@
 #include "controls/ControlSequences.h"
 #include "scanner/Imprint.h"
 #include "scanner/TiffPages.h"
+#include "support/LindhollowScanner.h"
 #include "support/PageReadPauses.h"
 #include "support/TestScanner.h"
 
@@ -16,21 +17,10 @@
 
 namespace {
 
-// SANE's test backend, enabled through a configuration folder of the tests' own; its scan area
-// may be as long as the longest page. SANE reads the folder's name once per process, so one
-// folder serves every test.
+// SANE's test backend, enabled through the tests' configuration folder.
 class Sane : public testing::Test {
   protected:
-    static void SetUpTestSuite() {
-        static QTemporaryDir config;
-        QFile dll(QDir(config.path()).filePath("dll.conf"));
-        QFile test(QDir(config.path()).filePath("test.conf"));
-        ASSERT_TRUE(dll.open(QIODevice::WriteOnly) && test.open(QIODevice::WriteOnly));
-        dll.write("test\n");
-        test.write(
-            "number_of_devices 2\ngeometry_min 0.0\ngeometry_max 500.0\ngeometry_quant 1.0\n");
-        setenv("SANE_CONFIG_DIR", QFile::encodeName(config.path()).constData(), 1);
-    }
+    static void SetUpTestSuite() { SaneTestConfig(); }
 
     static QString section(const QString& options) {
         return QStringLiteral(

@@ -3,6 +3,7 @@
 #include "scanner/ImagingControl.h"
 #include "scanner/Page.h"
 #include "scanner/ScannerControl.h"
+#include "support/DotText.h"
 
 #include <QDir>
 #include <QStringList>

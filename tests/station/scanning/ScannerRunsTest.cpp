@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <QFileInfo>
+#include <csignal>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -132,6 +136,30 @@ TEST_F(ScannerRunsTest, StopScannerStopsFeedingAndStandsBy) {
     EXPECT_EQ(station_.fakes.calls(), QStringList{QStringLiteral("KScan1 write 3 = 6 (32-bit)")});
     EXPECT_TRUE(window().cmdStartScanner->isEnabled());
     EXPECT_FALSE(window().cmdStopScanner->isEnabled());
+    EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
+}
+
+// An audit log that cannot grow: the box that tells it comes after the feeder has stopped, so
+// that no page arrives while it is shown.
+TEST_F(ScannerRunsTest, StopScannerWithAnUnwritableAuditLogStopsTheFeederFirst) {
+    window().cmdStartScanner->click();
+    station_.fakes.log.clear();
+    QStringList callsWhenTold;
+    rlimit unlimited{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &unlimited), 0);
+    station_.dialogs.onShown = [&](const ShownBox&) {
+        callsWhenTold = station_.fakes.calls();
+        setrlimit(RLIMIT_FSIZE, &unlimited);
+    };
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit full{rlim_t(QFileInfo(station_.AuditLogFile()).size()), unlimited.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &full), 0);
+    window().cmdStopScanner->click();
+    setrlimit(RLIMIT_FSIZE, &unlimited);
+
+    ASSERT_EQ(station_.dialogs.shown.size(), 1);
+    EXPECT_EQ(station_.dialogs.shown[0].title, QStringLiteral("Audit Log"));
+    EXPECT_EQ(callsWhenTold, QStringList{QStringLiteral("KScan1 write 3 = 6 (32-bit)")});
     EXPECT_EQ(station_.StationRow(), QStringLiteral("ONLINE/STANDING BY"));
 }
 
