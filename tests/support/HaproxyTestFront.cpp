@@ -9,10 +9,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QStandardPaths>
-#include <QTextStream>
 #include <QThread>
 #include <stdexcept>
 
+#include "CentreFile.h"
 #include "GaleraTestCluster.h"
 
 namespace {
@@ -28,14 +28,6 @@ bool Accepts(int port) {
     const bool connected = connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
     close(s);
     return connected;
-}
-
-QString Replaced(QString text, const QString& from, const QString& to) {
-    if (!text.contains(from)) {
-        throw std::runtime_error("the example haproxy configuration no longer holds " +
-                                 from.toStdString());
-    }
-    return text.replace(from, to);
 }
 
 }  // namespace
@@ -56,11 +48,16 @@ HaproxyTestFront::HaproxyTestFront(const GaleraTestCluster& cluster)
     if (!QFile::copy(QStringLiteral(LINDHOLLOW_CENTRE_FILES "/galera-node-check"), check)) {
         throw std::runtime_error("cannot copy the node check");
     }
+    // Its account's password, and the cluster's authority, which it checks the nodes against.
     QFile options(check + QStringLiteral(".cnf"));
     if (!options.open(QIODevice::WriteOnly)) {
         throw std::runtime_error("cannot write the node check's options");
     }
-    QTextStream(&options) << "[client]\nuser = galera_check\npassword = " << kCheckPassword << '\n';
+    QString text = Replaced(CentreFile(QStringLiteral("galera-node-check.cnf")),
+                            QStringLiteral("CHANGE-ME"), kCheckPassword);
+    text = Replaced(text, QStringLiteral("/etc/lindhollow/centre-ca.pem"),
+                    cluster.Authority().Certificate());
+    options.write(text.toUtf8());
     options.close();
     cluster.Administer(0, QStringLiteral("CREATE USER 'galera_check'@'%' IDENTIFIED BY '%1'; "
                                          "CREATE USER 'galera_check'@'localhost' IDENTIFIED BY "
@@ -75,14 +72,10 @@ HaproxyTestFront::HaproxyTestFront(const GaleraTestCluster& cluster)
 }
 
 bool HaproxyTestFront::Start(const GaleraTestCluster& cluster) {
-    QFile example(QStringLiteral(LINDHOLLOW_CENTRE_FILES "/haproxy-galera.cfg"));
-    if (!example.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error("cannot read the example haproxy configuration");
-    }
     port_ = FreeLoopbackPort();
-    QString configuration =
-        Replaced(QString::fromUtf8(example.readAll()), QStringLiteral("bind 127.0.0.1:3306"),
-                 QStringLiteral("bind 127.0.0.1:%1").arg(port_));
+    QString configuration = Replaced(CentreFile(QStringLiteral("haproxy-galera.cfg")),
+                                     QStringLiteral("bind 127.0.0.1:3306"),
+                                     QStringLiteral("bind 127.0.0.1:%1").arg(port_));
     configuration = Replaced(configuration, QStringLiteral("/etc/haproxy/galera-node-check"),
                              folder_.filePath(QStringLiteral("galera-node-check")));
     for (int node = 0; node < GaleraTestCluster::kNodes; ++node) {
