@@ -96,14 +96,17 @@ int Run(const Options& options) {
     clean = Report(floor, centre.Checksums()) && clean && floor.BatchesLost() == 0;
 
     HeadlessStation::Outcome outcome = HeadlessStation::Outcome::Closed;
-    const NodeDeath storing = KillNodeStoringABatch(cluster, centre, floor, outcome);
+    HeadlessStation::Outcome next = HeadlessStation::Outcome::Lost;
+    const NodeDeath storing =
+        LoseNodeStoringABatch(cluster, proxy, centre, floor, Cut::Death, outcome, next);
     std::printf(
         "%s died, storing a batch: the batch %s; the first station statement after it "
         "succeeded %lld ms later\n",
         GaleraTestCluster::Name(storing.node).toUtf8().constData(),
         outcome == HeadlessStation::Outcome::Lost ? "was lost" : "WAS NOT LOST",
         static_cast<long long>(storing.milliseconds));
-    clean = outcome == HeadlessStation::Outcome::Lost && clean;
+    clean = outcome == HeadlessStation::Outcome::Lost && next == HeadlessStation::Outcome::Closed &&
+            clean;
     Scan("  with that node down:", floor, 1);
     clean = Report(floor, centre.Checksums()) && clean;
     cluster.Restart(storing.node);

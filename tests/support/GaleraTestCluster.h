@@ -72,6 +72,8 @@ class GaleraTestCluster {
     // new node; whether the cluster took it in, which also means that it received a copy of all
     // data. It is stopped either way, and the cluster is back to its three nodes.
     bool Admits(const NodeTls& tls);
+    // The node number of its server, for Log.
+    static constexpr int kStranger = kNodes;
 
   private:
     struct Node {
@@ -84,8 +86,6 @@ class GaleraTestCluster {
         QString moreProviderOptions;
         ChildProcess server;
     };
-    // Where Admits starts its server.
-    static constexpr int kStranger = kNodes;
 
     // The node's option file, with free ports for those it has none yet.
     void WriteOptionFile(int node);

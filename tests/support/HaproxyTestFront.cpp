@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -83,6 +84,10 @@ bool HaproxyTestFront::Start(const GaleraTestCluster& cluster) {
                                  QStringLiteral("galera-node%1.centre.example:3306").arg(node + 1),
                                  QStringLiteral("127.0.0.1:%1").arg(cluster.Port(node)));
     }
+    // The test's own window on the proxy: which nodes it counts up.
+    configuration = Replaced(configuration, QStringLiteral("    external-check\n"),
+                             QStringLiteral("    external-check\n    stats socket %1\n")
+                                 .arg(folder_.filePath(QStringLiteral("haproxy.sock"))));
     if (geteuid() != 0) {
         // Only root can hand haproxy to its own account.
         configuration = Replaced(configuration, QStringLiteral("    user  haproxy\n"), {});
@@ -110,4 +115,35 @@ bool HaproxyTestFront::Start(const GaleraTestCluster& cluster) {
         QThread::msleep(100);
     }
     return true;
+}
+
+bool HaproxyTestFront::Sends(int node) const {
+    const QByteArray path = QFile::encodeName(folder_.filePath(QStringLiteral("haproxy.sock")));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path)) {
+        throw std::runtime_error("the path of haproxy's socket is too long");
+    }
+    std::copy(path.begin(), path.end(), address.sun_path);
+    const int s = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    QByteArray answer;
+    if (connect(s, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        const char command[] = "show stat\n";
+        if (write(s, command, sizeof command - 1) == sizeof command - 1) {
+            char buffer[4096];
+            for (ssize_t got; (got = read(s, buffer, sizeof buffer)) > 0;) {
+                answer.append(buffer, got);
+            }
+        }
+    }
+    close(s);
+    // CSV, a line per proxy and server: proxy, server, ..., status (the 18th field) ...
+    const QString server = GaleraTestCluster::Name(node);
+    for (const QByteArray& line : answer.split('\n')) {
+        const QList<QByteArray> fields = line.split(',');
+        if (fields.size() > 17 && fields[0] == "lindhollow-nodes" && fields[1] == server) {
+            return fields[17].startsWith("UP");
+        }
+    }
+    throw std::runtime_error("haproxy did not tell the state of " + server.toStdString());
 }
