@@ -329,6 +329,7 @@ bool GaleraTestCluster::Admits(const NodeTls& tls) {
     // Refused, it gives up after a few seconds rather than Galera's half minute.
     n.moreProviderOptions = QStringLiteral("pc.wait_prim_timeout=PT5S");
     EmptyData(kStranger);
+    QFile::remove(n.folder + QStringLiteral("/server.log"));
     const bool joined = Start(kStranger, {});
     if (joined) {
         WaitUntilSynced(kStranger);

@@ -72,7 +72,7 @@ class GaleraTestCluster {
     // new node; whether the cluster took it in, which also means that it received a copy of all
     // data. It is stopped either way, and the cluster is back to its three nodes.
     bool Admits(const NodeTls& tls);
-    // The node number of its server, for Log.
+    // The node number of its server, for Log, which then holds its last attempt.
     static constexpr int kStranger = kNodes;
 
   private:
