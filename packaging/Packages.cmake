@@ -42,7 +42,10 @@ station's ODBC data source and settings file. The package also holds the
 schema files.")
 set(CPACK_DEBIAN_CENTRE_PACKAGE_DEPENDS "libqt6sql6-odbc")
 set(CPACK_DEBIAN_CENTRE_PACKAGE_RECOMMENDS "odbc-mariadb | libsqliteodbc")
-set(CPACK_DEBIAN_CENTRE_PACKAGE_SUGGESTS "mariadb-server")
+# A centre's server, its Galera nodes (replication, full copies over TLS) and each station's
+# proxy in front of them.
+set(CPACK_DEBIAN_CENTRE_PACKAGE_SUGGESTS
+    "mariadb-server, galera-4, rsync, stunnel4, haproxy, mariadb-client")
 
 set(CPACK_DEBIAN_BARCODE_PACKAGE_SECTION utils)
 set(CPACK_COMPONENT_BARCODE_DESCRIPTION "barcode report functions for the Fernlowe barcode fonts

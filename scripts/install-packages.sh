@@ -15,8 +15,8 @@ packages=(
     # the centre's own certificate authority in the encrypted-connection tests
     openssl
     # the centre's database on a Galera cluster: its replication, the full copy a returning node
-    # may need, and the proxy that sends the stations to a node that is up
-    galera-4 rsync haproxy
+    # may need (over TLS through stunnel), and the proxy that sends the stations to a node that is up
+    galera-4 rsync stunnel4 haproxy
     # scanner and ballot images
     libtiff-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
     # a display for the station window where the machine has none, and its screenshots;

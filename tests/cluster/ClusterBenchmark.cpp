@@ -1,7 +1,8 @@
 // The counting centre on one MariaDB server and on a three-node Galera cluster behind haproxy,
 // side by side in one run: headless stations scanning batches (sheets per second, and the End
-// Batch share of it), then on the cluster the two node deaths of the cluster tests with the time
-// each took to the next station statement, the nodes' table checksums, and the invariants.
+// Batch share of it), then on the cluster the two node deaths and the partition of the cluster
+// tests with the time each took to the next station statement, the nodes' table checksums, and
+// the invariants.
 //
 // Run by hand: build/tests/cluster/cluster-benchmark [--stations N] [--batches N] [--ballots N]
 // Exits with 1 when an invariant or the checksums do not hold, with 77 where no cluster can run.
@@ -96,17 +97,39 @@ int Run(const Options& options) {
     clean = Report(floor, centre.Checksums()) && clean && floor.BatchesLost() == 0;
 
     HeadlessStation::Outcome outcome = HeadlessStation::Outcome::Closed;
-    const NodeDeath storing = KillNodeStoringABatch(cluster, centre, floor, outcome);
+    HeadlessStation::Outcome next = HeadlessStation::Outcome::Lost;
+    const NodeDeath storing =
+        LoseNodeStoringABatch(cluster, proxy, centre, floor, Cut::Death, outcome, next);
     std::printf(
         "%s died, storing a batch: the batch %s; the first station statement after it "
         "succeeded %lld ms later\n",
         GaleraTestCluster::Name(storing.node).toUtf8().constData(),
         outcome == HeadlessStation::Outcome::Lost ? "was lost" : "WAS NOT LOST",
         static_cast<long long>(storing.milliseconds));
-    clean = outcome == HeadlessStation::Outcome::Lost && clean;
+    clean = outcome == HeadlessStation::Outcome::Lost && next == HeadlessStation::Outcome::Closed &&
+            clean;
     Scan("  with that node down:", floor, 1);
     clean = Report(floor, centre.Checksums()) && clean;
     cluster.Restart(storing.node);
+    Scan("  while it catches up:", floor, 1);
+    SyncAll(cluster);
+    Scan("  all three again:", floor, options.batches);
+    clean = Report(floor, centre.Checksums()) && clean;
+
+    const NodeDeath cut =
+        LoseNodeStoringABatch(cluster, proxy, centre, floor, Cut::Partition, outcome, next);
+    std::printf(
+        "%s cut off from the others, storing a batch: the batch %s; the first station statement "
+        "after it succeeded %lld ms later\n",
+        GaleraTestCluster::Name(cut.node).toUtf8().constData(),
+        outcome == HeadlessStation::Outcome::Lost ? "was lost" : "WAS NOT LOST",
+        static_cast<long long>(cut.milliseconds));
+    clean = outcome == HeadlessStation::Outcome::Lost && next == HeadlessStation::Outcome::Closed &&
+            clean;
+    Scan("  with that node cut off:", floor, 1);
+    // The cut-off node answers no read.
+    clean = Report(floor, {}) && clean;
+    cluster.Heal(cut.node);
     Scan("  while it catches up:", floor, 1);
     SyncAll(cluster);
     Scan("  all three again:", floor, options.batches);

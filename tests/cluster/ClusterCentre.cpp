@@ -24,9 +24,14 @@ ClusterCentre::ClusterCentre(GaleraTestCluster& cluster, const HaproxyTestFront&
     cluster.Administer(0, QStringLiteral("CREATE DATABASE %1; GRANT ALL ON %1.* TO '%2'@'%'; "
                                          "GRANT ALL ON %1.* TO '%2'@'localhost';")
                               .arg(database, MariaDbTestServer::UserName()));
-    throughProxy_ = ConnectString(AddMariaDbDataSource(proxy.Port(), database));
+    // Encrypted as every station connects, checked against the nodes' certificates: through
+    // the proxy by the name the stations give for it, and straight to a node by its address.
+    const QString authority = cluster.Authority().Certificate();
+    throughProxy_ = ConnectString(AddEncryptedMariaDbDataSource(GaleraTestCluster::ProxyName(),
+                                                                proxy.Port(), database, authority));
     for (int node = 0; node < GaleraTestCluster::kNodes; ++node) {
-        onNode_.append(ConnectString(AddMariaDbDataSource(cluster.Port(node), database)));
+        onNode_.append(ConnectString(AddEncryptedMariaDbDataSource(
+            QStringLiteral("127.0.0.1"), cluster.Port(node), database, authority)));
     }
     RunAdminTool({"create-schema", "--connect", throughProxy_});
     RunAdminTool({"add-operator", "--connect", throughProxy_, "--user", "demo", "--password",

@@ -17,6 +17,7 @@ class ClusterCentre {
     // Connect strings: the stations' one, through haproxy, and one straight to a node.
     const QString& ThroughProxy() const { return throughProxy_; }
     const QString& OnNode(int node) const { return onNode_[node]; }
+    const QString& Database() const { return database_; }
 
     // Each running node's CHECKSUM TABLE of every table, once it holds every write committed so
     // far.

@@ -1,11 +1,13 @@
 #include "ClusterFaults.h"
 
 #include <QElapsedTimer>
+#include <QThread>
 
 #include "ClusterCentre.h"
-#include "support/GaleraTestCluster.h"
-#include "support/ScanningFloor.h"
 #include "database/StatementObserver.h"
+#include "support/GaleraTestCluster.h"
+#include "support/HaproxyTestFront.h"
+#include "support/ScanningFloor.h"
 
 namespace {
 
@@ -43,8 +45,10 @@ NodeDeath KillNodeServingNoneThenScan(GaleraTestCluster& cluster, const ClusterC
     return death;
 }
 
-NodeDeath KillNodeStoringABatch(GaleraTestCluster& cluster, const ClusterCentre& centre,
-                                ScanningFloor& floor, HeadlessStation::Outcome& outcome) {
+NodeDeath LoseNodeStoringABatch(GaleraTestCluster& cluster, const HaproxyTestFront& proxy,
+                                const ClusterCentre& centre, ScanningFloor& floor, Cut cut,
+                                HeadlessStation::Outcome& outcome,
+                                HeadlessStation::Outcome& nextOutcome) {
     NodeDeath death;
     int inserts = 0;
     QElapsedTimer sinceDeath;
@@ -54,7 +58,11 @@ NodeDeath KillNodeStoringABatch(GaleraTestCluster& cluster, const ClusterCentre&
             death.node = centre.ServingNode();
             inserts = -1;
             if (death.node >= 0) {
-                cluster.Kill(death.node);
+                if (cut == Cut::Death) {
+                    cluster.Kill(death.node);
+                } else {
+                    cluster.Isolate(death.node);
+                }
                 sinceDeath.start();
             }
         } else if (death.node >= 0 && death.milliseconds < 0 &&
@@ -64,5 +72,14 @@ NodeDeath KillNodeStoringABatch(GaleraTestCluster& cluster, const ClusterCentre&
         }
     });
     outcome = floor.ScanNextBatch(0);
+    // The operator takes up the lost batch's sheets again while the proxy finds out that the
+    // node is lost: a node cut off from the others still takes connections until the proxy's
+    // check sees it out of the primary component.
+    QElapsedTimer waited;
+    waited.start();
+    while (death.node >= 0 && proxy.Sends(death.node) && waited.elapsed() < 30000) {
+        QThread::msleep(100);
+    }
+    nextOutcome = floor.ScanNextBatch(0);
     return death;
 }

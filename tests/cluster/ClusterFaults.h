@@ -6,11 +6,15 @@
 
 class ClusterCentre;
 class GaleraTestCluster;
+class HaproxyTestFront;
 class ScanningFloor;
 
+// How a node is lost: it dies at once, or it is cut off from the others while it runs on.
+enum class Cut { Death, Partition };
+
 struct NodeDeath {
-    int node = -1;  // the node that died; -1 when none could be chosen
-    // From the death to the first station statement that came back (after it, succeeded); -1
+    int node = -1;  // the node that was lost; -1 when none could be chosen
+    // From the loss to the first station statement that came back (after it, succeeded); -1
     // when none did.
     qint64 milliseconds = -1;
 };
@@ -19,8 +23,13 @@ struct NodeDeath {
 NodeDeath KillNodeServingNoneThenScan(GaleraTestCluster& cluster, const ClusterCentre& centre,
                                       ScanningFloor& floor);
 
-// The first station scans its next batch, and the node serving it dies as the station stores the
-// batch's third image row. The outcome is that of the batch: lost, when the station ran as it
-// should. The time runs to the first statement of the lost batch's removal that succeeded.
-NodeDeath KillNodeStoringABatch(GaleraTestCluster& cluster, const ClusterCentre& centre,
-                                ScanningFloor& floor, HeadlessStation::Outcome& outcome);
+// The first station scans its next batch, and the node serving it is lost as the station stores
+// the batch's third image row; then, once the proxy no longer sends stations to that node, the
+// station scans one batch more. The outcomes are those of the two batches: lost and closed, when
+// the station ran as it should. The time runs to the first statement of the lost batch's removal
+// that succeeded: at once, or at the next Start Batch where the first attempt still reached the
+// lost node.
+NodeDeath LoseNodeStoringABatch(GaleraTestCluster& cluster, const HaproxyTestFront& proxy,
+                                const ClusterCentre& centre, ScanningFloor& floor, Cut cut,
+                                HeadlessStation::Outcome& outcome,
+                                HeadlessStation::Outcome& nextOutcome);

@@ -1,9 +1,11 @@
-// The counting centre on a three-node Galera cluster behind haproxy, in the short form that the
-// test command runs: reads and changes that follow writes made on another node, and stations
-// scanning on while a node dies and comes back. cluster-benchmark is the longer form.
+// The counting centre on a three-node Galera cluster behind haproxy, every link encrypted, in the
+// short form that the test command runs: reads and changes that follow writes made on another
+// node, stations scanning on while a node dies or is cut off and comes back, which stations and
+// which nodes the cluster lets in. cluster-benchmark is the longer form.
 
 #include <gtest/gtest.h>
 
+#include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
@@ -24,24 +26,38 @@ constexpr int kBallots = 3;
 
 using Outcome = HeadlessStation::Outcome;
 
-class GaleraCluster : public testing::Test {
-  protected:
-    static void SetUpTestSuite() {
+// One cluster and its proxy for every test of the process, whichever table it belongs to.
+class ClusterEnvironment : public testing::Environment {
+  public:
+    void SetUp() override {
         missing_ = GaleraTestCluster::MissingPieces();
         if (missing_.isEmpty()) {
             missing_ = HaproxyTestFront::MissingPieces();
         }
         if (missing_.isEmpty()) {
-            cluster_ = new GaleraTestCluster;
-            proxy_ = new HaproxyTestFront(*cluster_);
+            cluster_ = std::make_unique<GaleraTestCluster>();
+            proxy_ = std::make_unique<HaproxyTestFront>(*cluster_);
         }
     }
-    static void TearDownTestSuite() {
-        delete proxy_;
-        delete cluster_;
+    void TearDown() override {
+        proxy_.reset();
+        cluster_.reset();
     }
 
+    static inline QString missing_;
+    static inline std::unique_ptr<GaleraTestCluster> cluster_;
+    static inline std::unique_ptr<HaproxyTestFront> proxy_;
+};
+
+[[maybe_unused]] testing::Environment* const kEnvironment =
+    testing::AddGlobalTestEnvironment(new ClusterEnvironment);
+
+class GaleraCluster : public testing::Test {
+  protected:
     void SetUp() override {
+        missing_ = ClusterEnvironment::missing_;
+        cluster_ = ClusterEnvironment::cluster_.get();
+        proxy_ = ClusterEnvironment::proxy_.get();
         if (!missing_.isEmpty()) {
             GTEST_SKIP() << "no Galera cluster on this host: " << missing_.toStdString();
         }
@@ -60,24 +76,30 @@ class GaleraCluster : public testing::Test {
         ASSERT_EQ(sums.size(), GaleraTestCluster::kNodes);
         EXPECT_EQ(sums[1], sums[0]);
         EXPECT_EQ(sums[2], sums[0]);
+        std::printf("node1's image rows and checksums: %s\n",
+                    qPrintable(QString(sums[0]).replace(u'\n', u' ').replace(u'\t', u' ')));
         const ScanningFloor::Audit audit = floor.Check();
         EXPECT_TRUE(audit.Clean()) << audit.Summary().toStdString();
         std::printf("%d lost and scanned again; %s\n", floor.BatchesLost(),
                     qPrintable(audit.Summary()));
     }
 
-    // The dead node comes back while the stations scan, and they scan on once it is synced.
-    void ComeBackAndScanOn(int node, ScanningFloor& floor) {
-        cluster_->Restart(node);
+    // The lost node comes back while the stations scan, and they scan on once it is synced.
+    void ComeBackAndScanOn(int node, Cut cut, ScanningFloor& floor) {
+        if (cut == Cut::Death) {
+            cluster_->Restart(node);
+        } else {
+            cluster_->Heal(node);
+        }
         floor.ScanRound();  // while the node catches up
         ExpectOneStateEverywhere(floor);
         floor.ScanRound();
         ExpectOneStateEverywhere(floor);
     }
 
-    static inline QString missing_;
-    static inline GaleraTestCluster* cluster_ = nullptr;
-    static inline HaproxyTestFront* proxy_ = nullptr;
+    QString missing_;
+    GaleraTestCluster* cluster_ = nullptr;
+    HaproxyTestFront* proxy_ = nullptr;
     std::unique_ptr<ClusterCentre> centre_;
 };
 
@@ -140,35 +162,51 @@ TEST_F(GaleraCluster, StationsScanOnWhileANodeServingNoneDiesAndComesBack) {
         "ms later\n",
         static_cast<long long>(death.milliseconds));
 
-    ComeBackAndScanOn(death.node, floor);
+    ComeBackAndScanOn(death.node, Cut::Death, floor);
     EXPECT_EQ(floor.BatchesLost(), 0);
 }
 
-// The node serving a storage pass dies during it: the batch is lost, removed through a live node,
-// and scanned again; the node comes back and the stations scan on.
-TEST_F(GaleraCluster, ABatchWhoseNodeDiesWhileItIsStoredIsLostRemovedAndScannedAgain) {
+class NodeLostWhileStoring : public GaleraCluster, public testing::WithParamInterface<Cut> {};
+
+// The node serving a storage pass dies, or is cut off from the others while it runs on: the batch
+// is lost, removed through a live node, and scanned again; the cut-off node takes no station write.
+// The node comes back and the stations scan on.
+TEST_P(NodeLostWhileStoring, TheBatchIsLostRemovedAndScannedAgain) {
     ScanningFloor floor(centre_->ThroughProxy(), kStations, kBallots);
     floor.ScanRound();
     const qint16 batch = floor.NextBatch(0);
     Outcome outcome = Outcome::Closed;
-    const NodeDeath death = KillNodeStoringABatch(*cluster_, *centre_, floor, outcome);
-    ASSERT_GE(death.node, 0) << "no node served the stations";
+    Outcome next = Outcome::Lost;
+    const NodeDeath lost =
+        LoseNodeStoringABatch(*cluster_, *proxy_, *centre_, floor, GetParam(), outcome, next);
+    ASSERT_GE(lost.node, 0) << "no node served the stations";
     ASSERT_EQ(outcome, Outcome::Lost);
-    EXPECT_EQ(floor.Station(0).Shown().filter(QStringLiteral("Batch %1 Lost").arg(batch)).size(),
-              1);
-    EXPECT_GE(death.milliseconds, 0);
+    EXPECT_EQ(next, Outcome::Closed);
+    EXPECT_EQ(
+        floor.Station(0)
+            .Shown()
+            .filter(
+                QStringLiteral("Batch %1 Lost | Error occurred during data storage.").arg(batch))
+            .size(),
+        1);
+    EXPECT_GE(lost.milliseconds, 0);
     std::printf(
-        "the node storing a batch died: the first station statement after it succeeded "
+        "the node storing a batch was %s: the first station statement after it succeeded "
         "%lld ms later\n",
-        static_cast<long long>(death.milliseconds));
+        GetParam() == Cut::Death ? "killed" : "cut off", static_cast<long long>(lost.milliseconds));
     // Nothing of the lost batch is left in the database.
     const ScanningFloor::Audit afterLoss = floor.Check();
     EXPECT_EQ(afterLoss.imagesExtra, 0);
     EXPECT_EQ(afterLoss.batchRowsWrong, 0);
+    if (GetParam() == Cut::Partition) {
+        ASSERT_TRUE(cluster_->Running(lost.node));
+        EXPECT_FALSE(cluster_->InPrimaryComponent(lost.node));
+        EXPECT_FALSE(CreateBatch(centre_->OnNode(lost.node), 99, floor.Station(1).SystemId(),
+                                 QStringLiteral("demo")));
+    }
 
-    EXPECT_EQ(floor.ScanNextBatch(0), Outcome::Closed);
     floor.ScanRound();
-    ComeBackAndScanOn(death.node, floor);
+    ComeBackAndScanOn(lost.node, GetParam(), floor);
     EXPECT_EQ(floor.BatchesLost(), 1);
 }
 
@@ -191,5 +229,81 @@ TEST_F(GaleraCluster, EveryNodeKeepsTheSameHistoryOfABatch) {
     EXPECT_TRUE(histories[0].contains(QStringLiteral("batch row deleted\n")))
         << histories[0].toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, NodeLostWhileStoring, testing::Values(Cut::Death, Cut::Partition),
+                         [](const testing::TestParamInfo<Cut>& row) {
+                             return row.param == Cut::Death ? "Death" : "Partition";
+                         });
+
+struct StationTrust {
+    const char* authority;  // "centre", "other", or none: a data source without TLS settings
+    bool connects;
+};
+
+class StationsThroughTheProxy : public GaleraCluster,
+                                public testing::WithParamInterface<StationTrust> {};
+
+// The proxy passes the stations' TLS through: a station reaches a node, encrypted, only when it
+// trusts the centre's authority, which signed the node's certificate for the proxy's name.
+TEST_P(StationsThroughTheProxy, ConnectOnlyEncryptedTrustingTheCentresAuthority) {
+    QTemporaryDir folder;
+    const TestAuthority other(folder.path(), QStringLiteral("other-ca"));
+    const QString authority = QLatin1StringView(GetParam().authority) == u"centre"
+                                  ? cluster_->Authority().Certificate()
+                                  : other.Certificate();
+    const QString& database = centre_->Database();
+    const QString source = *GetParam().authority == '\0'
+                               ? AddMariaDbDataSource(proxy_->Port(), database)
+                               : AddEncryptedMariaDbDataSource(GaleraTestCluster::ProxyName(),
+                                                               proxy_->Port(), database, authority);
+    QString version;
+    try {
+        version = QueryOn(QStringLiteral("DSN=%1;").arg(source),
+                          QStringLiteral("SELECT VARIABLE_VALUE AS v FROM "
+                                         "information_schema.SESSION_STATUS WHERE "
+                                         "VARIABLE_NAME = 'Ssl_version'"));
+    } catch (const std::exception& error) {
+        std::printf("%s: %s\n", GetParam().authority, error.what());
+    }
+    EXPECT_EQ(version.startsWith(u"TLSv1."), GetParam().connects) << version.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(Table, StationsThroughTheProxy,
+                         testing::Values(StationTrust{"centre", true}, StationTrust{"other", false},
+                                         StationTrust{"", false}));
+
+struct Newcomer {
+    const char* name;
+    const char* signedBy;  // the authority that signed its certificate
+    bool replicationEncrypted;
+    bool admitted;
+    const char* logSays;  // why, in the newcomer's log
+};
+
+class NodesJoining : public GaleraCluster, public testing::WithParamInterface<Newcomer> {};
+
+// Only a node with a certificate of the centre's authority, replicating over TLS, joins; it
+// receives its copy of the data through stunnel. The others' TLS refuses another authority's
+// certificate, and a node without TLS hears nothing from them.
+TEST_P(NodesJoining, OnlyANodeOfTheCentresAuthorityReplicatingEncryptedJoins) {
+    QTemporaryDir folder;
+    const TestAuthority other(folder.path(), QStringLiteral("other-ca"));
+    const TestAuthority& by =
+        QLatin1StringView(GetParam().signedBy) == u"centre" ? cluster_->Authority() : other;
+    const TestAuthority::Issued issued =
+        by.Issue(QStringLiteral("newcomer-%1").arg(QLatin1StringView(GetParam().name)),
+                 {QStringLiteral("IP:127.0.0.1")});
+    EXPECT_EQ(cluster_->Admits({issued.certificate, issued.key, GetParam().replicationEncrypted}),
+              GetParam().admitted);
+    EXPECT_TRUE(cluster_->Log(GaleraTestCluster::kStranger)
+                    .contains(QLatin1StringView(GetParam().logSays)));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, NodesJoining,
+    testing::Values(Newcomer{"centre", "centre", true, true, "Using stunnel for SSL encryption"},
+                    Newcomer{"foreign", "other", true, false, "tlsv1 alert unknown ca"},
+                    Newcomer{"unencrypted", "centre", false, false, "no messages seen"}),
+    [](const testing::TestParamInfo<Newcomer>& row) { return std::string(row.param.name); });
 
 }  // namespace

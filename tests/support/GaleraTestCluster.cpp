@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "CentreFile.h"
 #include "MariaDbTestServer.h"
 
 namespace {
@@ -58,12 +59,13 @@ QString GaleraTestCluster::MissingPieces() {
     if (!QFile::exists(QLatin1StringView(kProvider))) {
         return QStringLiteral("Galera (Debian's galera-4) is not installed");
     }
-    for (const char* program : {"mariadbd", "mariadb-install-db", "mariadb", "rsync"}) {
+    // A full copy runs through stunnel (Debian's stunnel4).
+    for (const char* program : {"mariadbd", "mariadb-install-db", "mariadb", "rsync", "stunnel"}) {
         if (QStandardPaths::findExecutable(QLatin1StringView(program)).isEmpty()) {
             return QStringLiteral("%1 is not installed").arg(QLatin1StringView(program));
         }
     }
-    return {};
+    return TestAuthority::MissingPieces();
 }
 
 GaleraTestCluster::GaleraTestCluster()
@@ -75,9 +77,17 @@ GaleraTestCluster::GaleraTestCluster()
     QFile::setPermissions(folder_.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner |
                                               QFile::ReadGroup | QFile::ExeGroup |
                                               QFile::ReadOther | QFile::ExeOther);
-    for (int node = 0; node < kNodes; ++node) {
+    const QString certificates = folder_.filePath(QStringLiteral("tls"));
+    QDir().mkpath(certificates);
+    authority_ = std::make_unique<TestAuthority>(certificates, QStringLiteral("centre-ca"));
+    for (int node = 0; node <= kStranger; ++node) {
         nodes_[node].folder = folder_.filePath(Name(node));
         QDir().mkpath(nodes_[node].folder + QStringLiteral("/tmp"));
+        if (node < kNodes) {
+            const TestAuthority::Issued issued = authority_->Issue(
+                Name(node), {QStringLiteral("DNS:") + ProxyName(), QStringLiteral("IP:127.0.0.1")});
+            nodes_[node].tls = {issued.certificate, issued.key};
+        }
     }
     WriteOptionFile(0);
     RunToEnd(QStringLiteral("mariadb-install-db"),
@@ -88,9 +98,7 @@ GaleraTestCluster::GaleraTestCluster()
     WaitUntilSynced(0);
     // The others start empty and receive a copy of the first node's data.
     for (int node = 1; node < kNodes; ++node) {
-        const QString data = nodes_[node].folder + QStringLiteral("/data");
-        QDir().mkpath(data);
-        GiveToNobody(data);
+        EmptyData(node);
         StartWithRetries(node, {});
     }
     for (int node = 1; node < kNodes; ++node) {
@@ -125,39 +133,55 @@ void GaleraTestCluster::WriteOptionFile(int node) {
         }
     }
     QStringList members;
-    for (const Node& other : nodes_) {
-        if (other.groupPort != 0) {
-            members << QStringLiteral("127.0.0.1:%1").arg(other.groupPort);
+    for (int other = 0; other < kNodes; ++other) {
+        if (nodes_[other].groupPort != 0) {
+            members << QStringLiteral("127.0.0.1:%1").arg(nodes_[other].groupPort);
         }
     }
+    // The server's and the node's shipped files, with this node's certificate, and its ports
+    // before the shipped provider options.
+    QString galera = Replaced(
+        CentreFile(QStringLiteral("galera-node.cnf")),
+        QStringLiteral("wsrep_provider_options   = \""),
+        QStringLiteral("wsrep_provider_options   = \"gmcast.listen_addr=tcp://127.0.0.1:%1;"
+                       "ist.recv_addr=127.0.0.1:%2;gcache.size=64M;%3")
+            .arg(n.groupPort)
+            .arg(n.catchUpPort)
+            .arg(n.moreProviderOptions.isEmpty() ? QString() : n.moreProviderOptions + u';'));
+    if (!n.tls.replicationEncrypted) {
+        static const QRegularExpression replicationTls(
+            QStringLiteral(R"(;socket\.ssl_\w+=[^;"]*)"));
+        galera.remove(replicationTls);
+    }
+    QString options = CentreFile(QStringLiteral("lindhollow-centre.cnf")) + galera;
+    options = Replaced(options, QStringLiteral("/etc/mysql/lindhollow/ca.pem"),
+                       authority_->Certificate());
+    options =
+        Replaced(options, QStringLiteral("/etc/mysql/lindhollow/server.pem"), n.tls.certificate);
+    options = Replaced(options, QStringLiteral("/etc/mysql/lindhollow/server.key"), n.tls.key);
     const QString folder = n.folder;
     WriteText(OptionFile(node),
-              QStringLiteral("!include " GALERA_NODE_OPTIONS "\n"
-                             "[mariadbd]\n"
-                             "datadir = %1/data\n"
-                             "tmpdir = %1/tmp\n"
-                             "socket = %2\n"
-                             "port = %3\n"
-                             "bind_address = 127.0.0.1\n"
-                             "user = root\n"
-                             "log_error = %1/server.log\n"
-                             "lower_case_table_names = 1\n"
-                             "innodb_buffer_pool_size = 64M\n"
-                             "innodb_log_file_size = 16M\n"
-                             "innodb_flush_log_at_trx_commit = 2\n"
-                             "open_files_limit = 1024\n"
-                             "wsrep_cluster_address = gcomm://%4\n"
-                             "wsrep_node_name = %5\n"
-                             "wsrep_node_address = 127.0.0.1:%6\n"
-                             "wsrep_provider_options = \"gmcast.listen_addr=tcp://127.0.0.1:%6;"
-                             "ist.recv_addr=127.0.0.1:%7;gcache.size=64M\"\n"
-                             "wsrep_sst_receive_address = 127.0.0.1:%8\n")
-                  .arg(folder, Socket(node))
-                  .arg(n.port)
-                  .arg(members.join(u','), Name(node))
-                  .arg(n.groupPort)
-                  .arg(n.catchUpPort)
-                  .arg(n.copyPort));
+              options + QStringLiteral("\n[mariadbd]\n"
+                                       "datadir = %1/data\n"
+                                       "tmpdir = %1/tmp\n"
+                                       "socket = %2\n"
+                                       "port = %3\n"
+                                       "bind_address = 127.0.0.1\n"
+                                       "user = root\n"
+                                       "log_error = %1/server.log\n"
+                                       "innodb_buffer_pool_size = 64M\n"
+                                       "innodb_log_file_size = 16M\n"
+                                       "innodb_flush_log_at_trx_commit = 2\n"
+                                       "open_files_limit = 1024\n"
+                                       "wsrep_cluster_address = gcomm://%4\n"
+                                       "wsrep_node_name = %5\n"
+                                       "wsrep_node_address = 127.0.0.1:%6\n"
+                                       "wsrep_sst_receive_address = 127.0.0.1:%7\n")
+                            .arg(folder, Socket(node))
+                            .arg(n.port)
+                            .arg(members.join(u','), Name(node))
+                            .arg(n.groupPort)
+                            .arg(n.copyPort));
 }
 
 bool GaleraTestCluster::Start(int node, const QStringList& arguments) {
@@ -207,6 +231,14 @@ QString GaleraTestCluster::Administer(int node, const QString& sql) const {
 }
 
 QString GaleraTestCluster::State(int node) const {
+    return Status(node, QStringLiteral("wsrep_local_state_comment"));
+}
+
+bool GaleraTestCluster::InPrimaryComponent(int node) const {
+    return Status(node, QStringLiteral("wsrep_cluster_status")) == u"Primary";
+}
+
+QString GaleraTestCluster::Status(int node, const QString& variable) const {
     QProcess client;
     // Its own state is read at once, without waiting for the cluster.
     client.start(QStringLiteral("mariadb"),
@@ -214,13 +246,25 @@ QString GaleraTestCluster::State(int node) const {
                   QStringLiteral("--user=root"), QStringLiteral("--batch"),
                   QStringLiteral("--skip-column-names"),
                   QStringLiteral("--execute=SET SESSION wsrep_sync_wait = 0; SHOW GLOBAL STATUS "
-                                 "LIKE 'wsrep_local_state_comment'")});
+                                 "LIKE '%1'")
+                      .arg(variable)});
     if (!client.waitForFinished(30000) || client.exitCode() != 0) {
         client.kill();
         client.waitForFinished();
         return {};
     }
     return QString::fromUtf8(client.readAllStandardOutput()).section(u'\t', 1).trimmed();
+}
+
+QString GaleraTestCluster::Log(int node) const {
+    return ReadText(nodes_[node].folder + QStringLiteral("/server.log"));
+}
+
+void GaleraTestCluster::EmptyData(int node) {
+    const QString data = nodes_[node].folder + QStringLiteral("/data");
+    QDir(data).removeRecursively();
+    QDir().mkpath(data);
+    GiveToNobody(data);
 }
 
 void GaleraTestCluster::Kill(int node) {
@@ -268,4 +312,38 @@ void GaleraTestCluster::WaitUntilSynced(int node) {
         }
         QThread::msleep(500);
     }
+}
+
+void GaleraTestCluster::Isolate(int node) {
+    Administer(node, QStringLiteral("SET GLOBAL wsrep_provider_options = 'gmcast.isolate=1'"));
+}
+
+void GaleraTestCluster::Heal(int node) {
+    Administer(node, QStringLiteral("SET GLOBAL wsrep_provider_options = 'gmcast.isolate=0'"));
+}
+
+bool GaleraTestCluster::Admits(const NodeTls& tls) {
+    Node& n = nodes_[kStranger];
+    n.tls = tls;
+    n.port = n.groupPort = n.catchUpPort = n.copyPort = 0;
+    // Refused, it gives up after a few seconds rather than Galera's half minute.
+    n.moreProviderOptions = QStringLiteral("pc.wait_prim_timeout=PT5S");
+    EmptyData(kStranger);
+    QFile::remove(n.folder + QStringLiteral("/server.log"));
+    const bool joined = Start(kStranger, {});
+    if (joined) {
+        WaitUntilSynced(kStranger);
+        Administer(kStranger, QStringLiteral("SHUTDOWN"));
+        n.server.WaitForEnd(120000);
+    }
+    n.server.Kill();
+    QElapsedTimer waited;
+    waited.start();
+    while (Status(0, QStringLiteral("wsrep_cluster_size")) != QString::number(kNodes)) {
+        if (waited.elapsed() > 120000) {
+            throw std::runtime_error("the cluster did not get back to its three nodes");
+        }
+        QThread::msleep(200);
+    }
+    return joined;
 }

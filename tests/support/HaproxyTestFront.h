@@ -20,6 +20,8 @@ class HaproxyTestFront {
     explicit HaproxyTestFront(const GaleraTestCluster& cluster);
 
     int Port() const { return port_; }
+    // Whether the proxy counts the node up, and so sends stations to it.
+    bool Sends(int node) const;
 
   private:
     // Starts haproxy on a free port; false when it ended at once (another program took the port).

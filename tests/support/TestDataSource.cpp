@@ -66,17 +66,36 @@ std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& s
     return source;
 }
 
-QString AddMariaDbDataSource(int port, const QString& database) {
+namespace {
+
+QString AddMariaDbDataSource(const QString& server, int port, const QString& database,
+                             const QList<QPair<QString, QString>>& more) {
     const QString name = QStringLiteral("LindhollowTestMariaDb%1").arg(NextNumber());
     // OPTION 2 makes the driver count matched rather than changed rows.
-    AddUserDataSource(name, {{"Driver", "MariaDB Unicode"},
-                             {"SERVER", "127.0.0.1"},
-                             {"PORT", QString::number(port)},
-                             {"DATABASE", database},
-                             {"USER", MariaDbTestServer::UserName()},
-                             {"PASSWORD", MariaDbTestServer::Password()},
-                             {"OPTION", "2"}});
+    AddUserDataSource(name,
+                      QList<QPair<QString, QString>>{{"Driver", "MariaDB Unicode"},
+                                                     {"SERVER", server},
+                                                     {"PORT", QString::number(port)},
+                                                     {"DATABASE", database},
+                                                     {"USER", MariaDbTestServer::UserName()},
+                                                     {"PASSWORD", MariaDbTestServer::Password()},
+                                                     {"OPTION", "2"}} +
+                          more);
     return name;
+}
+
+}  // namespace
+
+QString AddMariaDbDataSource(int port, const QString& database) {
+    return AddMariaDbDataSource(QStringLiteral("127.0.0.1"), port, database, {});
+}
+
+QString AddEncryptedMariaDbDataSource(const QString& server, int port, const QString& database,
+                                      const QString& authority) {
+    // TCPIP: the driver would take "localhost" for the server's socket.
+    return AddMariaDbDataSource(
+        server, port, database,
+        {{"SSLCA", authority}, {"SSLVERIFY", "1"}, {"FORCETLS", "1"}, {"TCPIP", "1"}});
 }
 
 std::unique_ptr<TestDataSource> MakeDataSource(const QString& kind) {

@@ -37,6 +37,10 @@ std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& s
 // A data source of this process's own file for a database on a MariaDB server (or a proxy in
 // front of servers) at a loopback port, reached with the tests' account; returns its name.
 QString AddMariaDbDataSource(int port, const QString& database);
+// The same over TLS to the server (or proxy) under the given name: encrypted only, and only to one
+// whose certificate the authority signed for that name.
+QString AddEncryptedMariaDbDataSource(const QString& server, int port, const QString& database,
+                                      const QString& authority);
 
 // Either of the two, by kind: "SQLite" or "MariaDB".
 std::unique_ptr<TestDataSource> MakeDataSource(const QString& kind);
