@@ -1,0 +1,232 @@
+#include "CentreReader.h"
+
+#include <QMap>
+#include <QVariant>
+
+#include "database/Connection.h"
+#include "database/Recordset.h"
+
+namespace {
+
+// The stations write their times as "yyyy-MM-dd HH:mm:ss", or the date alone at midnight; the
+// ODBC drivers hand them over as date-times or as that text.
+QDateTime ToDateTime(const QVariant& value) {
+    if (value.isNull()) {
+        return {};
+    }
+    if (value.metaType() == QMetaType::fromType<QDateTime>()) {
+        return value.toDateTime();
+    }
+    const QString text = value.toString().trimmed();
+    QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!moment.isValid()) {
+        moment = QDateTime(QDate::fromString(text, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
+    }
+    return moment;
+}
+
+std::optional<int> ToOptionalInt(const QVariant& value) {
+    return value.isNull() ? std::nullopt : std::optional<int>(value.toInt());
+}
+
+QString Literal(const QDateTime& moment) {
+    return u'\'' + moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + u'\'';
+}
+
+// A batch time as a comparable date-time: SQLite keeps the stations' text, whose midnight form
+// (the date alone) would sort before that day's "00:00:00".
+QString Moment(const Connection& connection, const QString& column) {
+    return connection.IsSqlite() ? QStringLiteral("datetime(%1)").arg(column) : column;
+}
+
+class Rows {
+  public:
+    Rows(const QString& statement, Connection& connection) { rows_.Open(statement, connection); }
+    bool Next() {
+        if (started_ && !rows_.Eof()) {
+            rows_.MoveNext();
+        }
+        started_ = true;
+        return !rows_.Eof();
+    }
+    QVariant operator[](const QString& column) const { return rows_.Fields(column).Value(); }
+
+  private:
+    Recordset rows_;
+    bool started_ = false;
+};
+
+}  // namespace
+
+CentreSnapshot CentreReader::Read(const QDateTime& now) {
+    CentreSnapshot snapshot;
+    snapshot.readAt = now;
+    ReadStations(snapshot);
+    ReadTotals(snapshot);
+    ReadPace(snapshot, now);
+    snapshot.lastHour = BatchesSince(now.addSecs(-3600));
+    ReadAnchorLags(snapshot);
+    return snapshot;
+}
+
+void CentreReader::ReadStations(CentreSnapshot& snapshot) {
+    Rows status(QStringLiteral("SELECT SYSTEMID, USERID, STATUS, CURRENTTASK FROM SystemStatus "
+                               "ORDER BY SYSTEMID"),
+                connection_);
+    while (status.Next()) {
+        StationRow row;
+        row.systemId = status["SYSTEMID"].toInt();
+        row.userId = status["USERID"].toString();
+        row.status = status["STATUS"].toString();
+        row.currentTask = status["CURRENTTASK"].toString();
+        snapshot.stations.append(row);
+    }
+    QMap<int, StationRow*> byStation;
+    for (StationRow& row : snapshot.stations) {
+        byStation.insert(row.systemId, &row);
+    }
+    Rows open(QStringLiteral("SELECT SystemID, BatchNo, StartTime FROM Batches WHERE EndTime IS "
+                             "NULL ORDER BY SystemID, BatchNo"),
+              connection_);
+    while (open.Next()) {
+        if (StationRow* row = byStation.value(open["SystemID"].toInt())) {
+            // A station has one batch open at a time; the latest wins should an older one be
+            // left over until the station's next start removes it.
+            row->openBatch = open["BatchNo"].toInt();
+            row->openSince = ToDateTime(open["StartTime"]);
+        }
+    }
+    Rows latest(QStringLiteral("SELECT SystemID, MAX(%1) AS LastStart, MAX(%2) AS LastEnd FROM "
+                               "Batches GROUP BY SystemID")
+                    .arg(Moment(connection_, QStringLiteral("StartTime")),
+                         Moment(connection_, QStringLiteral("EndTime"))),
+                connection_);
+    while (latest.Next()) {
+        if (StationRow* row = byStation.value(latest["SystemID"].toInt())) {
+            row->lastActivity =
+                std::max(ToDateTime(latest["LastStart"]), ToDateTime(latest["LastEnd"]));
+        }
+    }
+}
+
+void CentreReader::ReadTotals(CentreSnapshot& snapshot) {
+    CentreTotals& totals = snapshot.totals;
+    Rows batches(QStringLiteral("SELECT SUM(CASE WHEN EndTime IS NULL THEN 0 ELSE 1 END) AS "
+                                "Closed, SUM(CASE WHEN EndTime IS NULL THEN 1 ELSE 0 END) AS "
+                                "Opened, SUM(ImageCount) AS Images, SUM(BallotCount) AS Ballots "
+                                "FROM Batches"),
+                 connection_);
+    if (batches.Next()) {
+        totals.batchesClosed = batches["Closed"].toLongLong();
+        totals.batchesOpen = batches["Opened"].toLongLong();
+        totals.images = batches["Images"].toLongLong();
+        totals.ballots = batches["Ballots"].toLongLong();
+    }
+    // From the image rows themselves rather than the tallies written at closing, so that an image
+    // repaired since no longer counts as waiting.
+    Rows images(QStringLiteral("SELECT Status, COUNT(*) AS Images FROM BallotImages WHERE Status "
+                               "IN (1, 2) GROUP BY Status"),
+                connection_);
+    while (images.Next()) {
+        (images["Status"].toInt() == 1 ? totals.waitingRepair : totals.discarded) =
+            images["Images"].toLongLong();
+    }
+}
+
+void CentreReader::ReadPace(CentreSnapshot& snapshot, const QDateTime& now) {
+    // Bins aligned on whole ten minutes of the local clock.
+    const QDateTime last(now.date(), QTime(now.time().hour(), now.time().minute() / 10 * 10));
+    const QDateTime first = last.addSecs(-(kPaceHours * 6 - 1) * 600);
+    const QString bin =
+        connection_.IsSqlite()
+            ? QStringLiteral(
+                  "(CAST(strftime('%s', EndTime) AS INTEGER) - CAST(strftime('%s', "
+                  "%1) AS INTEGER)) / 600")
+                  .arg(Literal(first))
+            : QStringLiteral("FLOOR(TIMESTAMPDIFF(SECOND, %1, EndTime) / 600)").arg(Literal(first));
+    Rows bins(QStringLiteral("SELECT %1 AS Bin, SUM(BallotCount) AS Ballots FROM Batches WHERE "
+                             "%2 >= %3 GROUP BY %1")
+                  .arg(bin, Moment(connection_, QStringLiteral("EndTime")), Literal(first)),
+              connection_);
+    for (int i = 0; i < kPaceHours * 6; ++i) {
+        snapshot.pace.append({first.addSecs(i * 600), 0});
+    }
+    while (bins.Next()) {
+        const int i = bins["Bin"].toInt();
+        if (i >= 0 && i < snapshot.pace.size()) {
+            snapshot.pace[i].ballots += bins["Ballots"].toLongLong();
+        }
+    }
+}
+
+QList<BatchRow> CentreReader::BatchesSince(const QDateTime& since) {
+    const QString start = Moment(connection_, QStringLiteral("StartTime"));
+    Rows rows(QStringLiteral("SELECT SystemID, BatchNo, UserID, StartTime, EndTime, ImageCount, "
+                             "BallotCount, WAITINGREPAIR, DELETED FROM Batches WHERE %1 >= %2 OR "
+                             "%3 >= %2 ORDER BY %1, SystemID")
+                  .arg(start, Literal(since), Moment(connection_, QStringLiteral("EndTime"))),
+              connection_);
+    QList<BatchRow> batches;
+    while (rows.Next()) {
+        BatchRow row;
+        row.systemId = rows["SystemID"].toInt();
+        row.batchNo = rows["BatchNo"].toInt();
+        row.userId = rows["UserID"].toString();
+        row.startTime = ToDateTime(rows["StartTime"]);
+        row.endTime = ToDateTime(rows["EndTime"]);
+        row.imageCount = ToOptionalInt(rows["ImageCount"]);
+        row.ballotCount = ToOptionalInt(rows["BallotCount"]);
+        row.waitingRepair = ToOptionalInt(rows["WAITINGREPAIR"]);
+        row.discarded = ToOptionalInt(rows["DELETED"]);
+        batches.append(row);
+    }
+    return batches;
+}
+
+bool CentreReader::BatchStillThere(int systemId, int batchNo, const QDateTime& startTime) {
+    Rows rows(QStringLiteral("SELECT StartTime FROM Batches WHERE SystemID = %1 AND BatchNo = %2")
+                  .arg(systemId)
+                  .arg(batchNo),
+              connection_);
+    return rows.Next() && ToDateTime(rows["StartTime"]) == startTime;
+}
+
+bool CentreReader::HasTable(const QString& name) {
+    const QString statement = connection_.IsSqlite()
+                                  ? QStringLiteral(
+                                        "SELECT name FROM sqlite_master WHERE type = 'table' AND "
+                                        "lower(name) = '%1'")
+                                  : QStringLiteral(
+                                        "SELECT TABLE_NAME FROM information_schema.TABLES WHERE "
+                                        "TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) = '%1'");
+    Rows rows(statement.arg(name.toLower()), connection_);
+    return rows.Next();
+}
+
+void CentreReader::ReadAnchorLags(CentreSnapshot& snapshot) {
+    if (!HasTable(QStringLiteral("AuditAnchors"))) {
+        return;
+    }
+    QMap<int, QDateTime> lastAnchor;
+    Rows anchors(QStringLiteral("SELECT SystemID, MAX(%1) AS LastAnchor FROM AuditAnchors GROUP "
+                                "BY SystemID")
+                     .arg(Moment(connection_, QStringLiteral("AnchoredAt"))),
+                 connection_);
+    while (anchors.Next()) {
+        QDateTime anchored = ToDateTime(anchors["LastAnchor"]);
+        anchored.setTimeSpec(Qt::UTC);
+        lastAnchor.insert(anchors["SystemID"].toInt(), anchored);
+    }
+    QList<AnchorLag> lags;
+    for (const StationRow& station : snapshot.stations) {
+        if (!station.lastActivity.isValid()) {
+            continue;
+        }
+        const QDateTime anchored = lastAnchor.value(station.systemId);
+        if (!anchored.isValid() ||
+            anchored.secsTo(station.lastActivity.toUTC()) > kAnchorAllowanceSeconds) {
+            lags.append({station.systemId, anchored, station.lastActivity});
+        }
+    }
+    snapshot.anchorLags = lags;
+}
