@@ -41,6 +41,8 @@ int RemoveOperatorCommand(const QCommandLineParser& parser);
 int CreateCentreCommand(const QCommandLineParser& parser);
 int AddStationCommand(const QCommandLineParser& parser);
 int RemoveStationCommand(const QCommandLineParser& parser);
+// The centre monitor's account, which only reads.
+int AddMonitorCommand(const QCommandLineParser& parser);
 
 // On a station: its data source, its settings file and the check of its set-up.
 int WriteDsnCommand(const QCommandLineParser& parser);

@@ -23,6 +23,11 @@ const char* const kUsage =
     "                  create the station's MariaDB account with what the station needs;\n"
     "                  prints its new password\n"
     "  remove-station  [--connect CS] --system-id N [--host PATTERN]\n"
+    "  add-monitor     [--connect CS] [--database NAME] [--account NAME] [--host PATTERN]\n"
+    "                  [--replace]\n"
+    "                  create the centre monitor's MariaDB account (NAME defaults to monitor),\n"
+    "                  which may only read the station, batch, image and anchor tables;\n"
+    "                  prints its new password\n"
     "  add-operator    [--connect CS] --user ID --password PW [--privilege N] [--replace]\n"
     "  list-operators  [--connect CS]\n"
     "  remove-operator [--connect CS] --user ID\n"
@@ -75,6 +80,7 @@ int main(int argc, char* argv[]) {
         {"create-centre", CreateCentreCommand},   {"add-station", AddStationCommand},
         {"remove-station", RemoveStationCommand}, {"check-station", CheckStationCommand},
         {"verify-log", VerifyLogCommand},         {"show-log", ShowLogCommand},
+        {"add-monitor", AddMonitorCommand},
     };
     const QStringList fileCommands = {"verify-log", "show-log"};
     try {

@@ -63,3 +63,8 @@ CREATE TABLE IF NOT EXISTS Users (
     Password       VARCHAR(64) NOT NULL COLLATE utf8mb4_bin,
     PrivilegeLevel INT NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+-- The centre monitor counts the images waiting for repair or discarded, and reads the batches
+-- closed lately, on every refresh.
+CREATE INDEX IF NOT EXISTS BallotImagesByStatus ON BallotImages (Status);
+CREATE INDEX IF NOT EXISTS BatchesByEndTime ON Batches (EndTime);

@@ -58,3 +58,8 @@ CREATE TABLE IF NOT EXISTS Users (
     Password       TEXT NOT NULL COLLATE BINARY,
     PrivilegeLevel INTEGER
 );
+
+-- The centre monitor counts the images waiting for repair or discarded, and reads the batches
+-- closed lately, on every refresh.
+CREATE INDEX IF NOT EXISTS BallotImagesByStatus ON BallotImages (Status);
+CREATE INDEX IF NOT EXISTS BatchesByEndTime ON Batches (EndTime);
