@@ -130,7 +130,9 @@ QByteArray TotalsJson(const CentreView& view) {
 }
 
 QByteArray BatchesJson(const CentreView& view, const QList<BatchRow>& batches) {
-    return Document({{"batches", Batches(batches)}}, view);
+    // The first kMostBatches; the next ones follow with the last one's start as `since`.
+    return Document({{"batches", Batches(batches)}, {"truncated", batches.size() >= kMostBatches}},
+                    view);
 }
 
 QByteArray OverviewJson(const CentreView& view) {
@@ -140,6 +142,7 @@ QByteArray OverviewJson(const CentreView& view) {
             {"totals", Totals(view)},
             {"pace", Pace(view)},
             {"lastHour", Batches(view.snapshot ? view.snapshot->lastHour : QList<BatchRow>())},
+            {"lastHourCount", view.snapshot ? view.snapshot->lastHourCount : 0},
             {"anchorLags", AnchorLags(view)},
             {"anchorAllowanceSeconds", kAnchorAllowanceSeconds},
         },

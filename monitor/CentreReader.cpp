@@ -39,6 +39,13 @@ QString Moment(const Connection& connection, const QString& column) {
     return connection.IsSqlite() ? QStringLiteral("datetime(%1)").arg(column) : column;
 }
 
+// A batch ends after it starts, so those started since `since` are closed since or still open;
+// both are ranges of the index on EndTime.
+QString ClosedSinceOrOpen(const Connection& connection, const QDateTime& since) {
+    return QStringLiteral("(%1 >= %2 OR EndTime IS NULL)")
+        .arg(Moment(connection, QStringLiteral("EndTime")), Literal(since));
+}
+
 class Rows {
   public:
     Rows(const QString& statement, Connection& connection) { rows_.Open(statement, connection); }
@@ -62,9 +69,13 @@ CentreSnapshot CentreReader::Read(const QDateTime& now) {
     CentreSnapshot snapshot;
     snapshot.readAt = now;
     ReadStations(snapshot);
-    ReadTotals(snapshot);
-    ReadPace(snapshot, now);
-    snapshot.lastHour = BatchesSince(now.addSecs(-3600));
+    ReadTotalsAndPace(snapshot, now);
+    const QDateTime hourAgo = now.addSecs(-3600);
+    snapshot.lastHour = BatchesSince(hourAgo, kPageBatches, Order::NewestFirst);
+    Rows count(QStringLiteral("SELECT COUNT(*) AS LastHour FROM Batches WHERE %1")
+                   .arg(ClosedSinceOrOpen(connection_, hourAgo)),
+               connection_);
+    snapshot.lastHourCount = count.Next() ? count["LastHour"].toInt() : 0;
     ReadAnchorLags(snapshot);
     return snapshot;
 }
@@ -96,44 +107,22 @@ void CentreReader::ReadStations(CentreSnapshot& snapshot) {
             row->openSince = ToDateTime(open["StartTime"]);
         }
     }
-    Rows latest(QStringLiteral("SELECT SystemID, MAX(%1) AS LastStart, MAX(%2) AS LastEnd FROM "
-                               "Batches GROUP BY SystemID")
-                    .arg(Moment(connection_, QStringLiteral("StartTime")),
-                         Moment(connection_, QStringLiteral("EndTime"))),
-                connection_);
-    while (latest.Next()) {
-        if (StationRow* row = byStation.value(latest["SystemID"].toInt())) {
-            row->lastActivity =
-                std::max(ToDateTime(latest["LastStart"]), ToDateTime(latest["LastEnd"]));
+    // Each on an index of its own, a few rows a station rather than every batch. The text of
+    // SQLite's times sorts as the times do, the date alone of midnight first.
+    for (const char* column : {"StartTime", "EndTime"}) {
+        Rows latest(QStringLiteral("SELECT SystemID, MAX(%1) AS Latest FROM Batches GROUP BY "
+                                   "SystemID")
+                        .arg(QLatin1String(column)),
+                    connection_);
+        while (latest.Next()) {
+            if (StationRow* row = byStation.value(latest["SystemID"].toInt())) {
+                row->lastActivity = std::max(row->lastActivity, ToDateTime(latest["Latest"]));
+            }
         }
     }
 }
 
-void CentreReader::ReadTotals(CentreSnapshot& snapshot) {
-    CentreTotals& totals = snapshot.totals;
-    Rows batches(QStringLiteral("SELECT SUM(CASE WHEN EndTime IS NULL THEN 0 ELSE 1 END) AS "
-                                "Closed, SUM(CASE WHEN EndTime IS NULL THEN 1 ELSE 0 END) AS "
-                                "Opened, SUM(ImageCount) AS Images, SUM(BallotCount) AS Ballots "
-                                "FROM Batches"),
-                 connection_);
-    if (batches.Next()) {
-        totals.batchesClosed = batches["Closed"].toLongLong();
-        totals.batchesOpen = batches["Opened"].toLongLong();
-        totals.images = batches["Images"].toLongLong();
-        totals.ballots = batches["Ballots"].toLongLong();
-    }
-    // From the image rows themselves rather than the tallies written at closing, so that an image
-    // repaired since no longer counts as waiting.
-    Rows images(QStringLiteral("SELECT Status, COUNT(*) AS Images FROM BallotImages WHERE Status "
-                               "IN (1, 2) GROUP BY Status"),
-                connection_);
-    while (images.Next()) {
-        (images["Status"].toInt() == 1 ? totals.waitingRepair : totals.discarded) =
-            images["Images"].toLongLong();
-    }
-}
-
-void CentreReader::ReadPace(CentreSnapshot& snapshot, const QDateTime& now) {
+void CentreReader::ReadTotalsAndPace(CentreSnapshot& snapshot, const QDateTime& now) {
     // Bins aligned on whole ten minutes of the local clock.
     const QDateTime last(now.date(), QTime(now.time().hour(), now.time().minute() / 10 * 10));
     const QDateTime first = last.addSecs(-(kPaceHours * 6 - 1) * 600);
@@ -144,28 +133,51 @@ void CentreReader::ReadPace(CentreSnapshot& snapshot, const QDateTime& now) {
                   "%1) AS INTEGER)) / 600")
                   .arg(Literal(first))
             : QStringLiteral("FLOOR(TIMESTAMPDIFF(SECOND, %1, EndTime) / 600)").arg(Literal(first));
-    Rows bins(QStringLiteral("SELECT %1 AS Bin, SUM(BallotCount) AS Ballots FROM Batches WHERE "
-                             "%2 >= %3 GROUP BY %1")
-                  .arg(bin, Moment(connection_, QStringLiteral("EndTime")), Literal(first)),
+    // One pass over the index BatchesByEndTime, which covers it: the batches closed within the
+    // chart's hours by their bin, every other batch (closed earlier, or open) in bin -1.
+    Rows bins(QStringLiteral("SELECT CASE WHEN %2 >= %3 THEN %1 ELSE -1 END AS Bin, "
+                             "COUNT(EndTime) AS Closed, COUNT(*) AS AllBatches, SUM(ImageCount) AS "
+                             "Images, SUM(BallotCount) AS Ballots FROM Batches GROUP BY Bin%4")
+                  .arg(bin, Moment(connection_, QStringLiteral("EndTime")), Literal(first),
+                       // MariaDB would sort the groups, which are put in order here anyway.
+                       connection_.IsSqlite() ? QString() : QStringLiteral(" ORDER BY NULL")),
               connection_);
     for (int i = 0; i < kPaceHours * 6; ++i) {
         snapshot.pace.append({first.addSecs(i * 600), 0});
     }
+    CentreTotals& totals = snapshot.totals;
+    qint64 batches = 0;
     while (bins.Next()) {
         const int i = bins["Bin"].toInt();
         if (i >= 0 && i < snapshot.pace.size()) {
             snapshot.pace[i].ballots += bins["Ballots"].toLongLong();
         }
+        totals.batchesClosed += bins["Closed"].toLongLong();
+        batches += bins["AllBatches"].toLongLong();
+        totals.images += bins["Images"].toLongLong();
+        totals.ballots += bins["Ballots"].toLongLong();
+    }
+    totals.batchesOpen = batches - totals.batchesClosed;
+    // From the image rows themselves, which each batch's tallies are counted from when it closes.
+    Rows images(QStringLiteral("SELECT Status, COUNT(*) AS Images FROM BallotImages WHERE Status "
+                               "IN (1, 2) GROUP BY Status"),
+                connection_);
+    while (images.Next()) {
+        (images["Status"].toInt() == 1 ? totals.waitingRepair : totals.discarded) =
+            images["Images"].toLongLong();
     }
 }
 
-QList<BatchRow> CentreReader::BatchesSince(const QDateTime& since) {
-    const QString start = Moment(connection_, QStringLiteral("StartTime"));
-    Rows rows(QStringLiteral("SELECT SystemID, BatchNo, UserID, StartTime, EndTime, ImageCount, "
-                             "BallotCount, WAITINGREPAIR, DELETED FROM Batches WHERE %1 >= %2 OR "
-                             "%3 >= %2 ORDER BY %1, SystemID")
-                  .arg(start, Literal(since), Moment(connection_, QStringLiteral("EndTime"))),
-              connection_);
+QList<BatchRow> CentreReader::BatchesSince(const QDateTime& since, int limit, Order order) {
+    Rows rows(
+        QStringLiteral("SELECT SystemID, BatchNo, UserID, StartTime, EndTime, ImageCount, "
+                       "BallotCount, WAITINGREPAIR, DELETED FROM Batches WHERE %1 ORDER BY %2 "
+                       "LIMIT %3")
+            .arg(ClosedSinceOrOpen(connection_, since),
+                 order == Order::OldestFirst ? QStringLiteral("StartTime, SystemID")
+                                             : QStringLiteral("StartTime DESC, SystemID DESC"))
+            .arg(limit),
+        connection_);
     QList<BatchRow> batches;
     while (rows.Next()) {
         BatchRow row;
@@ -208,9 +220,11 @@ void CentreReader::ReadAnchorLags(CentreSnapshot& snapshot) {
         return;
     }
     QMap<int, QDateTime> lastAnchor;
-    Rows anchors(QStringLiteral("SELECT SystemID, MAX(%1) AS LastAnchor FROM AuditAnchors GROUP "
-                                "BY SystemID")
-                     .arg(Moment(connection_, QStringLiteral("AnchoredAt"))),
+    // A station's latest anchor is its last row: the greatest key, found on the narrow index by
+    // station, rather than the greatest time among all of its rows.
+    Rows anchors(QStringLiteral("SELECT a.SystemID, a.AnchoredAt AS LastAnchor FROM AuditAnchors a "
+                                "INNER JOIN (SELECT SystemID, MAX(AnchorKey) AS LastKey FROM "
+                                "AuditAnchors GROUP BY SystemID) l ON a.AnchorKey = l.LastKey"),
                  connection_);
     while (anchors.Next()) {
         QDateTime anchored = ToDateTime(anchors["LastAnchor"]);

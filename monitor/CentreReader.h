@@ -16,16 +16,17 @@ class CentreReader {
 
     // Everything but the lost batches and the observed status changes, read at `now` (local).
     CentreSnapshot Read(const QDateTime& now);
-    // The batches started or ended at or after `since` (local), oldest first.
-    QList<BatchRow> BatchesSince(const QDateTime& since);
+    enum class Order { OldestFirst, NewestFirst };
+    // The batches closed at or after `since` (local) and those still open, by start time, the
+    // first `limit` of them in `order`.
+    QList<BatchRow> BatchesSince(const QDateTime& since, int limit, Order order);
     // Whether station `systemId`'s batch `batchNo`, started at `startTime`, is still in the
     // database, open or closed.
     bool BatchStillThere(int systemId, int batchNo, const QDateTime& startTime);
 
   private:
     void ReadStations(CentreSnapshot& snapshot);
-    void ReadTotals(CentreSnapshot& snapshot);
-    void ReadPace(CentreSnapshot& snapshot, const QDateTime& now);
+    void ReadTotalsAndPace(CentreSnapshot& snapshot, const QDateTime& now);
     void ReadAnchorLags(CentreSnapshot& snapshot);
     bool HasTable(const QString& name);
 
@@ -34,5 +35,9 @@ class CentreReader {
 
 // Minutes a station's latest batch may go without an audit anchor after it.
 constexpr int kAnchorAllowanceSeconds = 60;
+// The most batches one document lists: a day of a whole centre's.
+constexpr int kMostBatches = 5000;
+// The page's list of the last hour's batches, the newest.
+constexpr int kPageBatches = 60;
 // The pace chart's span.
 constexpr int kPaceHours = 12;

@@ -61,7 +61,10 @@ struct CentreSnapshot {
     QList<StationRow> stations;
     CentreTotals totals;
     QList<PaceBin> pace;
+    // The newest of the batches open or closed in the last hour, newest first, and how many
+    // there are in all.
     QList<BatchRow> lastHour;
+    int lastHourCount = 0;
     // Absent when the database has no audit anchors.
     std::optional<QList<AnchorLag>> anchorLags;
 };

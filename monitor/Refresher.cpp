@@ -29,7 +29,8 @@ CentreView Refresher::Current() const {
 QList<BatchRow> Refresher::BatchesSince(const QDateTime& since) const {
     Connection connection;
     connection.Open(connectString_);
-    return CentreReader(connection).BatchesSince(since);
+    return CentreReader(connection)
+        .BatchesSince(since, kMostBatches, CentreReader::Order::OldestFirst);
 }
 
 void Refresher::Run() {

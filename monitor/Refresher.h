@@ -35,7 +35,8 @@ class Refresher {
     Refresher& operator=(const Refresher&) = delete;
 
     CentreView Current() const;
-    // Reads on a connection of the caller's own; throws when the database cannot be read.
+    // The batches closed since `since` or open, oldest first, the first kMostBatches of them;
+    // read on a connection of the caller's own. Throws when the database cannot be read.
     QList<BatchRow> BatchesSince(const QDateTime& since) const;
 
   private:

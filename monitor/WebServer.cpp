@@ -55,13 +55,11 @@ void Routes(httplib::Server& server, const WebOptions& options, const Refresher&
     });
     server.Get("/api/batches", [&](const httplib::Request& request, httplib::Response& response) {
         const CentreView view = refresher.Current();
-        if (!request.has_param("since")) {
-            Json(response,
-                 BatchesJson(view, view.snapshot ? view.snapshot->lastHour : QList<BatchRow>()));
-            return;
-        }
-        QDateTime since = QDateTime::fromString(
-            QString::fromStdString(request.get_param_value("since")), Qt::ISODate);
+        QDateTime since =
+            request.has_param("since")
+                ? QDateTime::fromString(QString::fromStdString(request.get_param_value("since")),
+                                        Qt::ISODate)
+                : QDateTime::currentDateTime().addSecs(-3600);
         if (!since.isValid()) {
             Json(response, R"({"error":"since must be a date and time, as 2026-12-07T14:00:00"})",
                  400);
@@ -118,6 +116,8 @@ int Serve(const WebOptions& options, const Refresher& refresher) {
         }
         server = std::move(secure);
     }
+    // A few supervisors' browsers and a metrics scraper: four threads serve them.
+    server->new_task_queue = [] { return new httplib::ThreadPool(4); };
     Routes(*server, options, refresher);
     const std::string address = options.address.toStdString();
     const int port = options.port == 0

@@ -59,14 +59,18 @@ function showTotals(totals, lostSince) {
   document.getElementById("lost-label").textContent = "batches lost since " + when(lostSince);
 }
 
-function showBatches(batches) {
-  const newestFirst = [...batches].reverse();
+// The newest rows only, as the monitor sends them: a busy centre closes hundreds of batches an
+// hour.
+function showBatches(newestFirst, count) {
   const body = fillTable("batches", newestFirst, (b) => [
     [b.station], [b.batch], [b.operator], [when(b.started)], [b.ended ? when(b.ended) : "open"],
     [b.images, "number"], [b.ballots, "number"], [b.waitingRepair, "number"],
     [b.discarded, "number"]]);
   newestFirst.forEach((b, i) => { body.rows[i].dataset.batch = b.station + "/" + b.batch; });
-  document.getElementById("batches-empty").hidden = batches.length > 0;
+  const more = document.getElementById("batches-more");
+  more.hidden = count <= newestFirst.length;
+  more.textContent = (count - newestFirst.length) + " earlier batches of the last hour: api/batches";
+  document.getElementById("batches-empty").hidden = count > 0;
 }
 
 function showAnchors(lags, allowance) {
@@ -118,7 +122,7 @@ async function refresh() {
     if (view.readAt) {
       showStations(view.stations);
       showTotals(view.totals, view.totals.lostCountedSince);
-      showBatches(view.lastHour);
+      showBatches(view.lastHour, view.lastHourCount);
       showAnchors(view.anchorLags, view.anchorAllowanceSeconds);
       showPace(view.pace);
     }

@@ -105,13 +105,19 @@ TEST_P(CentreReading, StationsTotalsAndTheLastHour) {
     for (const BatchRow& batch : snapshot.lastHour) {
         lastHour << QStringLiteral("%1/%2").arg(batch.systemId).arg(batch.batchNo);
     }
-    EXPECT_EQ(lastHour, QStringList({"2/8", "2/9"}));
+    EXPECT_EQ(lastHour, QStringList({"2/9", "2/8"}));
+    EXPECT_EQ(snapshot.lastHourCount, 2);
     QStringList sinceMidnight;
-    for (const BatchRow& batch :
-         CentreReader(connection_).BatchesSince(QDateTime(kNow.date(), QTime(0, 0)))) {
+    for (const BatchRow& batch : CentreReader(connection_)
+                                     .BatchesSince(QDateTime(kNow.date(), QTime(0, 0)), 10,
+                                                   CentreReader::Order::OldestFirst)) {
         sinceMidnight << QStringLiteral("%1/%2").arg(batch.systemId).arg(batch.batchNo);
     }
     EXPECT_EQ(sinceMidnight, QStringList({"1/4", "2/8", "2/9"}));
+    EXPECT_EQ(CentreReader(connection_)
+                  .BatchesSince(kNow.addDays(-1), 2, CentreReader::Order::OldestFirst)
+                  .size(),
+              2);
     EXPECT_FALSE(snapshot.anchorLags.has_value()) << "a database without audit anchors";
 }
 
