@@ -3,10 +3,12 @@ private MariaDB server on which headless stations scan. Exits with 77 (skipped) 
 its driver or selenium is missing."""
 
 import argparse
+import base64
 import json
 import os
 import re
 import shutil
+import ssl
 import subprocess
 import sys
 import tempfile
@@ -171,6 +173,42 @@ class MonitorPage(unittest.TestCase):
             with self.subTest(statement=statement):
                 self.assertEqual(self.centre.command("write " + statement), "refused")
         self.assertEqual(self.centre.command("write SELECT COUNT(*) FROM Batches"), "accepted")
+
+    def test_5_https_with_passwords(self):
+        folder = tempfile.mkdtemp(prefix="monitor-tls-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        cert, key, passwords = (os.path.join(folder, name) for name in ["c.pem", "k.pem", "pw"])
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                        "-keyout", key, "-out", cert], check=True, capture_output=True)
+        line = subprocess.run([ARGS.monitor, "--hash-password", "chief"], input="s3cret:x\n",
+                              check=True, capture_output=True, text=True).stdout
+        with open(passwords, "w") as file:
+            file.write("# supervisors\n" + line)
+        secure = subprocess.Popen(
+            [ARGS.monitor, "--connect-file", self.centre.connect_file.name, "--listen",
+             "127.0.0.1:0", "--tls-cert", cert, "--tls-key", key, "--password-file", passwords],
+            stdout=subprocess.PIPE, text=True)
+        self.addCleanup(secure.stdout.close)
+        self.addCleanup(secure.wait, 10)
+        self.addCleanup(secure.terminate)
+        url = re.search(r"(https://\S+)", secure.stdout.readline()).group(1)
+        context = ssl.create_default_context(cafile=cert)
+        for user, password, status in [(None, None, 401), ("chief", "s3cret", 401),
+                                       ("chief", "s3cret:y", 401), ("boss", "s3cret:x", 401),
+                                       ("chief", "s3cret:x", 200)]:
+            with self.subTest(user=user, password=password):
+                request = urllib.request.Request(url + "api/totals")
+                if user:
+                    pair = base64.b64encode(f"{user}:{password}".encode()).decode()
+                    request.add_header("Authorization", "Basic " + pair)
+                try:
+                    with urllib.request.urlopen(request, context=context, timeout=10) as reply:
+                        self.assertEqual((reply.status, json.load(reply)["database"]),
+                                         (status, "up"))
+                except urllib.error.HTTPError as error:
+                    self.assertEqual(error.code, status)
+                    self.assertIn("Basic", error.headers["WWW-Authenticate"])
 
     def test_6_fits_laptop_and_tablet_and_screenshot(self):
         for width, height in [(820, 1180), (1366, 768), (1280, 1000)]:
