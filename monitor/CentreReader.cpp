@@ -69,7 +69,8 @@ CentreSnapshot CentreReader::Read(const QDateTime& now) {
     CentreSnapshot snapshot;
     snapshot.readAt = now;
     ReadStations(snapshot);
-    ReadTotalsAndPace(snapshot, now);
+    ReadTotals(snapshot);
+    ReadPace(snapshot, now);
     const QDateTime hourAgo = now.addSecs(-3600);
     snapshot.lastHour = BatchesSince(hourAgo, kPageBatches, Order::NewestFirst);
     Rows count(QStringLiteral("SELECT COUNT(*) AS LastHour FROM Batches WHERE %1")
@@ -122,7 +123,27 @@ void CentreReader::ReadStations(CentreSnapshot& snapshot) {
     }
 }
 
-void CentreReader::ReadTotalsAndPace(CentreSnapshot& snapshot, const QDateTime& now) {
+void CentreReader::ReadTotals(CentreSnapshot& snapshot) {
+    // Covered by the index BatchesByEndTime, narrower than the rows. Waiting for repair and
+    // discarded are the tallies that each batch's closing counts from its image rows (status 1
+    // and 2), as images and ballots are its counts: all four of the closed batches.
+    Rows batches(QStringLiteral("SELECT COUNT(EndTime) AS Closed, COUNT(*) AS AllBatches, "
+                                "SUM(ImageCount) AS Images, SUM(BallotCount) AS Ballots, "
+                                "SUM(WAITINGREPAIR) AS Repair, SUM(DELETED) AS Discarded FROM "
+                                "Batches"),
+                 connection_);
+    if (batches.Next()) {
+        CentreTotals& totals = snapshot.totals;
+        totals.batchesClosed = batches["Closed"].toLongLong();
+        totals.batchesOpen = batches["AllBatches"].toLongLong() - totals.batchesClosed;
+        totals.images = batches["Images"].toLongLong();
+        totals.ballots = batches["Ballots"].toLongLong();
+        totals.waitingRepair = batches["Repair"].toLongLong();
+        totals.discarded = batches["Discarded"].toLongLong();
+    }
+}
+
+void CentreReader::ReadPace(CentreSnapshot& snapshot, const QDateTime& now) {
     // Bins aligned on whole ten minutes of the local clock.
     const QDateTime last(now.date(), QTime(now.time().hour(), now.time().minute() / 10 * 10));
     const QDateTime first = last.addSecs(-(kPaceHours * 6 - 1) * 600);
@@ -133,11 +154,9 @@ void CentreReader::ReadTotalsAndPace(CentreSnapshot& snapshot, const QDateTime& 
                   "%1) AS INTEGER)) / 600")
                   .arg(Literal(first))
             : QStringLiteral("FLOOR(TIMESTAMPDIFF(SECOND, %1, EndTime) / 600)").arg(Literal(first));
-    // One pass over the index BatchesByEndTime, which covers it: the batches closed within the
-    // chart's hours by their bin, every other batch (closed earlier, or open) in bin -1.
-    Rows bins(QStringLiteral("SELECT CASE WHEN %2 >= %3 THEN %1 ELSE -1 END AS Bin, "
-                             "COUNT(EndTime) AS Closed, COUNT(*) AS AllBatches, SUM(ImageCount) AS "
-                             "Images, SUM(BallotCount) AS Ballots FROM Batches GROUP BY Bin%4")
+    // A range of the index BatchesByEndTime, which covers it.
+    Rows bins(QStringLiteral("SELECT %1 AS Bin, SUM(BallotCount) AS Ballots FROM Batches WHERE "
+                             "%2 >= %3 GROUP BY %1%4")
                   .arg(bin, Moment(connection_, QStringLiteral("EndTime")), Literal(first),
                        // MariaDB would sort the groups, which are put in order here anyway.
                        connection_.IsSqlite() ? QString() : QStringLiteral(" ORDER BY NULL")),
@@ -145,26 +164,11 @@ void CentreReader::ReadTotalsAndPace(CentreSnapshot& snapshot, const QDateTime& 
     for (int i = 0; i < kPaceHours * 6; ++i) {
         snapshot.pace.append({first.addSecs(i * 600), 0});
     }
-    CentreTotals& totals = snapshot.totals;
-    qint64 batches = 0;
     while (bins.Next()) {
         const int i = bins["Bin"].toInt();
         if (i >= 0 && i < snapshot.pace.size()) {
             snapshot.pace[i].ballots += bins["Ballots"].toLongLong();
         }
-        totals.batchesClosed += bins["Closed"].toLongLong();
-        batches += bins["AllBatches"].toLongLong();
-        totals.images += bins["Images"].toLongLong();
-        totals.ballots += bins["Ballots"].toLongLong();
-    }
-    totals.batchesOpen = batches - totals.batchesClosed;
-    // From the image rows themselves, which each batch's tallies are counted from when it closes.
-    Rows images(QStringLiteral("SELECT Status, COUNT(*) AS Images FROM BallotImages WHERE Status "
-                               "IN (1, 2) GROUP BY Status"),
-                connection_);
-    while (images.Next()) {
-        (images["Status"].toInt() == 1 ? totals.waitingRepair : totals.discarded) =
-            images["Images"].toLongLong();
     }
 }
 
@@ -219,24 +223,37 @@ void CentreReader::ReadAnchorLags(CentreSnapshot& snapshot) {
     if (!HasTable(QStringLiteral("AuditAnchors"))) {
         return;
     }
-    QMap<int, QDateTime> lastAnchor;
-    // A station's latest anchor is its last row: the greatest key, found on the narrow index by
-    // station, rather than the greatest time among all of its rows.
-    Rows anchors(QStringLiteral("SELECT a.SystemID, a.AnchoredAt AS LastAnchor FROM AuditAnchors a "
-                                "INNER JOIN (SELECT SystemID, MAX(AnchorKey) AS LastKey FROM "
-                                "AuditAnchors GROUP BY SystemID) l ON a.AnchorKey = l.LastKey"),
-                 connection_);
+    // Anchors are only ever added, each with a greater key, so a station's latest is its row of
+    // the greatest key. The first reading finds them on the narrow index by station; later ones
+    // read only the rows added since, and a few before, which replication may have committed in
+    // another order than their keys.
+    const QString statement =
+        anchorsReadUpTo_ < 0
+            ? QStringLiteral(
+                  "SELECT a.SystemID, a.AnchorKey, a.AnchoredAt FROM AuditAnchors a "
+                  "INNER JOIN (SELECT SystemID, MAX(AnchorKey) AS LastKey FROM "
+                  "AuditAnchors GROUP BY SystemID) l ON a.AnchorKey = l.LastKey")
+            : QStringLiteral(
+                  "SELECT SystemID, AnchorKey, AnchoredAt FROM AuditAnchors WHERE "
+                  "AnchorKey > %1")
+                  .arg(std::max<qint64>(0, anchorsReadUpTo_ - kAnchorKeysReadAgain));
+    Rows anchors(statement, connection_);
     while (anchors.Next()) {
-        QDateTime anchored = ToDateTime(anchors["LastAnchor"]);
-        anchored.setTimeSpec(Qt::UTC);
-        lastAnchor.insert(anchors["SystemID"].toInt(), anchored);
+        const qint64 key = anchors["AnchorKey"].toLongLong();
+        LatestAnchor& latest = latestAnchors_[anchors["SystemID"].toInt()];
+        if (key > latest.key) {
+            latest = {key, ToDateTime(anchors["AnchoredAt"])};
+            latest.at.setTimeSpec(Qt::UTC);
+        }
+        anchorsReadUpTo_ = std::max(anchorsReadUpTo_, key);
     }
+    anchorsReadUpTo_ = std::max<qint64>(anchorsReadUpTo_, 0);
     QList<AnchorLag> lags;
     for (const StationRow& station : snapshot.stations) {
         if (!station.lastActivity.isValid()) {
             continue;
         }
-        const QDateTime anchored = lastAnchor.value(station.systemId);
+        const QDateTime anchored = latestAnchors_.value(station.systemId).at;
         if (!anchored.isValid() ||
             anchored.secsTo(station.lastActivity.toUTC()) > kAnchorAllowanceSeconds) {
             lags.append({station.systemId, anchored, station.lastActivity});

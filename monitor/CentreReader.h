@@ -2,14 +2,15 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QMap>
 
 #include "CentreSnapshot.h"
 
 class Connection;
 
-// The statements of one refresh, on SQLite or MariaDB. Every statement only reads, and each one
-// at a centre of 20 stations x 999 batches x 500 images stays on an index or on the small
-// Batches and SystemStatus tables.
+// The statements of the refreshes on one connection, on SQLite or MariaDB. Every statement only
+// reads, and at a centre of 20 stations x 999 batches x 500 images each stays on an index of the
+// small Batches and SystemStatus tables or reads the audit anchors added since the last refresh.
 class CentreReader {
   public:
     explicit CentreReader(Connection& connection) : connection_(connection) {}
@@ -26,11 +27,19 @@ class CentreReader {
 
   private:
     void ReadStations(CentreSnapshot& snapshot);
-    void ReadTotalsAndPace(CentreSnapshot& snapshot, const QDateTime& now);
+    void ReadTotals(CentreSnapshot& snapshot);
+    void ReadPace(CentreSnapshot& snapshot, const QDateTime& now);
     void ReadAnchorLags(CentreSnapshot& snapshot);
     bool HasTable(const QString& name);
 
+    struct LatestAnchor {
+        qint64 key = 0;
+        QDateTime at;  // UTC
+    };
+
     Connection& connection_;
+    QMap<int, LatestAnchor> latestAnchors_;
+    qint64 anchorsReadUpTo_ = -1;  // the greatest anchor key read; -1 before the first reading
 };
 
 // Minutes a station's latest batch may go without an audit anchor after it.
@@ -39,5 +48,7 @@ constexpr int kAnchorAllowanceSeconds = 60;
 constexpr int kMostBatches = 5000;
 // The page's list of the last hour's batches, the newest.
 constexpr int kPageBatches = 60;
+// Anchor keys below the greatest one read that each refresh reads again.
+constexpr int kAnchorKeysReadAgain = 100;
 // The pace chart's span.
 constexpr int kPaceHours = 12;

@@ -36,6 +36,8 @@ QList<BatchRow> Refresher::BatchesSince(const QDateTime& since) const {
 void Refresher::Run() {
     // The connection belongs to this thread, as Qt's database connections must.
     std::unique_ptr<Connection> connection;
+    // Lives as long as its connection: it remembers the audit anchors read so far.
+    std::unique_ptr<CentreReader> reader;
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         lock.unlock();
@@ -46,9 +48,9 @@ void Refresher::Run() {
             if (!connection) {
                 connection = std::make_unique<Connection>();
                 connection->Open(connectString_);
+                reader = std::make_unique<CentreReader>(*connection);
             }
-            CentreReader reader(*connection);
-            snapshot = reader.Read(now);
+            snapshot = reader->Read(now);
             // A batch seen open that is now neither open nor closed under the same start was
             // deleted before it was closed: the station lost it.
             QList<OpenBatch> open;
@@ -59,7 +61,7 @@ void Refresher::Run() {
             }
             for (const OpenBatch& batch : openBefore_) {
                 if (!open.contains(batch) &&
-                    !reader.BatchStillThere(batch.systemId, batch.batchNo, batch.startTime)) {
+                    !reader->BatchStillThere(batch.systemId, batch.batchNo, batch.startTime)) {
                     ++lost_;
                 }
             }
@@ -68,6 +70,7 @@ void Refresher::Run() {
             // The driver's text names the server, never the password; it goes to the log only.
             std::fprintf(stderr, "lindhollow-monitor: the centre's database cannot be read: %s\n",
                          error.what());
+            reader.reset();
             connection.reset();
             snapshot.reset();
         }

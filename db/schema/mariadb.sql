@@ -64,10 +64,9 @@ CREATE TABLE IF NOT EXISTS Users (
     PrivilegeLevel INT NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 
--- What the centre monitor reads on every refresh: the images waiting for repair or discarded; the
--- open batches, those closed lately and the totals (covered by BatchesByEndTime); each station's
--- latest batch start and end.
-CREATE INDEX IF NOT EXISTS BallotImagesByStatus ON BallotImages (Status);
-CREATE INDEX IF NOT EXISTS BatchesByEndTime ON Batches (EndTime, BallotCount, ImageCount);
+-- What the centre monitor reads on every refresh: the open batches, those closed lately and the
+-- totals (covered by BatchesByEndTime), and each station's latest batch start and end.
+CREATE INDEX IF NOT EXISTS BatchesByEndTime ON Batches
+    (EndTime, BallotCount, ImageCount, WAITINGREPAIR, DELETED);
 CREATE INDEX IF NOT EXISTS BatchesByStationStart ON Batches (SystemID, StartTime);
 CREATE INDEX IF NOT EXISTS BatchesByStationEnd ON Batches (SystemID, EndTime);
