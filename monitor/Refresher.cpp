@@ -27,6 +27,8 @@ CentreView Refresher::Current() const {
 }
 
 QList<BatchRow> Refresher::BatchesSince(const QDateTime& since) const {
+    // One such reading at a time, however many clients ask.
+    std::lock_guard lock(batchesMutex_);
     Connection connection;
     connection.Open(connectString_);
     return CentreReader(connection)
@@ -67,9 +69,13 @@ void Refresher::Run() {
             }
             openBefore_ = open;
         } catch (const std::exception& error) {
-            // The driver's text names the server, never the password; it goes to the log only.
-            std::fprintf(stderr, "lindhollow-monitor: the centre's database cannot be read: %s\n",
-                         error.what());
+            // The driver's text names the server, never the password; it goes to the log only,
+            // once an outage.
+            if (view_.databaseUp || view_.refreshes == 0) {
+                std::fprintf(stderr,
+                             "lindhollow-monitor: the centre's database cannot be read: %s\n",
+                             error.what());
+            }
             reader.reset();
             connection.reset();
             snapshot.reset();
@@ -94,6 +100,9 @@ void Refresher::Run() {
         view_.checkedAt = now;
         ++view_.refreshes;
         if (snapshot) {
+            if (!view_.databaseUp && view_.refreshes > 1) {
+                std::fprintf(stderr, "lindhollow-monitor: the centre's database answers again\n");
+            }
             view_.snapshot = std::move(snapshot);
             view_.databaseUp = true;
             view_.downSince = {};

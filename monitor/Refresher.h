@@ -56,6 +56,7 @@ class Refresher {
     const QString connectString_;
     const std::chrono::milliseconds period_;
     mutable std::mutex mutex_;
+    mutable std::mutex batchesMutex_;
     std::condition_variable wake_;
     bool stopping_ = false;
     CentreView view_;
