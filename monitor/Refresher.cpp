@@ -23,7 +23,16 @@ Refresher::~Refresher() {
 
 CentreView Refresher::Current() const {
     std::lock_guard lock(mutex_);
-    return view_;
+    CentreView view = view_;
+    // A reading that hangs, on a server that stopped answering without closing the connection,
+    // leaves the last figures standing: after a few refresh periods they are stale all the same.
+    const qint64 limit = std::max<qint64>(5 * period_.count(), 15000);
+    if (view.databaseUp && view.snapshot &&
+        view.snapshot->readAt.msecsTo(QDateTime::currentDateTime()) > limit) {
+        view.databaseUp = false;
+        view.downSince = view.snapshot->readAt;
+    }
+    return view;
 }
 
 QList<BatchRow> Refresher::BatchesSince(const QDateTime& since) const {

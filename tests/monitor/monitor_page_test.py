@@ -8,6 +8,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import ssl
 import subprocess
 import sys
@@ -137,6 +138,18 @@ class MonitorPage(unittest.TestCase):
         self.wait_for(lambda: not notice.is_displayed(), "the notice gone", seconds=60)
         self.assertRegex(self.centre.command("scan 2"), r"^closed \d+$")
         self.wait_for(lambda: self.figure("batchesClosed") == "4", "figures after the outage")
+
+    def test_3_stale_while_the_server_hangs(self):
+        port = re.search(r"PORT=(\d+)", self.centre.monitor_connect).group(1)
+        server = int(subprocess.run(["pgrep", "-f", f"mariadbd .*--port={port}( |$)"],
+                                    check=True, capture_output=True, text=True).stdout.split()[0])
+        notice = self.page.find_element(By.ID, "stale-notice")
+        os.kill(server, signal.SIGSTOP)
+        try:
+            self.wait_for(notice.is_displayed, "the stale notice while readings hang", seconds=40)
+        finally:
+            os.kill(server, signal.SIGCONT)
+        self.wait_for(lambda: not notice.is_displayed(), "the notice gone", seconds=40)
 
     def test_4_json_endpoints(self):
         cases = [
