@@ -42,7 +42,7 @@ class CentreReader {
     qint64 anchorsReadUpTo_ = -1;  // the greatest anchor key read; -1 before the first reading
 };
 
-// Minutes a station's latest batch may go without an audit anchor after it.
+// Seconds a station's latest batch start or end may go without an audit anchor after it.
 constexpr int kAnchorAllowanceSeconds = 60;
 // The most batches one document lists: a day of a whole centre's.
 constexpr int kMostBatches = 5000;
