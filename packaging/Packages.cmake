@@ -39,8 +39,14 @@ set(CPACK_COMPONENT_CENTRE_DESCRIPTION "tools to set up a ballot-counting centre
 lindhollow-admin creates the schema of the centre's database (MariaDB or
 SQLite, through ODBC), adds and removes operators, and writes a scanning
 station's ODBC data source and settings file. The package also holds the
-schema files.")
-set(CPACK_DEBIAN_CENTRE_PACKAGE_DEPENDS "libqt6sql6-odbc")
+schema files.
+
+lindhollow-monitor serves the centre's live page for its supervisors, JSON
+and Prometheus metrics, read from the centre's database through an account
+that only reads; a systemd unit runs it as a system user of its own.")
+# Chart.js is served by the monitor from Debian's package; adduser makes the monitor's user.
+set(CPACK_DEBIAN_CENTRE_PACKAGE_DEPENDS "libqt6sql6-odbc, libjs-chart.js, adduser")
+set(CPACK_DEBIAN_CENTRE_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/centre/postinst)
 set(CPACK_DEBIAN_CENTRE_PACKAGE_RECOMMENDS "odbc-mariadb | libsqliteodbc")
 # A centre's server, its Galera nodes (replication, full copies over TLS) and each station's
 # proxy in front of them.

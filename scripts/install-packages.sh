@@ -29,6 +29,9 @@ packages=(
     # Debian packages (cpack with dpkg-shlibdeps, checked by lintian) and the Windows installer
     # (makensis, listed with 7z)
     dpkg-dev lintian nsis p7zip-full
+    # the centre monitor: its HTTP library, the chart script it serves, and the browser that
+    # tests its page
+    libcpp-httplib-dev libjs-chart.js chromium chromium-driver python3-selenium
 )
 
 missing=()

@@ -43,6 +43,8 @@ int AddStationCommand(const QCommandLineParser& parser);
 int RemoveStationCommand(const QCommandLineParser& parser);
 // Every version of a batch's rows on a MariaDB centre.
 int HistoryCommand(const QCommandLineParser& parser);
+// The centre monitor's account, which only reads.
+int AddMonitorCommand(const QCommandLineParser& parser);
 
 // On a station: its data source, its settings file and the check of its set-up.
 int WriteDsnCommand(const QCommandLineParser& parser);

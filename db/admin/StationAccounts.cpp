@@ -13,9 +13,11 @@ QString QuotedText(QString text) {
     return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
+}  // namespace
+
 // Letters and digits only, so that the password needs no quoting in a data source file or a
 // connect string. 24 of 62 symbols are about 143 bits.
-QString NewPassword() {
+QString NewAccountPassword() {
     static const QString symbols =
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789");
     QString password;
@@ -25,13 +27,15 @@ QString NewPassword() {
     return password;
 }
 
-bool AccountExists(Connection& connection, const StationAccount& account) {
+bool ServerAccountExists(Connection& connection, const QString& name, const QString& host) {
     Recordset rows;
     rows.Open(QStringLiteral("SELECT User FROM mysql.user WHERE User = %1 AND Host = %2")
-                  .arg(QuotedText(account.Name()), QuotedText(account.host)),
+                  .arg(QuotedText(name), QuotedText(host)),
               connection);
     return !rows.Eof();
 }
+
+namespace {
 
 // Grants need the tables; without them the account would be created but given nothing.
 void RequireTables(Connection& connection, const QString& database) {
@@ -72,8 +76,8 @@ QString AddStationAccount(Connection& connection, const QString& database,
                           const StationAccount& account, bool replace) {
     CheckDatabaseName(database);
     RequireTables(connection, database);
-    const QString password = NewPassword();
-    if (!AccountExists(connection, account)) {
+    const QString password = NewAccountPassword();
+    if (!ServerAccountExists(connection, account.Name(), account.host)) {
         connection.Execute(QStringLiteral("CREATE USER %1 IDENTIFIED BY %2")
                                .arg(account.Quoted(), QuotedText(password)));
     } else if (!replace) {
@@ -96,7 +100,7 @@ QString AddStationAccount(Connection& connection, const QString& database,
 }
 
 bool RemoveStationAccount(Connection& connection, const StationAccount& account) {
-    if (!AccountExists(connection, account)) {
+    if (!ServerAccountExists(connection, account.Name(), account.host)) {
         return false;
     }
     connection.Execute(QStringLiteral("DROP USER %1").arg(account.Quoted()));

@@ -30,5 +30,10 @@ struct StationAccount {
 // privileges.
 QString AddStationAccount(Connection& connection, const QString& database,
                           const StationAccount& account, bool replace);
+// A new random password of letters and digits, which needs no quoting in a data source file or
+// a connect string.
+QString NewAccountPassword();
+bool ServerAccountExists(Connection& connection, const QString& name, const QString& host);
+
 // Returns false when there was no such account.
 bool RemoveStationAccount(Connection& connection, const StationAccount& account);

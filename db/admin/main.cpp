@@ -24,6 +24,11 @@ const char* const kUsage =
     "                  create the station's MariaDB account with what the station needs;\n"
     "                  prints its new password\n"
     "  remove-station  [--connect CS] [--database NAME] --system-id N [--host PATTERN]\n"
+    "  add-monitor     [--connect CS] [--database NAME] [--account NAME] [--host PATTERN]\n"
+    "                  [--replace]\n"
+    "                  create the centre monitor's MariaDB account (NAME defaults to monitor),\n"
+    "                  which may only read the station, batch, image and anchor tables;\n"
+    "                  prints its new password\n"
     "  add-operator    [--connect CS] --user ID [--privilege N] [--replace]\n"
     "                  the password is read from standard input (--password PW puts it on\n"
     "                  the command line instead)\n"
@@ -96,6 +101,7 @@ int main(int argc, char* argv[]) {
         {"verify-log", VerifyLogCommand},
         {"show-log", ShowLogCommand},
         {"history", HistoryCommand},
+        {"add-monitor", AddMonitorCommand},
     };
     const QStringList fileCommands = {"verify-log", "show-log"};
     try {

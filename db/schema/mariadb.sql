@@ -97,3 +97,10 @@ CREATE TABLE IF NOT EXISTS AdminLog (
     Target      VARCHAR(255) NULL,
     Outcome     VARCHAR(255) NOT NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
+-- What the centre monitor reads on every refresh: the open batches, those closed lately and the
+-- totals (covered by BatchesByEndTime), and each station's latest batch start and end.
+CREATE INDEX IF NOT EXISTS BatchesByEndTime ON Batches
+    (EndTime, BallotCount, ImageCount, WAITINGREPAIR, DELETED);
+CREATE INDEX IF NOT EXISTS BatchesByStationStart ON Batches (SystemID, StartTime);
+CREATE INDEX IF NOT EXISTS BatchesByStationEnd ON Batches (SystemID, EndTime);

@@ -72,3 +72,10 @@ CREATE TABLE IF NOT EXISTS AuditAnchors (
     AnchorKey  INTEGER PRIMARY KEY
 );
 CREATE INDEX IF NOT EXISTS AuditAnchorsByStation ON AuditAnchors (SystemID, LogID, Sequence);
+
+-- What the centre monitor reads on every refresh: the open batches, those closed lately and the
+-- totals (covered by BatchesByEndTime), and each station's latest batch start and end.
+CREATE INDEX IF NOT EXISTS BatchesByEndTime ON Batches
+    (EndTime, BallotCount, ImageCount, WAITINGREPAIR, DELETED);
+CREATE INDEX IF NOT EXISTS BatchesByStationStart ON Batches (SystemID, StartTime);
+CREATE INDEX IF NOT EXISTS BatchesByStationEnd ON Batches (SystemID, EndTime);

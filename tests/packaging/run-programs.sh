@@ -19,7 +19,7 @@ fail() {
     echo "FAILED: $*"
     status=1
 }
-for program in VrelScanning lhdll-make-sheet lindhollow-admin fernlowe-encode; do
+for program in VrelScanning lhdll-make-sheet lindhollow-admin lindhollow-monitor fernlowe-encode; do
     path=$root/usr/bin/$program
     if ! answer=$("$path" --version 2>&1); then
         fail "$program --version ends with a failure: $answer"

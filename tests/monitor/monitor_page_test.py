@@ -1,0 +1,264 @@
+"""The centre monitor's page in Debian's chromium, driven headless through selenium, against a
+private MariaDB server on which headless stations scan. Exits with 77 (skipped) where chromium,
+its driver or selenium is missing."""
+
+import argparse
+import base64
+import json
+import os
+import re
+import shutil
+import signal
+import ssl
+import subprocess
+import sys
+import tempfile
+import unittest
+import urllib.error
+import urllib.request
+
+try:
+    from selenium import webdriver
+    from selenium.webdriver.chrome.service import Service
+    from selenium.webdriver.common.by import By
+    from selenium.webdriver.support.ui import WebDriverWait
+except ImportError:
+    webdriver = None
+
+ARGS = None
+SKIP = 77
+
+
+class Centre:
+    """The floor helper, the monitor on it and a browser showing the monitor's page."""
+
+    def __init__(self):
+        self.floor = subprocess.Popen([ARGS.floor, "2", "3"], stdin=subprocess.PIPE,
+                                      stdout=subprocess.PIPE, text=True)
+        first = self.floor.stdout.readline().split(" ", 1)
+        assert first[0] == "monitor", first
+        self.monitor_connect = first[1].strip()
+        self.connect_file = tempfile.NamedTemporaryFile("w", suffix=".connect")
+        self.connect_file.write(self.monitor_connect + "\n")
+        self.connect_file.flush()
+        self.monitor = subprocess.Popen(
+            [ARGS.monitor, "--connect-file", self.connect_file.name, "--listen", "127.0.0.1:0",
+             "--refresh", "1"], stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.url = re.search(r"(http://\S+)", self.monitor.stdout.readline()).group(1)
+        self.profile = tempfile.mkdtemp(prefix="monitor-chromium-")
+        options = webdriver.ChromeOptions()
+        options.binary_location = "/usr/bin/chromium"
+        for flag in ["--headless", "--no-sandbox", "--disable-gpu", "--disable-quic",
+                     "--no-first-run", "--disable-background-networking",
+                     "--disable-component-update", "--disable-sync",
+                     "--user-data-dir=" + self.profile, "--window-size=1280,1000"]:
+            options.add_argument(flag)
+        self.browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
+        self.browser.get(self.url)
+
+    def command(self, line):
+        self.floor.stdin.write(line + "\n")
+        self.floor.stdin.flush()
+        return self.floor.stdout.readline().strip()
+
+    def close(self):
+        self.browser.quit()
+        self.monitor.terminate()
+        self.monitor.wait(10)
+        self.command("quit")
+        self.floor.wait(60)
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+
+class MonitorPage(unittest.TestCase):
+    """One centre for all tests, which run in the order of their names."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.centre = Centre()
+        cls.page = cls.centre.browser
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.centre.close()
+
+    def wait_for(self, condition, what, seconds=20):
+        WebDriverWait(self.page, seconds, poll_frequency=0.2).until(
+            lambda _: condition(), message=what)
+
+    def figure(self, name):
+        return self.page.find_element(By.ID, "total-" + name).text.replace(",", "")
+
+    def station_cells(self, station):
+        rows = self.page.find_elements(By.CSS_SELECTOR, f'#stations tr[data-station="{station}"]')
+        return [cell.text for cell in rows[0].find_elements(By.TAG_NAME, "td")] if rows else []
+
+    def get(self, path):
+        try:
+            with urllib.request.urlopen(self.centre.url + path.lstrip("/"), timeout=10) as reply:
+                return reply.status, reply.read().decode()
+        except urllib.error.HTTPError as error:
+            return error.code, error.read().decode()
+
+    def test_1_rows_and_totals_follow_the_batches(self):
+        self.wait_for(lambda: self.station_cells(1)[1:4] == ["ONLINE", "STANDING BY", "demo"],
+                      "station 1 standing by")
+        self.assertEqual(self.station_cells(2)[1:4], ["ONLINE", "STANDING BY", "demo"])
+        closed = 0
+        for station in [1, 2, 1]:
+            self.assertRegex(self.centre.command(f"scan {station}"), r"^closed \d+$")
+            closed += 1
+            self.wait_for(lambda: self.figure("batchesClosed") == str(closed),
+                          f"{closed} batches closed")
+            # A header card, three ballots and an ender card per batch.
+            self.assertEqual(self.figure("ballots"), str(3 * closed))
+            self.assertEqual(self.figure("images"), str(5 * closed))
+        batches = self.page.find_elements(By.CSS_SELECTOR, "#batches tbody tr")
+        self.assertEqual([row.get_attribute("data-batch") for row in batches],
+                         ["1/2", "2/1", "1/1"])
+        self.assertIn("Nothing to show", self.page.find_element(By.ID, "anchors-summary").text)
+
+    def test_2_an_open_batch_then_lost(self):
+        self.assertEqual(self.centre.command("open 2 7"), "ok")
+        self.wait_for(lambda: self.station_cells(2)[4] == "7", "station 2 shows batch 7 open")
+        self.assertEqual(self.figure("batchesOpen"), "1")
+        self.assertEqual(self.centre.command("lose 2 7"), "ok")
+        self.wait_for(lambda: self.figure("batchesLost") == "1", "one batch lost")
+        self.assertEqual(self.station_cells(2)[4], "-")
+        self.assertEqual(self.figure("batchesOpen"), "0")
+
+    def test_3_stale_while_the_server_is_away(self):
+        notice = self.page.find_element(By.ID, "stale-notice")
+        self.assertFalse(notice.is_displayed())
+        self.assertEqual(self.centre.command("kill"), "ok")
+        self.wait_for(notice.is_displayed, "the stale notice")
+        self.assertIn("cannot be reached", notice.text)
+        self.assertEqual(self.figure("batchesClosed"), "3", "the last figures stay")
+        self.assertEqual(self.centre.command("restart"), "ok")
+        self.wait_for(lambda: not notice.is_displayed(), "the notice gone", seconds=60)
+        self.assertRegex(self.centre.command("scan 2"), r"^closed \d+$")
+        self.wait_for(lambda: self.figure("batchesClosed") == "4", "figures after the outage")
+
+    def test_3_stale_while_the_server_hangs(self):
+        port = re.search(r"PORT=(\d+)", self.centre.monitor_connect).group(1)
+        server = int(subprocess.run(["pgrep", "-f", f"mariadbd .*--port={port}( |$)"],
+                                    check=True, capture_output=True, text=True).stdout.split()[0])
+        notice = self.page.find_element(By.ID, "stale-notice")
+        os.kill(server, signal.SIGSTOP)
+        try:
+            self.wait_for(notice.is_displayed, "the stale notice while readings hang", seconds=40)
+        finally:
+            os.kill(server, signal.SIGCONT)
+        self.wait_for(lambda: not notice.is_displayed(), "the notice gone", seconds=40)
+
+    def test_4_json_endpoints(self):
+        cases = [
+            ("/api/stations", 200, lambda d: [s["station"] for s in d["stations"]] == [1, 2]),
+            ("/api/totals", 200, lambda d: (d["totals"]["batchesClosed"], d["totals"]["ballots"],
+                                            d["stale"]) == (4, 12, False)),
+            ("/api/batches?since=2000-01-01T00:00:00", 200, lambda d: len(d["batches"]) == 4),
+            ("/api/batches?since=2999-01-01T00:00:00", 200, lambda d: d["batches"] == []),
+            ("/api/batches?since=yesterday", 400, lambda d: "since" in d["error"]),
+        ]
+        for path, status, check in cases:
+            with self.subTest(path=path):
+                code, body = self.get(path)
+                self.assertEqual(code, status)
+                self.assertTrue(check(json.loads(body)), body)
+        code, metrics = self.get("/metrics")
+        self.assertEqual(code, 200)
+        for line in ["lindhollow_monitor_database_up 1", "lindhollow_batches_closed 4",
+                     "lindhollow_batches_lost_total 1", 'lindhollow_station_up{station="2",'
+                     'task="STANDING BY"} 1']:
+            self.assertIn(line + "\n", metrics)
+        self.assertNotIn(self.centre.monitor_connect.split("PASSWORD=")[1].split(";")[0],
+                         metrics + self.page.page_source)
+
+    def test_5_the_monitors_account_cannot_write(self):
+        statements = [
+            "INSERT INTO Batches(SystemID, BatchNo) VALUES (9, 9)",
+            "UPDATE SystemStatus SET STATUS = 'OFFLINE'",
+            "DELETE FROM BallotImages",
+            "SELECT UserID FROM Users",
+            "CREATE TABLE Notes (n INT PRIMARY KEY)",
+        ]
+        for statement in statements:
+            with self.subTest(statement=statement):
+                self.assertEqual(self.centre.command("write " + statement), "refused")
+        self.assertEqual(self.centre.command("write SELECT COUNT(*) FROM Batches"), "accepted")
+
+    def test_5_https_with_passwords(self):
+        folder = tempfile.mkdtemp(prefix="monitor-tls-")
+        self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
+        cert, key, passwords = (os.path.join(folder, name) for name in ["c.pem", "k.pem", "pw"])
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                        "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                        "-keyout", key, "-out", cert], check=True, capture_output=True)
+        line = subprocess.run([ARGS.monitor, "--hash-password", "chief"], input="s3cret:x\n",
+                              check=True, capture_output=True, text=True).stdout
+        with open(passwords, "w") as file:
+            file.write("# supervisors\n" + line)
+        secure = subprocess.Popen(
+            [ARGS.monitor, "--connect-file", self.centre.connect_file.name, "--listen",
+             "127.0.0.1:0", "--tls-cert", cert, "--tls-key", key, "--password-file", passwords],
+            stdout=subprocess.PIPE, text=True)
+        self.addCleanup(secure.stdout.close)
+        self.addCleanup(secure.wait, 10)
+        self.addCleanup(secure.terminate)
+        url = re.search(r"(https://\S+)", secure.stdout.readline()).group(1)
+        context = ssl.create_default_context(cafile=cert)
+        for user, password, status in [(None, None, 401), ("chief", "s3cret", 401),
+                                       ("chief", "s3cret:y", 401), ("boss", "s3cret:x", 401),
+                                       ("chief", "s3cret:x", 200)]:
+            with self.subTest(user=user, password=password):
+                request = urllib.request.Request(url + "api/totals")
+                if user:
+                    pair = base64.b64encode(f"{user}:{password}".encode()).decode()
+                    request.add_header("Authorization", "Basic " + pair)
+                try:
+                    with urllib.request.urlopen(request, context=context, timeout=10) as reply:
+                        self.assertEqual((reply.status, json.load(reply)["database"]),
+                                         (status, "up"))
+                except urllib.error.HTTPError as error:
+                    self.assertEqual(error.code, status)
+                    self.assertIn("Basic", error.headers["WWW-Authenticate"])
+
+    def test_6_fits_laptop_and_tablet_and_screenshot(self):
+        for width, height in [(820, 1180), (1366, 768), (1280, 1000)]:
+            with self.subTest(width=width):
+                self.page.set_window_size(width, height)
+                # The chart follows a new width a moment later.
+                self.wait_for(lambda: self.page.execute_script(
+                    "return document.documentElement.scrollWidth <= window.innerWidth"),
+                    f"no sideways scrolling at {width} pixels", seconds=5)
+        self.page.refresh()
+        self.wait_for(lambda: self.figure("batchesClosed") == "4", "figures after reload")
+        # The whole page in one picture: the window as tall as the page, the browser's own
+        # frame added.
+        frame = self.page.get_window_size()["height"] - self.page.execute_script(
+            "return window.innerHeight")
+        full = self.page.execute_script("return document.documentElement.scrollHeight")
+        self.page.set_window_size(1280, full + frame)
+        os.makedirs(os.path.dirname(ARGS.screenshot), exist_ok=True)
+        self.assertTrue(self.page.save_screenshot(ARGS.screenshot))
+
+
+def main():
+    global ARGS
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--floor", required=True)
+    parser.add_argument("--monitor", required=True)
+    parser.add_argument("--screenshot", required=True)
+    ARGS, rest = parser.parse_known_args()
+    missing = [tool for tool in ["/usr/bin/chromium", "/usr/bin/chromedriver"]
+               if not os.path.exists(tool)]
+    if webdriver is None or missing:
+        print("skipped: needs chromium, chromium-driver and python3-selenium",
+              missing or "selenium", file=sys.stderr)
+        return SKIP
+    result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
+    return 0 if result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
