@@ -116,15 +116,15 @@ TEST_P(CentreReading, StationsTotalsAndTheLastHour) {
                   .BatchesSince(kNow.addDays(-1), 2, CentreReader::Order::OldestFirst)
                   .size(),
               2);
-    EXPECT_FALSE(snapshot.anchorLags.has_value()) << "a database without audit anchors";
+    Run(QStringLiteral("DROP TABLE AuditAnchors"));
+    EXPECT_FALSE(Read().anchorLags.has_value()) << "an older database without audit anchors";
 }
 
 TEST_P(CentreReading, StationsWhoseAnchorsLagBehindTheirBatches) {
-    Run(
-        QStringLiteral("CREATE TABLE AuditAnchors (AnchorKey INTEGER PRIMARY KEY, SystemID "
-                       "SMALLINT NOT NULL, LogID CHAR(32) NOT NULL, Sequence BIGINT NOT NULL, "
-                       "Hash CHAR(64) NOT NULL, AnchoredAt DATETIME NOT NULL, Account "
-                       "VARCHAR(128) NOT NULL)"));
+    // The anchors' times are set here, not stamped by the server as a station's are.
+    if (QLatin1StringView(GetParam()) == u"MariaDB") {
+        Run(QStringLiteral("DROP TRIGGER AuditAnchorsAccount"));
+    }
     const QDateTime lastBatch = kNow.addSecs(-600);
     const struct {
         int station;

@@ -116,7 +116,7 @@ class MonitorPage(unittest.TestCase):
         batches = self.page.find_elements(By.CSS_SELECTOR, "#batches tbody tr")
         self.assertEqual([row.get_attribute("data-batch") for row in batches],
                          ["1/2", "2/1", "1/1"])
-        self.assertIn("Nothing to show", self.page.find_element(By.ID, "anchors-summary").text)
+        self.assertIn("anchored after its latest batch", self.page.find_element(By.ID, "anchors-summary").text)
 
     def test_2_an_open_batch_then_lost(self):
         self.assertEqual(self.centre.command("open 2 7"), "ok")
