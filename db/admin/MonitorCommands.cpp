@@ -1,6 +1,7 @@
 // lindhollow-admin's command for the centre monitor's account.
 
 #include "admin/AdminCommands.h"
+#include "admin/AdminLog.h"
 #include "admin/MonitorAccount.h"
 #include "database/Connection.h"
 
@@ -14,10 +15,16 @@ int AddMonitorCommand(const QCommandLineParser& parser) {
     connection.Open(parser.isSet("connect") ? parser.value("connect")
                                             : QStringLiteral("DSN=Lindhollow;"));
     QStringList granted;
-    const QString password =
-        AddMonitorAccount(connection, database, name, host, parser.isSet("replace"), granted);
-    Out() << "Account '" << name << "'@'" << host << "' may now read " << granted.join(", ")
-          << " on " << database << ", and nothing more.\nIts password, shown only now, for the "
+    QString password;
+    const QString account = QStringLiteral("'%1'@'%2'").arg(name, host);
+    RunRecorded(connection, {"add-monitor", account, database}, [&] {
+        password =
+            AddMonitorAccount(connection, database, name, host, parser.isSet("replace"), granted);
+        return QStringLiteral("Account %1 given a new password and reading rights only.")
+            .arg(account);
+    });
+    Out() << "Account " << account << " may now read " << granted.join(", ") << " on " << database
+          << ", and nothing more.\nIts password, shown only now, for the "
           << "monitor's connect string:\n"
           << password << '\n';
     return 0;

@@ -569,6 +569,8 @@ TEST_F(CentreAdmin, AdministratorsCommandsAreLogged) {
          "clerk|Operator clerk added."},
         {{"remove-station", "--connect", Admin(), "--database", database_, "--system-id", "5"},
          "'station5'@'%'|failed: there is no account 'station5'@'%'"},
+        {{"add-monitor", "--connect", Admin(), "--database", database_, "--account", "watcher"},
+         "'watcher'@'%'|Account 'watcher'@'%' given a new password and reading rights only."},
     };
     QStringList logged;
     for (const auto& command : commands) {
