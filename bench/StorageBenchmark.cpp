@@ -5,6 +5,10 @@
 // by the reads alone, so both see the same machine load: floor_per_s is their rate, x_floor the
 // pass's time as a multiple of theirs.
 //
+// What sealing costs the pass: SealingCost runs the pass with the images' seals checked and
+// stored and without, one after the other in each iteration, and gives both times, their ratio
+// and the cost per image.
+//
 // Run by hand: build/bench/storage-benchmark
 
 #include <benchmark/benchmark.h>
@@ -20,6 +24,7 @@
 #include "database/LHDataAbstraction.h"
 #include "scanning/BatchFiles.h"
 #include "scanning/ImageNames.h"
+#include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
 #include "support/TestStation.h"
 
@@ -40,10 +45,15 @@ void MakeSheet(const QStringList& args, const QString& path) {
     }
 }
 
+// The stations go before the application object that their windows need.
+std::map<QString, std::unique_ptr<TestStation>>& Stations() {
+    static std::map<QString, std::unique_ptr<TestStation>> stations;
+    return stations;
+}
+
 // A station of the given database kind with batch 7 scanned and its ender card read.
 TestStation& ScannedBatch(const char* kind) {
-    static std::map<QString, std::unique_ptr<TestStation>> stations;
-    std::unique_ptr<TestStation>& station = stations[QLatin1StringView(kind)];
+    std::unique_ptr<TestStation>& station = Stations()[QLatin1StringView(kind)];
     if (station) {
         return *station;
     }
@@ -68,6 +78,7 @@ TestStation& ScannedBatch(const char* kind) {
         } else {
             QFile::copy(ImageFile(batch.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)), file);
         }
+        batch.ImageSeals.push_back(SealOfFile(QFile::encodeName(file).toStdString()));
     }
     batch.ImageCounter = kImages;
     return *station;
@@ -86,6 +97,11 @@ bool ReadEveryImage(const BatchState& batch) {
     return read;
 }
 
+void RemoveRows(TestStation& station) {
+    station.Execute(QStringLiteral("DELETE FROM BallotImages"));
+    station.Execute(QStringLiteral("DELETE FROM ImageSeals"));
+}
+
 double Seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -97,7 +113,7 @@ void StoragePass(benchmark::State& state, const char* kind) {
     double readSeconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        station.Execute(QStringLiteral("DELETE FROM BallotImages"));
+        RemoveRows(station);
         state.ResumeTiming();
         const double passStart = Seconds();
         if (!station.window->StoreScannedBatchIntoDatabase() ||
@@ -117,6 +133,42 @@ void StoragePass(benchmark::State& state, const char* kind) {
     const double images = static_cast<double>(state.iterations()) * kImages;
     state.counters["floor_per_s"] = images / readSeconds;
     state.counters["x_floor"] = passSeconds / readSeconds;
+}
+
+// One pass with the images sealed or not; its seconds.
+double TimedPass(TestStation& station, bool sealed, benchmark::State& state) {
+    RemoveRows(station);
+    station.Batch().SealImages = sealed;
+    const double start = Seconds();
+    if (!station.window->StoreScannedBatchIntoDatabase()) {
+        state.SkipWithError("the batch was not stored");
+    }
+    const double seconds = Seconds() - start;
+    station.Batch().SealImages = true;
+    return seconds;
+}
+
+void SealingCost(benchmark::State& state, const char* kind) {
+    TestStation& station = ScannedBatch(kind);
+    double sealedSeconds = 0;
+    double unsealedSeconds = 0;
+    bool sealedFirst = false;
+    for (auto _ : state) {
+        // Turn about, so that neither form always runs on a warmer cache.
+        sealedFirst = !sealedFirst;
+        if (sealedFirst) {
+            sealedSeconds += TimedPass(station, true, state);
+        }
+        unsealedSeconds += TimedPass(station, false, state);
+        if (!sealedFirst) {
+            sealedSeconds += TimedPass(station, true, state);
+        }
+    }
+    const double passes = static_cast<double>(state.iterations());
+    state.counters["sealed_ms"] = sealedSeconds / passes * 1e3;
+    state.counters["unsealed_ms"] = unsealedSeconds / passes * 1e3;
+    state.counters["x_unsealed"] = sealedSeconds / unsealedSeconds;
+    state.counters["us_per_image"] = (sealedSeconds - unsealedSeconds) / passes / kImages * 1e6;
 }
 
 void Reading(benchmark::State& state, const char* kind) {
@@ -161,6 +213,10 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(3);
+        benchmark::RegisterBenchmark(("SealingCost/" + name).c_str(), SealingCost, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(6);
         benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
@@ -173,5 +229,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    Stations().clear();
     return 0;
 }

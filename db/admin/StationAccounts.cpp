@@ -58,6 +58,9 @@ const QList<TablePrivileges>& StationPrivileges() {
         {QStringLiteral("Batches"), readWrite},
         {QStringLiteral("BallotImages"), readWrite},
         {QStringLiteral("SystemStatus"), readWrite},
+        // A batch's seals go with its other rows; a seal is never changed.
+        {QStringLiteral("ImageSeals"),
+         {QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("DELETE")}},
     };
     return privileges;
 }

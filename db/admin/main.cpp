@@ -42,6 +42,8 @@ const char* const kUsage =
     "  verify-log      FILE...              check the hash chain and sequence of audit logs\n"
     "  show-log        FILE [--batch N] [--event NAME]\n"
     "                  print an audit log as a table\n"
+    "  verify-images   --connect CS --intray DIR [--system-id N] [--batch N]\n"
+    "                  compare the image files of closed batches with their seals\n"
     "\n"
     "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".  NAME of --database\n"
     "defaults to lindhollow, PATTERN of --host to % (any host), N of --port to 3306.\n"
@@ -75,6 +77,7 @@ int main(int argc, char* argv[]) {
         {"create-centre", CreateCentreCommand},   {"add-station", AddStationCommand},
         {"remove-station", RemoveStationCommand}, {"check-station", CheckStationCommand},
         {"verify-log", VerifyLogCommand},         {"show-log", ShowLogCommand},
+        {"verify-images", VerifyImagesCommand},
     };
     const QStringList fileCommands = {"verify-log", "show-log"};
     try {
