@@ -31,8 +31,8 @@ std::optional<int> WholeNumber(const QCommandLineParser& parser, const QString& 
 
 QList<BatchKey> ClosedBatches(Connection& connection, std::optional<int> systemId,
                               std::optional<int> batchNo) {
-    QString query = QStringLiteral(
-        "SELECT SystemID, BatchNo FROM Batches WHERE EndTime IS NOT NULL");
+    QString query =
+        QStringLiteral("SELECT SystemID, BatchNo FROM Batches WHERE EndTime IS NOT NULL");
     if (systemId) {
         query += QStringLiteral(" AND SystemID = %1").arg(*systemId);
     }
@@ -67,7 +67,8 @@ QString BatchFolder(const QString& intray, const BatchKey& batch) {
 void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& batch,
                  Tally& tally) {
     const QString folder = BatchFolder(intray, batch);
-    const QString name = QStringLiteral("Station %1, batch %2").arg(batch.systemId).arg(batch.batchNo);
+    const QString name =
+        QStringLiteral("Station %1, batch %2").arg(batch.systemId).arg(batch.batchNo);
     Recordset seals;
     seals.Open(QStringLiteral("SELECT BallotSN, SHA256 FROM ImageSeals WHERE SystemID = %1 AND "
                               "BatchNo = %2 ORDER BY ImageSeq")
@@ -79,7 +80,8 @@ void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& 
     for (; !seals.Eof(); seals.MoveNext()) {
         const QString file =
             seals.Fields(QStringLiteral("BallotSN")).Value().toString() + QStringLiteral(".tif");
-        const std::string seal = seals.Fields(QStringLiteral("SHA256")).Value().toString().toStdString();
+        const std::string seal =
+            seals.Fields(QStringLiteral("SHA256")).Value().toString().toStdString();
         sealed.insert(file);
         const std::string found =
             SealOfFile(QFile::encodeName(QDir(folder).filePath(file)).toStdString());
@@ -87,8 +89,8 @@ void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& 
             Out() << name << ": " << file << " is missing.\n";
             ++tally.missing;
         } else if (found != seal) {
-            Out() << name << ": " << file << " has changed: sealed " << seal.c_str()
-                  << ", now " << found.c_str() << ".\n";
+            Out() << name << ": " << file << " has changed: sealed " << seal.c_str() << ", now "
+                  << found.c_str() << ".\n";
             ++tally.changed;
         } else {
             ++verified;
@@ -98,9 +100,8 @@ void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& 
         Out() << name << ": has no seals, so its images cannot be verified.\n";
         ++tally.unsealed;
     }
-    const QStringList present =
-        QDir(folder).entryList({QStringLiteral("*.tif"), QStringLiteral("*.TIF")}, QDir::Files,
-                               QDir::Name);
+    const QStringList present = QDir(folder).entryList(
+        {QStringLiteral("*.tif"), QStringLiteral("*.TIF")}, QDir::Files, QDir::Name);
     for (const QString& file : present) {
         if (!sealed.contains(file)) {
             Out() << name << ": " << file << " is not an image of the batch.\n";

@@ -84,12 +84,11 @@ int DeleteOpenBatches(const QString& connectString, qint16 systemId) {
             QStringLiteral(" WHERE Batches.SystemID = ") + QString::number(systemId) +
             QStringLiteral(" AND Batches.EndTime IS NULL"));
         // Seals stored before the batch could be closed would refuse its rescan's seals.
-        connection.Execute(QStringLiteral(
-                               "DELETE ImageSeals FROM ImageSeals INNER JOIN Batches ON "
-                               "ImageSeals.BatchNo = Batches.BatchNo AND ImageSeals.SystemID = "
-                               "Batches.SystemID WHERE Batches.SystemID = ") +
-                           QString::number(systemId) +
-                           QStringLiteral(" AND Batches.EndTime IS NULL"));
+        connection.Execute(
+            QStringLiteral("DELETE ImageSeals FROM ImageSeals INNER JOIN Batches ON "
+                           "ImageSeals.BatchNo = Batches.BatchNo AND ImageSeals.SystemID = "
+                           "Batches.SystemID WHERE Batches.SystemID = ") +
+            QString::number(systemId) + QStringLiteral(" AND Batches.EndTime IS NULL"));
         removed =
             connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
                                QString::number(systemId) + QStringLiteral(" AND EndTime IS NULL"));

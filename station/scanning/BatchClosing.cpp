@@ -104,11 +104,11 @@ void BatchCycle::EndBatchSteps() {
     }
     const BatchState& b = state_;
     QJsonObject ended = {{"batch", n},
-                   {"images", b.ImageCounter},
-                   {"headers_enders", b.HeaderCardCount + b.EnderCardCount},
-                   {"ballots", b.BallotCount},
-                   {"repair", b.RepairCount},
-                   {"discarded", b.DiscardedCount}};
+                         {"images", b.ImageCounter},
+                         {"headers_enders", b.HeaderCardCount + b.EnderCardCount},
+                         {"ballots", b.BallotCount},
+                         {"repair", b.RepairCount},
+                         {"discarded", b.DiscardedCount}};
     if (b.SealImages) {
         // Stored, so every image has its seal.
         const std::vector<std::string> seals(b.ImageSeals.begin(),

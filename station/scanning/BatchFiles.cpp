@@ -1,8 +1,8 @@
 #include "scanning/BatchFiles.h"
 
-#include <QFile>
 #include <fcntl.h>
 #include <unistd.h>
+#include <QFile>
 
 #include <filesystem>
 #include <system_error>
@@ -56,7 +56,8 @@ void SyncToDisk(const QString& folder) {
         ::close(fd);
     }
     if (!synced) {
-        throw std::filesystem::filesystem_error("cannot sync the images to the disk", PathOf(folder),
+        throw std::filesystem::filesystem_error("cannot sync the images to the disk",
+                                                PathOf(folder),
                                                 std::error_code(error, std::generic_category()));
     }
 }

@@ -74,8 +74,9 @@ QString SealValues(qint16 systemId, qint16 batchNo, qint32 sequence, qint32 seri
 }
 
 QString SealInsert(const QStringList& values) {
-    return QStringLiteral("INSERT INTO ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256) "
-                          "VALUES ") +
+    return QStringLiteral(
+               "INSERT INTO ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256) "
+               "VALUES ") +
            values.join(u',');
 }
 
@@ -183,8 +184,7 @@ void BatchCycle::ReportChangedImage(const ChangedImage& image) {
         image.found.empty()
             ? QStringLiteral("Image file %1 is missing: it was removed after it was scanned.")
             : QStringLiteral("Image file %1 has changed since it was scanned.");
-    dialogs_.MsgBox(what.arg(file) +
-                        QStringLiteral("  Batch %1 cannot be stored.").arg(state_.CurrentBatch),
-                    Dialogs::Buttons::OK, Dialogs::Icon::Critical,
-                    QStringLiteral("Image Changed"));
+    dialogs_.MsgBox(
+        what.arg(file) + QStringLiteral("  Batch %1 cannot be stored.").arg(state_.CurrentBatch),
+        Dialogs::Buttons::OK, Dialogs::Icon::Critical, QStringLiteral("Image Changed"));
 }

@@ -162,9 +162,9 @@ void BatchCycle::TakeBackUnwrittenImage() {
     if (state_.ScanningHeader) {
         return;
     }
-    audit_.Append(QStringLiteral("image-not-written"),
-                  {{"batch", state_.CurrentBatch},
-                   {"serial", state_.BatchImages.at(page.sequence).Serial}});
+    audit_.Append(
+        QStringLiteral("image-not-written"),
+        {{"batch", state_.CurrentBatch}, {"serial", state_.BatchImages.at(page.sequence).Serial}});
     GiveImageBack(page.sequence);
 }
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -101,6 +102,19 @@ inline QString Summary(int images, int headersAndEnders, int ballots, int repair
         .arg(ballots)
         .arg(repair)
         .arg(discarded);
+}
+
+// The seal of the batch whose images are the folder's files, in their order: SHA-256 over the
+// files' SHA-256 in hex, each followed by a line feed.
+inline QString FolderSeal(const QString& folder) {
+    QCryptographicHash batch(QCryptographicHash::Sha256);
+    for (const QString& name : TestStation::FilesIn(folder)) {
+        QFile file(folder + name);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        batch.addData(QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex() +
+                      '\n');
+    }
+    return QString::fromLatin1(batch.result().toHex());
 }
 
 inline void AddClosedBatch(TestStation& station, int batchNo) {
