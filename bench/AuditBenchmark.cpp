@@ -14,8 +14,11 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <map>
+#include <vector>
 
 #include "audit/AuditLog.h"
 #include "audit/AuditLogFile.h"
@@ -124,30 +127,39 @@ void LogOf300SheetBatch(benchmark::State& state) {
 // What sealing costs a 300-sheet batch: the batch scanned and ended with the images sealed and
 // without, turn about, each on a new station; the time per sheet scanned and End Batch's time
 // (the storage pass), with their ratios to the unsealed batch.
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Medians over the iterations, each a sealed batch beside an unsealed one.
 void SealingOf300SheetBatch(benchmark::State& state) {
     const Sheets sheets;
-    BatchSeconds sealed;
-    BatchSeconds unsealed;
-    bool sealedFirst = false;
+    std::map<bool, std::vector<double>> scanning;
+    std::map<bool, std::vector<double>> ending;
+    std::vector<double> sheetRatios;
+    std::vector<double> endRatios;
     for (auto _ : state) {
-        sealedFirst = !sealedFirst;
+        // Turn about, so that neither form always runs first.
+        const bool sealedFirst = sheetRatios.size() % 2 == 0;
         for (const bool sealing : {sealedFirst, !sealedFirst}) {
             TestStation station(QStringLiteral("SQLite"), TestStation::Scanner::DiskImport);
             station.Start();
             station.Batch().SealImages = sealing;
             const BatchSeconds batch = Scan300SheetBatch(state, station, sheets);
-            BatchSeconds& sum = sealing ? sealed : unsealed;
-            sum.scanning += batch.scanning;
-            sum.ending += batch.ending;
+            scanning[sealing].push_back(batch.scanning);
+            ending[sealing].push_back(batch.ending);
         }
+        sheetRatios.push_back(scanning[true].back() / scanning[false].back());
+        endRatios.push_back(ending[true].back() / ending[false].back());
     }
-    const double batches = static_cast<double>(state.iterations());
-    state.counters["sheet_ms"] = sealed.scanning / batches / kSheets * 1e3;
-    state.counters["sheet_ms_unsealed"] = unsealed.scanning / batches / kSheets * 1e3;
-    state.counters["x_sheet"] = sealed.scanning / unsealed.scanning;
-    state.counters["end_ms"] = sealed.ending / batches * 1e3;
-    state.counters["end_ms_unsealed"] = unsealed.ending / batches * 1e3;
-    state.counters["x_end"] = sealed.ending / unsealed.ending;
+    state.counters["sheet_ms"] = Median(scanning[true]) / kSheets * 1e3;
+    state.counters["sheet_ms_unsealed"] = Median(scanning[false]) / kSheets * 1e3;
+    state.counters["x_sheet"] = Median(sheetRatios);
+    state.counters["end_ms"] = Median(ending[true]) * 1e3;
+    state.counters["end_ms_unsealed"] = Median(ending[false]) * 1e3;
+    state.counters["x_end"] = Median(endRatios);
 }
 
 }  // namespace
@@ -164,7 +176,7 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("SealingOf300SheetBatch", SealingOf300SheetBatch)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()
-        ->Iterations(4);
+        ->Iterations(6);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -16,9 +16,11 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <vector>
 
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
@@ -148,27 +150,32 @@ double TimedPass(TestStation& station, bool sealed, benchmark::State& state) {
     return seconds;
 }
 
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+// Medians over the iterations, each a sealed pass beside an unsealed one, so that a burst of
+// load on the machine weighs on one iteration only.
 void SealingCost(benchmark::State& state, const char* kind) {
     TestStation& station = ScannedBatch(kind);
-    double sealedSeconds = 0;
-    double unsealedSeconds = 0;
-    bool sealedFirst = false;
+    std::vector<double> sealed;
+    std::vector<double> unsealed;
+    std::vector<double> ratios;
     for (auto _ : state) {
         // Turn about, so that neither form always runs on a warmer cache.
-        sealedFirst = !sealedFirst;
-        if (sealedFirst) {
-            sealedSeconds += TimedPass(station, true, state);
-        }
-        unsealedSeconds += TimedPass(station, false, state);
-        if (!sealedFirst) {
-            sealedSeconds += TimedPass(station, true, state);
-        }
+        const bool sealedFirst = sealed.size() % 2 == 0;
+        const double first = TimedPass(station, sealedFirst, state);
+        const double second = TimedPass(station, !sealedFirst, state);
+        sealed.push_back(sealedFirst ? first : second);
+        unsealed.push_back(sealedFirst ? second : first);
+        ratios.push_back(sealed.back() / unsealed.back());
     }
-    const double passes = static_cast<double>(state.iterations());
-    state.counters["sealed_ms"] = sealedSeconds / passes * 1e3;
-    state.counters["unsealed_ms"] = unsealedSeconds / passes * 1e3;
-    state.counters["x_unsealed"] = sealedSeconds / unsealedSeconds;
-    state.counters["us_per_image"] = (sealedSeconds - unsealedSeconds) / passes / kImages * 1e6;
+    state.counters["sealed_ms"] = Median(sealed) * 1e3;
+    state.counters["unsealed_ms"] = Median(unsealed) * 1e3;
+    state.counters["x_unsealed"] = Median(ratios);
+    state.counters["us_per_image"] = (Median(sealed) - Median(unsealed)) / kImages * 1e6;
 }
 
 void Reading(benchmark::State& state, const char* kind) {
@@ -216,7 +223,7 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("SealingCost/" + name).c_str(), SealingCost, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
-            ->Iterations(6);
+            ->Iterations(12);
         benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
