@@ -184,7 +184,7 @@ double SealingWork(TestStation& station, benchmark::State& state) {
                       .arg(i)
                       .arg(batch.BatchImages[i].Serial)
                       .arg(QLatin1StringView(batch.ImageSeals[i]));
-        if (values.size() == 100) {
+        if (values.size() == 500) {
             connection.Execute(
                 QStringLiteral(
                     "INSERT INTO ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256) VALUES ") +

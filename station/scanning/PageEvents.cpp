@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QSet>
 #include <algorithm>
+#include <utility>
 
 #include "audit/AuditLog.h"
 #include "controls/ControlError.h"
@@ -76,7 +77,7 @@ void BatchCycle::Event14() {
 }
 
 void BatchCycle::Event15(qint16& number, QString& description) {
-    AuditScannerError(number, description);
+    // The page under way is settled first, so that the run ends with the images it wrote.
     if (state_.PageEnded) {
         if (QFile::exists(state_.PageEnded->file)) {
             SealWrittenImage();
@@ -84,6 +85,7 @@ void BatchCycle::Event15(qint16& number, QString& description) {
             TakeBackUnwrittenImage();
         }
     }
+    AuditScannerError(number, description);
     if (state_.ScanningHeader) {
         state_.HeaderPageDone = true;
     }
