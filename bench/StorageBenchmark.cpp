@@ -5,6 +5,10 @@
 // by the reads alone, so both see the same machine load: floor_per_s is their rate, x_floor the
 // pass's time as a multiple of theirs.
 //
+// What sealing costs the pass: SealingCost runs the pass with the images' seals checked and
+// stored and without, one after the other in each iteration, and the sealing work alone; it
+// gives both times, their ratios and the cost per image.
+//
 // Run by hand: build/bench/storage-benchmark
 
 #include <benchmark/benchmark.h>
@@ -12,14 +16,20 @@
 #include <QApplication>
 #include <QFile>
 #include <QProcess>
+#include <QStringList>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
+#include <ctime>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
 #include "scanning/BatchFiles.h"
 #include "scanning/ImageNames.h"
+#include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
 #include "support/TestStation.h"
 
@@ -40,10 +50,15 @@ void MakeSheet(const QStringList& args, const QString& path) {
     }
 }
 
+// The stations go before the application object that their windows need.
+std::map<QString, std::unique_ptr<TestStation>>& Stations() {
+    static std::map<QString, std::unique_ptr<TestStation>> stations;
+    return stations;
+}
+
 // A station of the given database kind with batch 7 scanned and its ender card read.
 TestStation& ScannedBatch(const char* kind) {
-    static std::map<QString, std::unique_ptr<TestStation>> stations;
-    std::unique_ptr<TestStation>& station = stations[QLatin1StringView(kind)];
+    std::unique_ptr<TestStation>& station = Stations()[QLatin1StringView(kind)];
     if (station) {
         return *station;
     }
@@ -68,6 +83,7 @@ TestStation& ScannedBatch(const char* kind) {
         } else {
             QFile::copy(ImageFile(batch.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)), file);
         }
+        batch.ImageSeals.push_back(SealOfFile(QFile::encodeName(file).toStdString()));
     }
     batch.ImageCounter = kImages;
     return *station;
@@ -86,6 +102,11 @@ bool ReadEveryImage(const BatchState& batch) {
     return read;
 }
 
+void RemoveRows(TestStation& station) {
+    station.Execute(QStringLiteral("DELETE FROM BallotImages"));
+    station.Execute(QStringLiteral("DELETE FROM ImageSeals"));
+}
+
 double Seconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
@@ -97,7 +118,7 @@ void StoragePass(benchmark::State& state, const char* kind) {
     double readSeconds = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        station.Execute(QStringLiteral("DELETE FROM BallotImages"));
+        RemoveRows(station);
         state.ResumeTiming();
         const double passStart = Seconds();
         if (!station.window->StoreScannedBatchIntoDatabase() ||
@@ -117,6 +138,103 @@ void StoragePass(benchmark::State& state, const char* kind) {
     const double images = static_cast<double>(state.iterations()) * kImages;
     state.counters["floor_per_s"] = images / readSeconds;
     state.counters["x_floor"] = passSeconds / readSeconds;
+}
+
+// The seconds of a pass with the images sealed or not, on the wall clock and of the process's
+// processor time (every thread's), which the load of other processes disturbs far less.
+struct PassSeconds {
+    double wall;
+    double cpu;
+};
+
+double ProcessCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+PassSeconds TimedPass(TestStation& station, bool sealed, benchmark::State& state) {
+    RemoveRows(station);
+    station.Batch().SealImages = sealed;
+    const double start = Seconds();
+    const double cpuStart = ProcessCpuSeconds();
+    if (!station.window->StoreScannedBatchIntoDatabase()) {
+        state.SkipWithError("the batch was not stored");
+    }
+    const PassSeconds seconds{Seconds() - start, ProcessCpuSeconds() - cpuStart};
+    station.Batch().SealImages = true;
+    return seconds;
+}
+
+// What sealing adds, alone, on this thread: every image checked against its seal, and the seal
+// rows inserted as the pass inserts them.
+double SealingWork(TestStation& station, benchmark::State& state) {
+    station.Execute(QStringLiteral("DELETE FROM ImageSeals"));
+    const BatchState& batch = station.Batch();
+    Connection connection;
+    connection.Open(station.window->SQLCONNECTSTR);
+    const double start = Seconds();
+    QStringList values;
+    for (qint32 i = 0; i < kImages; ++i) {
+        const QString file = ImageFile(batch.BatchFolder, ImageSerial(3, 7, i));
+        if (SealOfFile(QFile::encodeName(file).toStdString()) != batch.ImageSeals[i]) {
+            state.SkipWithError("an image does not match its seal");
+        }
+        values << QStringLiteral("(3,7,%1,%2,'%3')")
+                      .arg(i)
+                      .arg(batch.BatchImages[i].Serial)
+                      .arg(QLatin1StringView(batch.ImageSeals[i]));
+        if (values.size() == 500) {
+            connection.Execute(
+                QStringLiteral(
+                    "INSERT INTO ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256) VALUES ") +
+                std::exchange(values, {}).join(u','));
+        }
+    }
+    return Seconds() - start;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const std::size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+double Least(const std::vector<double>& values) {
+    return *std::min_element(values.begin(), values.end());
+}
+
+// Each iteration a sealed pass beside an unsealed one, and the sealing work alone. The ratios:
+// x_unsealed of the medians of the iterations' wall-clock ratios, x_least of the least wall
+// times, x_cpu of the medians of the processor-time ratios; work_us_per_image the least time of
+// the sealing work alone, x_work the least unsealed pass with that work added to it.
+void SealingCost(benchmark::State& state, const char* kind) {
+    TestStation& station = ScannedBatch(kind);
+    std::vector<double> sealed;
+    std::vector<double> unsealed;
+    std::vector<double> ratios;
+    std::vector<double> cpuRatios;
+    std::vector<double> work;
+    for (auto _ : state) {
+        // Turn about, so that neither form always runs on a warmer cache.
+        const bool sealedFirst = sealed.size() % 2 == 0;
+        const PassSeconds first = TimedPass(station, sealedFirst, state);
+        const PassSeconds second = TimedPass(station, !sealedFirst, state);
+        const PassSeconds& with = sealedFirst ? first : second;
+        const PassSeconds& without = sealedFirst ? second : first;
+        sealed.push_back(with.wall);
+        unsealed.push_back(without.wall);
+        ratios.push_back(with.wall / without.wall);
+        cpuRatios.push_back(with.cpu / without.cpu);
+        work.push_back(SealingWork(station, state));
+    }
+    state.counters["sealed_ms"] = Median(sealed) * 1e3;
+    state.counters["unsealed_ms"] = Median(unsealed) * 1e3;
+    state.counters["x_unsealed"] = Median(ratios);
+    state.counters["x_least"] = Least(sealed) / Least(unsealed);
+    state.counters["x_cpu"] = Median(cpuRatios);
+    state.counters["work_us_per_image"] = Least(work) / kImages * 1e6;
+    state.counters["x_work"] = (Least(unsealed) + Least(work)) / Least(unsealed);
 }
 
 void Reading(benchmark::State& state, const char* kind) {
@@ -161,6 +279,10 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(3);
+        benchmark::RegisterBenchmark(("SealingCost/" + name).c_str(), SealingCost, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(12);
         benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
@@ -173,5 +295,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    Stations().clear();
     return 0;
 }

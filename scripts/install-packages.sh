@@ -18,7 +18,7 @@ packages=(
     # may need (over TLS through stunnel), and the proxy that sends the stations to a node that is up
     galera-4 rsync stunnel4 haproxy
     # scanner and ballot images
-    libtiff-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
+    libtiff-dev libssl-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
     # a display for the station window where the machine has none, and its screenshots;
     # a window manager for the tests that drive the station as an operator's desktop does,
     # and the X utilities that show their windows when one of them fails

@@ -54,3 +54,6 @@ int CheckStationCommand(const QCommandLineParser& parser);
 // On audit logs.
 int VerifyLogCommand(const QCommandLineParser& parser);
 int ShowLogCommand(const QCommandLineParser& parser);
+
+// On the stored images of closed batches and their seals in the centre.
+int VerifyImagesCommand(const QCommandLineParser& parser);

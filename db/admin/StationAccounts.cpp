@@ -64,6 +64,9 @@ const QList<TablePrivileges>& StationPrivileges() {
         {QStringLiteral("SystemStatus"), readWrite},
         // Anchors are added, never changed or removed, and the station reads none back.
         {QStringLiteral("AuditAnchors"), {QStringLiteral("INSERT")}},
+        // A batch's seals go with its other rows; a seal is never changed.
+        {QStringLiteral("ImageSeals"),
+         {QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("DELETE")}},
     };
     return privileges;
 }

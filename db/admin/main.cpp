@@ -56,6 +56,8 @@ const char* const kUsage =
     "                  centre against them\n"
     "  show-log        FILE [--batch N] [--event NAME]\n"
     "                  print an audit log as a table\n"
+    "  verify-images   --connect CS --intray DIR [--system-id N] [--batch N]\n"
+    "                  compare the image files of closed batches with their seals\n"
     "\n"
     "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".  NAME of --database\n"
     "defaults to lindhollow, PATTERN of --host to % (any host), N of --port to 3306.\n"
@@ -102,6 +104,7 @@ int main(int argc, char* argv[]) {
         {"show-log", ShowLogCommand},
         {"history", HistoryCommand},
         {"add-monitor", AddMonitorCommand},
+        {"verify-images", VerifyImagesCommand},
     };
     const QStringList fileCommands = {"verify-log", "show-log"};
     try {

@@ -47,6 +47,16 @@ CREATE TABLE IF NOT EXISTS BallotImages (
     INDEX BallotImagesByBatch (SystemID, BatchNo, ImageSeq)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 WITH SYSTEM VERSIONING;
 
+-- The SHA-256 (hex, lower case) of each stored image's file, as the scanner wrote it.
+CREATE TABLE IF NOT EXISTS ImageSeals (
+    SystemID SMALLINT NOT NULL,
+    BatchNo  SMALLINT NOT NULL,
+    ImageSeq INT      NOT NULL,
+    BallotSN INT      NOT NULL,
+    SHA256   CHAR(64) NOT NULL,
+    PRIMARY KEY (SystemID, BatchNo, ImageSeq)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
 -- One row per station; nothing enforces it, the station keeps it so.
 CREATE TABLE IF NOT EXISTS SystemStatus (
     SYSTEMID    SMALLINT NOT NULL,

@@ -41,6 +41,16 @@ CREATE TABLE IF NOT EXISTS BallotImages (
 );
 CREATE INDEX IF NOT EXISTS BallotImagesByBatch ON BallotImages (SystemID, BatchNo, ImageSeq);
 
+-- The SHA-256 (hex, lower case) of each stored image's file, as the scanner wrote it.
+CREATE TABLE IF NOT EXISTS ImageSeals (
+    SystemID INTEGER NOT NULL,
+    BatchNo  INTEGER NOT NULL,
+    ImageSeq INTEGER NOT NULL,
+    BallotSN INTEGER NOT NULL,
+    SHA256   TEXT    NOT NULL,
+    PRIMARY KEY (SystemID, BatchNo, ImageSeq)
+);
+
 -- One row per station; nothing enforces it, the station keeps it so.
 CREATE TABLE IF NOT EXISTS SystemStatus (
     SYSTEMID    INTEGER NOT NULL,

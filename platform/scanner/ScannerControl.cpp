@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QTimer>
 
+#include <filesystem>
 #include <stdexcept>
 
 namespace {
@@ -24,6 +25,12 @@ std::optional<double> pageLengthInches(qint32 code) {
             return 18;
     }
     return std::nullopt;
+}
+
+// Where a sheet's pages are written until the sheet is complete. Not a ".tif" name, so that
+// nothing takes it for an image.
+std::string partialFile(const std::string& path) {
+    return path + ".part";
 }
 
 ControlError unsupported(const char* what, qint32 value) {
@@ -186,6 +193,7 @@ void ScannerControl::startRun() {
 
 void ScannerControl::endRun() {
     stopPageReader();
+    removePartialSheet();
     if (running_ && source_)
         source_->endRun();
     running_ = false;
@@ -282,8 +290,7 @@ void ScannerControl::pageRead() {
     if (!alive || !running_)
         return;
     try {
-        storePage(page);
-        appendTo_ = morePages ? properties_.text(OutputFile) : QString();
+        storePage(page, morePages);
         source_->finishPage();
     } catch (const ControlError& error) {
         fail(error);
@@ -303,18 +310,46 @@ void ScannerControl::pageRead() {
         post(&ScannerControl::scanPage);
 }
 
-void ScannerControl::storePage(Page& page) {
+// A sheet's pages go to a file of its own until the sheet's last page is written; only then does
+// the file take its name, so that a write that fails (a full disk) leaves no file under that name.
+void ScannerControl::storePage(Page& page, bool morePages) {
     const QString file = properties_.text(OutputFile);
     if (file.isEmpty())
         throw ControlError(ScannerError::General, QStringLiteral("No output file is named"));
     // An endorser prints once a sheet, on its front.
     if (imaging_ && side_ == 1)
         imaging_->endorse(page);
+    const bool append = file == appendTo_;
+    if (!append)
+        removePartialSheet();  // of a sheet left unfinished under another name
+    appendTo_.clear();
+    const std::string path = QFile::encodeName(file).toStdString();
+    const std::string partial = partialFile(path);
     try {
-        writeTiffPage(QFile::encodeName(file).toStdString(), page, file == appendTo_);
+        writeTiffPage(partial, page, append);
     } catch (const std::runtime_error& error) {
+        std::filesystem::remove(partial);
         throw ControlError(ScannerError::General, QString::fromLocal8Bit(error.what()));
     }
+    if (morePages) {
+        appendTo_ = file;
+        return;
+    }
+    std::error_code failure;
+    std::filesystem::rename(partial, path, failure);
+    if (failure) {
+        std::filesystem::remove(partial);
+        throw ControlError(ScannerError::General,
+                           QString::fromLocal8Bit(path + ": " + failure.message()));
+    }
+}
+
+void ScannerControl::removePartialSheet() {
+    if (!appendTo_.isEmpty()) {
+        std::error_code ignored;  // a folder removed meanwhile holds no partial file either
+        std::filesystem::remove(partialFile(QFile::encodeName(appendTo_).toStdString()), ignored);
+    }
+    appendTo_.clear();
 }
 
 void ScannerControl::fail(const ControlError& error) {

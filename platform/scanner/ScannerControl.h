@@ -42,7 +42,8 @@ class ScannerControl : public KScan {
     void scanPage();
     void pageRead();
     void stopPageReader();
-    void storePage(Page& page);
+    void storePage(Page& page, bool morePages);
+    void removePartialSheet();
     void fail(const ControlError& error);
 
     PropertyStore properties_;
@@ -54,7 +55,7 @@ class ScannerControl : public KScan {
     bool stopping_ = false;
     qint32 pagesDone_ = 0;
     qint32 side_ = 0;
-    QString appendTo_;  // the file whose image the next page completes
+    QString appendTo_;  // the file whose image the next page goes on with, written partially
     // A page is read on a thread of its own, so that the event loop runs while the scanner
     // delivers it; what it read is taken on the control's thread once it has ended.
     std::thread pageReader_;

@@ -65,6 +65,10 @@ bool DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo) 
         connection.Execute(QStringLiteral("DELETE FROM BallotImages WHERE SystemID = ") +
                            QString::number(systemId) + QStringLiteral(" AND BatchNo = ") +
                            QString::number(batchNo));
+        // The seals go with the images they vouch for, so the number can be scanned again.
+        connection.Execute(QStringLiteral("DELETE FROM ImageSeals WHERE SystemID = ") +
+                           QString::number(systemId) + QStringLiteral(" AND BatchNo = ") +
+                           QString::number(batchNo));
     });
 }
 
@@ -79,6 +83,12 @@ int DeleteOpenBatches(const QString& connectString, qint16 systemId) {
             QStringLiteral(" AND ") + QStringLiteral("BallotImages.SystemID = Batches.SystemID") +
             QStringLiteral(" WHERE Batches.SystemID = ") + QString::number(systemId) +
             QStringLiteral(" AND Batches.EndTime IS NULL"));
+        // Seals stored before the batch could be closed would refuse its rescan's seals.
+        connection.Execute(
+            QStringLiteral("DELETE ImageSeals FROM ImageSeals INNER JOIN Batches ON "
+                           "ImageSeals.BatchNo = Batches.BatchNo AND ImageSeals.SystemID = "
+                           "Batches.SystemID WHERE Batches.SystemID = ") +
+            QString::number(systemId) + QStringLiteral(" AND Batches.EndTime IS NULL"));
         removed =
             connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
                                QString::number(systemId) + QStringLiteral(" AND EndTime IS NULL"));

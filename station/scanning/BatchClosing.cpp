@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QJsonObject>
 #include <exception>
 
 #include "audit/AuditAnchoring.h"
@@ -14,6 +15,7 @@
 #include "scanning/BatchFiles.h"
 #include "scanning/BatchView.h"
 #include "scanning/ImageNames.h"
+#include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
 #include "shell/Dialogs.h"
 #include "shell/StationSettings.h"
@@ -54,9 +56,7 @@ void BatchCycle::EndBatchSteps() {
     // The next page, or the next ender card, takes the ender's sequence number again.
     const auto giveSlotBack = [&] {
         DeleteFileIfExists(enderFile);
-        state_.ImageCounter = k;
-        state_.NextImageSerial = enderSerial;
-        state_.NextImageFile = enderFile;
+        GiveImageBack(k);
     };
 
     // The ender card is not endorsed, and the endorser stays off until the next run sets it.
@@ -83,7 +83,6 @@ void BatchCycle::EndBatchSteps() {
                                "scan it in the next batch, then place the ender card "
                                "and click 'End Batch' again."),
             Dialogs::Buttons::OK, Dialogs::Icon::Exclamation, QStringLiteral("Bad Ender Card"));
-        state_.BatchImages.at(k) = BatchImage{};
         giveSlotBack();
         return;
     }
@@ -105,13 +104,19 @@ void BatchCycle::EndBatchSteps() {
         return;
     }
     const BatchState& b = state_;
-    audit_.Append(QStringLiteral("batch-ended"),
-                  {{"batch", n},
-                   {"images", b.ImageCounter},
-                   {"headers_enders", b.HeaderCardCount + b.EnderCardCount},
-                   {"ballots", b.BallotCount},
-                   {"repair", b.RepairCount},
-                   {"discarded", b.DiscardedCount}});
+    QJsonObject ended = {{"batch", n},
+                         {"images", b.ImageCounter},
+                         {"headers_enders", b.HeaderCardCount + b.EnderCardCount},
+                         {"ballots", b.BallotCount},
+                         {"repair", b.RepairCount},
+                         {"discarded", b.DiscardedCount}};
+    if (b.SealImages) {
+        // Stored, so every image has its seal.
+        const std::vector<std::string> seals(b.ImageSeals.begin(),
+                                             b.ImageSeals.begin() + b.ImageCounter);
+        ended.insert(QStringLiteral("seal"), QString::fromStdString(SealOfBatch(seals)));
+    }
+    audit_.Append(QStringLiteral("batch-ended"), ended);
     dialogs_.MsgBox(
         QStringLiteral("Batch ") + QString::number(n) +
             QStringLiteral(" is closed.  Remove ballots from output tray before continuing.\r\n") +

@@ -9,6 +9,7 @@
 
 class AuditLog;
 class BatchView;
+struct ChangedImage;
 class ControlError;
 class Dialogs;
 class KImgp;
@@ -72,11 +73,20 @@ class BatchCycle {
     void StopRun(const QString& cause);
     // A batch that holds its last image before the ender card: the run is stopped.
     void StopFullBatch();
+    // The page that has ended, once its file is written: its image is sealed. A page whose file
+    // was not written (the write failed) is no image: its entry and counter step are taken back,
+    // and the sheet, still in the feeder, takes the same serial when it is fed again.
+    void SealWrittenImage();
+    void TakeBackUnwrittenImage();
+    // Image k and those after it are no longer part of the batch; the next page takes k.
+    void GiveImageBack(qint32 k);
     // A scanner error into the audit log, with the end of the run it stops.
     void AuditScannerError(qint64 number, const QString& description);
     void AuditRunStopped(const QString& cause);
     // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
     void LeaveBatch(const QString& batchCaption);
+    // An image file that did not match its seal in the storage pass: logged and shown.
+    void ReportChangedImage(const ChangedImage& image);
     // The open batch could not be stored and closed: the operator is told, its rows are removed
     // (now, or once the database answers again) and the station leaves it.
     void LoseBatch();

@@ -1,7 +1,11 @@
 #include "scanning/BatchFiles.h"
 
+#include <fcntl.h>
+#include <unistd.h>
 #include <QFile>
+
 #include <filesystem>
+#include <system_error>
 
 namespace {
 
@@ -26,6 +30,35 @@ void PrepareBatchFolder(const QString& folder) {
         if (IsTif(entry)) {
             std::filesystem::remove(entry.path());
         }
+    }
+}
+
+QStringList ImageFilesIn(const QString& folder) {
+    QStringList names;
+    const std::filesystem::path path = PathOf(folder);
+    if (std::filesystem::is_directory(path)) {
+        for (const auto& entry : std::filesystem::directory_iterator(path)) {
+            if (IsTif(entry)) {
+                names.append(QFile::decodeName(entry.path().filename().string().c_str()));
+            }
+        }
+    }
+    names.sort();
+    return names;
+}
+
+void SyncToDisk(const QString& folder) {
+    // One sync of the file system costs far less than one per image file.
+    const int fd = ::open(PathOf(folder).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::syncfs(fd) == 0;
+    const int error = errno;
+    if (fd >= 0) {
+        ::close(fd);
+    }
+    if (!synced) {
+        throw std::filesystem::filesystem_error("cannot sync the images to the disk",
+                                                PathOf(folder),
+                                                std::error_code(error, std::generic_category()));
     }
 }
 

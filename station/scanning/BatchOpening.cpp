@@ -2,6 +2,8 @@
 // batch row and folder, makes the header image the batch's first image and opens the batch.
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <exception>
 
 #include "audit/AuditLog.h"
@@ -14,6 +16,7 @@
 #include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
 #include "scanning/ImageNames.h"
+#include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
 #include "shell/Dialogs.h"
 #include "shell/StationSettings.h"
@@ -24,6 +27,20 @@ void BadHeaderCard(Dialogs& dialogs, const QString& text, const QString& headerF
     dialogs.MsgBox(text, Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
                    QStringLiteral("Bad Header Card"));
     DeleteFileIfExists(headerFile);
+}
+
+// The ".tif" files that an earlier batch of the same number left in its folder are removed; the
+// log keeps what each of them was.
+void RecordLeftoverImages(AuditLog& audit, qint16 batchNo, const QString& folder) {
+    QJsonArray files;
+    for (const QString& name : ImageFilesIn(folder)) {
+        const std::string seal = SealOfFile(QFile::encodeName(folder + name).toStdString());
+        files.append(QJsonObject{{"file", name}, {"sha256", QString::fromStdString(seal)}});
+    }
+    if (!files.isEmpty()) {
+        audit.Append(QStringLiteral("leftover-images-removed"),
+                     {{"batch", batchNo}, {"files", files}});
+    }
 }
 
 }  // namespace
@@ -48,6 +65,8 @@ void BatchCycle::StartBatchSteps() {
     // database could not be reached go, now that it may answer again.
     lostBatches_.RemoveKept(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
     ORLAProtocol7TypeDefs::BallotMarks marks{};
+    state_.ImageSeals.clear();
+    state_.PageEnded.reset();
     state_.ScanningHeader = true;
     state_.HeaderPageDone = false;
     KScan1.write(KScan::PageLength, KScan::Length11Inches);
@@ -124,6 +143,7 @@ void BatchCycle::StartBatchSteps() {
     state_.CurrentBatch = n;
 
     state_.BatchFolder = BatchFolderName(settings_.INTRAY, settings_.SYSTEM_ID, n);
+    RecordLeftoverImages(audit_, n, state_.BatchFolder);
     PrepareBatchFolder(state_.BatchFolder);
     const QString headerSerial = ImageSerial(settings_.SYSTEM_ID, n, 0);
     CopyImageFile(headerFile, ImageFile(state_.BatchFolder, headerSerial));

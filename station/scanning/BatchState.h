@@ -2,6 +2,8 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
+#include <string>
 #include <vector>
 
 // One image of the open batch; its index in BatchImages is its sequence number in the batch
@@ -14,6 +16,12 @@ struct BatchImage {
 
 // BatchImages holds sequence numbers 0 to 100000.
 constexpr qint32 BatchImagesSize = 100001;
+
+// A page that has ended and completes an image, while the scanner writes its file.
+struct PageBeingWritten {
+    qint32 sequence;  // 0 for the header card
+    QString file;
+};
 
 // The run-time state of the batch cycle, as its steps share it.
 struct BatchState {
@@ -28,6 +36,12 @@ struct BatchState {
     bool ScanningEnder = false;
     bool EnderPageDone = false;
     qint32 EndorserOffset = 0;
+    // The seal of each image of the batch by sequence number (see ImageSeal.h), taken when its
+    // page was done; the storage pass checks each file against it before reading it.
+    std::vector<std::string> ImageSeals;
+    std::optional<PageBeingWritten> PageEnded;
+    // Off only where the cost of sealing is measured against a pass without it.
+    bool SealImages = true;
     // Tallies of the batch being stored.
     qint32 BallotCount = 0;
     qint32 DiscardedCount = 0;

@@ -1,14 +1,20 @@
 // Batch storage: every image of the closed batch is read again, given its status and error code,
 // counted into the tallies and stored as one BallotImages row, with pbarDB advancing per image.
 
+#include <QDir>
 #include <QFile>
+#include <QStringList>
 #include <algorithm>
 #include <exception>
+#include <optional>
 #include <thread>
+#include <utility>
 
+#include "audit/AuditLog.h"
 #include "database/Connection.h"
 #include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
+#include "scanning/BatchFiles.h"
 #include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
 #include "scanning/ImageNames.h"
@@ -17,6 +23,14 @@
 #include "scanning/LHDLLInterface.h"
 #include "shell/Dialogs.h"
 #include "shell/StationSettings.h"
+
+// An image whose file is not the one the scanner wrote: the pass stops there.
+struct ChangedImage {
+    qint32 serial;
+    QString file;
+    std::string sealed;
+    std::string found;  // empty: the file is missing
+};
 
 namespace {
 
@@ -44,6 +58,34 @@ QString InsertStatement(qint16 systemId, qint16 batchNo, qint32 sequence, const 
            QString::number(sequence) + u',' + u'\'' + QString::number(image.Serial) +
            QStringLiteral("',") + QString::number(image.Status) + u',' +
            QString::number(image.ErrorCode) + u')';
+}
+
+// The seals go to the centre five hundred rows to a statement: each statement is a commit of its
+// own, which costs the pass more than the rows do.
+constexpr int SealsPerStatement = 500;
+
+QString SealValues(qint16 systemId, qint16 batchNo, qint32 sequence, qint32 serial,
+                   const std::string& seal) {
+    return QStringLiteral("(%1,%2,%3,%4,'%5')")
+        .arg(systemId)
+        .arg(batchNo)
+        .arg(sequence)
+        .arg(serial)
+        .arg(QLatin1StringView(seal));
+}
+
+QString SealInsert(const QStringList& values) {
+    return QStringLiteral(
+               "INSERT INTO ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256) "
+               "VALUES ") +
+           values.join(u',');
+}
+
+// The seal of each image the batch holds, empty where an image has none.
+std::vector<std::string> ExpectedSeals(const BatchState& b) {
+    std::vector<std::string> seals(std::max(b.ImageCounter, 0));
+    std::copy_n(b.ImageSeals.begin(), std::min(seals.size(), b.ImageSeals.size()), seals.begin());
+    return seals;
 }
 
 // The files of the images that the batch holds; the pass fails at the first one it does not.
@@ -75,6 +117,7 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
     BatchState& b = state_;
     Connection connection;
     QString failure;
+    std::optional<ChangedImage> changed;
     try {
         connection.Open(settings_.SQLCONNECTSTR);
         b.BallotCount = 0;
@@ -83,18 +126,36 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
         b.HeaderCardCount = 0;
         b.EnderCardCount = 0;
         view_.StartProgress(b.ImageCounter);
+        SyncToDisk(b.BatchFolder);
         std::vector<std::string> files = ImageFiles(b);
+        const std::vector<std::string> seals =
+            b.SealImages ? ExpectedSeals(b) : std::vector<std::string>();
         const unsigned readers = Readers(files.size());
-        ImageReadAhead reads(std::move(files), readers);
+        ImageReadAhead reads(std::move(files), seals, readers);
+        QStringList sealValues;
         for (qint32 i = 0; i < b.ImageCounter; ++i) {
             BatchImage& image = b.BatchImages.at(i);
             const ImageReadAhead::Reading read = reads.Take(i);
+            if (read.sealBroken) {
+                changed = ChangedImage{image.Serial,
+                                       ImageFile(b.BatchFolder, QString::number(image.Serial)),
+                                       seals[i], read.found};
+                break;
+            }
             const ImageClass found =
                 ClassifyImage(read.result, read.cardType, i, b.ImageCounter - 1);
             image.Status = found.Status;
             image.ErrorCode = found.ErrorCode;
             ++TallyOf(b, found.CountedAs);
             connection.Execute(InsertStatement(settings_.SYSTEM_ID, b.CurrentBatch, i, image));
+            if (!seals.empty()) {
+                sealValues.append(
+                    SealValues(settings_.SYSTEM_ID, b.CurrentBatch, i, image.Serial, seals[i]));
+            }
+            if (sealValues.size() == SealsPerStatement ||
+                (!sealValues.isEmpty() && i == b.ImageCounter - 1)) {
+                connection.Execute(SealInsert(std::exchange(sealValues, {})));
+            }
             view_.AdvanceProgress();
         }
     } catch (const std::exception& error) {
@@ -102,11 +163,29 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
         failure = ErrorText(error);
     }
     view_.ClearProgress();
-    if (!failure.isEmpty()) {
+    if (changed) {
+        ReportChangedImage(*changed);
+    } else if (!failure.isEmpty()) {
         dialogs_.MsgBox(failure, Dialogs::Buttons::OK, Dialogs::Icon::None);
     }
     if (connection.State() != 0) {
         connection.Close();
     }
-    return failure.isEmpty();
+    return failure.isEmpty() && !changed;
+}
+
+void BatchCycle::ReportChangedImage(const ChangedImage& image) {
+    audit_.Append(QStringLiteral("image-changed"),
+                  {{"batch", state_.CurrentBatch},
+                   {"serial", image.serial},
+                   {"sealed", QString::fromStdString(image.sealed)},
+                   {"found", QString::fromStdString(image.found)}});
+    const QString file = QDir::toNativeSeparators(image.file);
+    const QString what =
+        image.found.empty()
+            ? QStringLiteral("Image file %1 is missing: it was removed after it was scanned.")
+            : QStringLiteral("Image file %1 has changed since it was scanned.");
+    dialogs_.MsgBox(
+        what.arg(file) + QStringLiteral("  Batch %1 cannot be stored.").arg(state_.CurrentBatch),
+        Dialogs::Buttons::OK, Dialogs::Icon::Critical, QStringLiteral("Image Changed"));
 }

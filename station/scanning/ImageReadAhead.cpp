@@ -1,9 +1,12 @@
 #include "scanning/ImageReadAhead.h"
 
+#include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
 
-ImageReadAhead::ImageReadAhead(std::vector<std::string> files, unsigned readers)
+ImageReadAhead::ImageReadAhead(std::vector<std::string> files, std::vector<std::string> seals,
+                               unsigned readers)
     : files_(std::move(files)),
+      seals_(std::move(seals)),
       readings_(files_.size()),
       failures_(files_.size()),
       done_(files_.size(), false) {
@@ -39,8 +42,15 @@ void ImageReadAhead::ReadImages() {
         Reading reading;
         std::exception_ptr failure;
         try {
-            reading.result = LHDLLInterface::ReadBallotMarks(files_[i], marks);
-            reading.cardType = marks.CardType;
+            if (!seals_.empty()) {
+                const std::string found = SealOfFile(files_[i]);
+                reading.sealBroken = found.empty() || found != seals_[i];
+                reading.found = reading.sealBroken ? found : std::string();
+            }
+            if (!reading.sealBroken) {
+                reading.result = LHDLLInterface::ReadBallotMarks(files_[i], marks);
+                reading.cardType = marks.CardType;
+            }
         } catch (...) {
             failure = std::current_exception();
         }

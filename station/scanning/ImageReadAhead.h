@@ -12,14 +12,21 @@
 // Reads the images of a batch with the ballot-reading library on threads of their own, ahead of
 // the storage pass that takes the readings in the images' order. A library that cannot read on
 // several threads at once is called from one reader thread, one image after the other.
+//
+// Given the images' seals, each file is checked against its seal before the library reads it; a
+// file that does not match (or is missing) is not read.
 class ImageReadAhead {
   public:
     struct Reading {
         std::int16_t result = 0;
         std::int16_t cardType = 0;
+        bool sealBroken = false;
+        std::string found;  // the file's seal when it is broken; empty for a missing file
     };
 
-    ImageReadAhead(std::vector<std::string> files, unsigned readers);
+    // seals: one per file, or none to read without checking.
+    ImageReadAhead(std::vector<std::string> files, std::vector<std::string> seals,
+                   unsigned readers);
     // Stops the readers once their reads under way are done; later images stay unread.
     ~ImageReadAhead();
     ImageReadAhead(const ImageReadAhead&) = delete;
@@ -32,6 +39,7 @@ class ImageReadAhead {
     void ReadImages();
 
     const std::vector<std::string> files_;
+    const std::vector<std::string> seals_;
     std::vector<Reading> readings_;
     std::vector<std::exception_ptr> failures_;
     std::vector<bool> done_;

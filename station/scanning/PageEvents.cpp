@@ -2,7 +2,10 @@
 // the batch, and scanner errors end the run with their message.
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QSet>
+#include <algorithm>
+#include <utility>
 
 #include "audit/AuditLog.h"
 #include "controls/ControlError.h"
@@ -11,6 +14,7 @@
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
 #include "scanning/ImageNames.h"
+#include "scanning/ImageSeal.h"
 #include "shell/Dialogs.h"
 #include "shell/StationSettings.h"
 
@@ -46,6 +50,7 @@ void BatchCycle::Event12() {
         if (!b.ScanningHeader) {
             b.BatchImages.at(b.ImageCounter).Serial = b.NextImageSerial.toInt();
         }
+        b.PageEnded = PageBeingWritten{b.ScanningHeader ? 0 : b.ImageCounter, b.NextImageFile};
         ++b.ImageCounter;
         b.NextImageSerial = ImageSerial(settings_.SYSTEM_ID, b.CurrentBatch, b.ImageCounter);
         b.NextImageFile = ImageFile(b.BatchFolder, b.NextImageSerial);
@@ -57,6 +62,7 @@ void BatchCycle::Event12() {
 }
 
 void BatchCycle::Event14() {
+    SealWrittenImage();
     if (state_.ScanningHeader) {
         state_.HeaderPageDone = true;
     }
@@ -71,6 +77,14 @@ void BatchCycle::Event14() {
 }
 
 void BatchCycle::Event15(qint16& number, QString& description) {
+    // The page under way is settled first, so that the run ends with the images it wrote.
+    if (state_.PageEnded) {
+        if (QFile::exists(state_.PageEnded->file)) {
+            SealWrittenImage();
+        } else {
+            TakeBackUnwrittenImage();
+        }
+    }
     AuditScannerError(number, description);
     if (state_.ScanningHeader) {
         state_.HeaderPageDone = true;
@@ -129,4 +143,38 @@ void BatchCycle::AuditScannerError(qint64 number, const QString& description) {
     if (mode_ == StationMode::Scanning) {
         AuditRunStopped(QStringLiteral("scanner error"));
     }
+}
+
+void BatchCycle::SealWrittenImage() {
+    if (!state_.PageEnded) {
+        return;
+    }
+    const PageBeingWritten page = *std::exchange(state_.PageEnded, std::nullopt);
+    if (!state_.SealImages) {
+        return;
+    }
+    std::vector<std::string>& seals = state_.ImageSeals;
+    seals.resize(std::max(seals.size(), std::size_t(page.sequence) + 1));
+    seals[page.sequence] = SealOfFile(QFile::encodeName(page.file).toStdString());
+}
+
+void BatchCycle::TakeBackUnwrittenImage() {
+    const PageBeingWritten page = *std::exchange(state_.PageEnded, std::nullopt);
+    // A header card that was not written leaves no batch to take anything back from.
+    if (state_.ScanningHeader) {
+        return;
+    }
+    audit_.Append(
+        QStringLiteral("image-not-written"),
+        {{"batch", state_.CurrentBatch}, {"serial", state_.BatchImages.at(page.sequence).Serial}});
+    GiveImageBack(page.sequence);
+}
+
+void BatchCycle::GiveImageBack(qint32 k) {
+    BatchState& b = state_;
+    b.BatchImages.at(k) = BatchImage{};
+    b.ImageSeals.resize(std::min(b.ImageSeals.size(), std::size_t(k)));
+    b.ImageCounter = k;
+    b.NextImageSerial = ImageSerial(settings_.SYSTEM_ID, b.CurrentBatch, k);
+    b.NextImageFile = ImageFile(b.BatchFolder, b.NextImageSerial);
 }

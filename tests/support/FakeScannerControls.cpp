@@ -1,6 +1,7 @@
 #include "support/FakeScannerControls.h"
 
 #include <QFile>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <algorithm>
@@ -86,8 +87,12 @@ void FakeKScan::playNext() {
     if (playing_.isEmpty())
         return;
     const FakeEvent event = playing_.takeFirst();
-    if (!playing_.isEmpty())
-        QTimer::singleShot(0, this, &FakeKScan::playNext);
+    // The next event is due once this one is over, as with the scanner: a handler that yields
+    // during page end does not see the page done before its file is written.
+    const auto scheduleNext = qScopeGuard([this] {
+        if (!playing_.isEmpty())
+            QTimer::singleShot(0, this, &FakeKScan::playNext);
+    });
     switch (event.number) {
         case 10:
             emit event10();

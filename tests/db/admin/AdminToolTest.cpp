@@ -134,12 +134,14 @@ TEST_P(AdminToolOnDatabase, GivesEveryTableAPrimaryKeyTheStationNeverNames) {
     }
 }
 
-// A database made before the surrogate keys: MariaDB tables get them, their rows numbered; an
-// SQLite table cannot take a new primary key and keeps its rowid, which tells its rows apart.
+// A database made before the surrogate keys and the image seals: MariaDB tables get the keys,
+// their rows numbered, and the seals get their table; an SQLite table cannot take a new primary
+// key and keeps its rowid, which tells its rows apart.
 TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
     const bool sqlite = source_->Kind() == u"SQLite";
     ExecuteOn(*source_, "DROP TABLE BallotImages");
     ExecuteOn(*source_, "DROP TABLE SystemStatus");
+    ExecuteOn(*source_, "DROP TABLE ImageSeals");
     ExecuteOn(*source_,
               "CREATE TABLE BallotImages (SystemID INT NOT NULL, BatchNo INT NOT NULL, "
               "ImageSeq INT, BallotSN INT, Status INT, Error INT, HasWriteIns INT NOT "
@@ -165,6 +167,7 @@ TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
                                              .arg(sqlite ? "rowid" : key, table);
             EXPECT_EQ(QueryOn(*source_, distinctKeys), "2") << table << " run " << run;
         }
+        EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM ImageSeals"), "0");
     }
     if (!sqlite) {  // a MariaDB centre's history and the triggers that guard its rows, too
         EXPECT_EQ(QueryOn(*source_,

@@ -113,7 +113,7 @@ TEST_F(CentreAdmin, CreatesTheCentreOnceInUtf8mb4) {
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT COUNT(*) AS v FROM information_schema.TABLES "
                                             "WHERE TABLE_SCHEMA = '%1'")
                                  .arg(database_)),
-              "6");
+              "7");
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT DEFAULT_CHARACTER_SET_NAME AS v FROM "
                                             "information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1'")
                                  .arg(database_)),
@@ -158,6 +158,11 @@ const Attempt kStationAttempts[] = {
      "Batches.BatchNo AND BallotImages.SystemID = Batches.SystemID WHERE Batches.SystemID = 4",
      true},
     {"DELETE FROM Batches WHERE SystemID = 4", true},
+    {"INSERT INTO ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256) VALUES (4,1,0,1,'a')",
+     true},
+    {"SELECT SHA256 FROM ImageSeals WHERE SystemID = 4", true},
+    {"UPDATE ImageSeals SET SHA256 = 'b' WHERE SystemID = 4", false},
+    {"DELETE FROM ImageSeals WHERE SystemID = 4", true},
     {"INSERT INTO SystemStatus(SYSTEMID,STATUS) VALUES (4,'ONLINE')", true},
     {"UPDATE SystemStatus SET Status = 'OFFLINE' WHERE SYSTEMID = 4", true},
     {"DELETE FROM SystemStatus WHERE SYSTEMID = 4", true},

@@ -91,7 +91,8 @@ TEST_P(DiskBatchCycle, HeaderThreeBallotsAndEnderMakeAClosedBatch) {
              R"(scanner-error {"description":"The feeder is empty","during":"run","error":20025})",
              R"(scanner-run-stopped {"batch":7,"cause":"scanner error","images":4})",
              R"(batch-ended {"ballots":3,"batch":7,"discarded":0,"headers_enders":2,)"
-             R"("images":5,"repair":0})",
+             R"("images":5,"repair":0,"seal":")" +
+                 FolderSeal(station->BatchFolder(7)) + R"("})",
              R"(batch-closed {"ballots":3,"batch":7,"images":5})",
              QStringLiteral("station-ended {\"version\":\"%1\"}").arg(LINDHOLLOW_VERSION)}));
     const QList<audit::AuditRecord> records = audit::ReadAuditLog(station->AuditLogFile());

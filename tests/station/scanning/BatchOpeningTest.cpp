@@ -131,6 +131,16 @@ TEST_P(BatchOpening, AFolderLeftFromADeletedBatchIsEmptiedOfTifFilesOnly) {
     QFile header(folder + QStringLiteral("300700000.tif"));
     ASSERT_TRUE(header.open(QIODevice::ReadOnly));
     EXPECT_EQ(header.read(4), QByteArray("II*\0", 4));
+    // What each removed file was stays in the log.
+    const QString left = QString::fromLatin1(
+        QCryptographicHash::hash("left from a deleted batch", QCryptographicHash::Sha256).toHex());
+    EXPECT_TRUE(station->AuditTrail().contains(
+        QStringLiteral(R"(leftover-images-removed {"batch":7,"files":[)"
+                       R"({"file":"300700000.tif","sha256":"%1"},)"
+                       R"({"file":"300700001.tif","sha256":"%1"},)"
+                       R"({"file":"300700002.tif","sha256":"%1"}]})")
+            .arg(left)))
+        << station->AuditTrail().join(u'\n').toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, BatchOpening, testing::Values("SQLite", "MariaDB"));

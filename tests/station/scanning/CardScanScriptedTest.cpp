@@ -93,7 +93,10 @@ TEST_P(ScriptedCardScan, EndBatchWaitsForARunningScannerToBeStopped) {
     EXPECT_FALSE(Batch().ScanningEnder);
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("NULL NULL open"));
 
-    ASSERT_TRUE(QTest::qWaitFor([this] { return Batch().ImageCounter == 3; }, 30000));
+    // Both pages done.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [this] { return Window().lblImageCount->text() == QStringLiteral("Image Count: 2"); },
+        30000));
     Window().cmdStopScanner_Click();
     End();
     EXPECT_EQ(station->ImageRows(7), QStringList({"0 300700000 9 0", "1 300700001 0 0",
@@ -104,6 +107,10 @@ TEST_P(ScriptedCardScan, EndBatchWaitsForARunningScannerToBeStopped) {
 // added, since the next serial would not fit.
 TEST_P(ScriptedCardScan, AFullBatchTakesNoCardButTheEnderInItsLastSlot) {
     OpenAndScan({"0 1"});
+    // The slots between stand for ballots like the first, sealed as it is.
+    std::fill(Batch().BatchImages.begin() + 2, Batch().BatchImages.begin() + LastImageSequence,
+              Batch().BatchImages[1]);
+    Batch().ImageSeals.resize(LastImageSequence, Batch().ImageSeals[1]);
     Batch().ImageCounter = LastImageSequence;
     Batch().NextImageSerial = ImageSerial(3, 7, LastImageSequence);
     Batch().NextImageFile = ImageFile(Batch().BatchFolder, Batch().NextImageSerial);

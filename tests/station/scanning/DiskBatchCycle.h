@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -101,6 +102,26 @@ inline QString Summary(int images, int headersAndEnders, int ballots, int repair
         .arg(ballots)
         .arg(repair)
         .arg(discarded);
+}
+
+// The SHA-256 in hex of the file's bytes; empty for a missing file.
+inline QString Sha256Of(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly)
+               ? QString::fromLatin1(
+                     QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256).toHex())
+               : QString();
+}
+
+// The seal of the batch whose images are the folder's files: SHA-256 over their SHA-256 in hex,
+// each followed by a line feed.
+inline QString FolderSeal(const QString& folder) {
+    QString seals;
+    for (const QString& name : TestStation::FilesIn(folder)) {
+        seals += Sha256Of(folder + name) + u'\n';
+    }
+    return QString::fromLatin1(
+        QCryptographicHash::hash(seals.toLatin1(), QCryptographicHash::Sha256).toHex());
 }
 
 inline void AddClosedBatch(TestStation& station, int batchNo) {
