@@ -298,6 +298,9 @@ void GaleraTestCluster::Restart(int node) {
                                      " did not start again; see " + n.folder.toStdString() +
                                      "/server.log");
         }
+        // Its stations and the other nodes know it by its own and its group port, but the ports
+        // it catches up on are its own to choose, and another program may have taken them.
+        nodes_[node].catchUpPort = nodes_[node].copyPort = 0;
     }
 }
 
