@@ -4,64 +4,36 @@
 
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <memory>
-#include <stdexcept>
 
 #include "AdminToolRun.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
 #include "support/MariaDbTestServer.h"
+#include "support/TestAuthority.h"
 
 namespace {
-
-void OpenSsl(const QStringList& arguments) {
-    QProcess openssl;
-    openssl.setProcessChannelMode(QProcess::MergedChannels);
-    openssl.start(QStringLiteral("openssl"), arguments);
-    if (!openssl.waitForFinished(60000) || openssl.exitCode() != 0) {
-        throw std::runtime_error("openssl " + arguments.join(u' ').toStdString() + ": " +
-                                 openssl.readAll().toStdString());
-    }
-}
-
-// A certificate authority's key and certificate: NAME.key, NAME.pem.
-void MakeAuthority(const QTemporaryDir& folder, const QString& name) {
-    OpenSsl({"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "2", "-subj", "/CN=" + name,
-             "-keyout", folder.filePath(name + ".key"), "-out", folder.filePath(name + ".pem")});
-}
 
 // The centre's authority, another one, and a server run by the repository's configuration with
 // a certificate of the centre's authority.
 struct Centre {
     Centre() {
-        MakeAuthority(folder, "centre-ca");
-        MakeAuthority(folder, "other-ca");
         // The server's certificate names it as the stations' data sources do.
-        QFile extensions(folder.filePath("server.ext"));
-        if (!extensions.open(QIODevice::WriteOnly)) {
-            throw std::runtime_error("cannot write " + extensions.fileName().toStdString());
-        }
-        extensions.write("subjectAltName=IP:127.0.0.1\n");
-        extensions.close();
-        OpenSsl({"req", "-newkey", "rsa:2048", "-nodes", "-subj", "/CN=127.0.0.1", "-keyout",
-                 folder.filePath("server.key"), "-out", folder.filePath("server.csr")});
-        OpenSsl({"x509", "-req", "-days", "2", "-in", folder.filePath("server.csr"), "-CA",
-                 folder.filePath("centre-ca.pem"), "-CAkey", folder.filePath("centre-ca.key"),
-                 "-CAcreateserial", "-extfile", extensions.fileName(), "-out",
-                 folder.filePath("server.pem")});
+        const TestAuthority::Issued certificate =
+            authority.Issue(QStringLiteral("127.0.0.1"), {QStringLiteral("IP:127.0.0.1")});
         // The configuration's certificate paths are those of an installed centre.
         server = std::make_unique<MariaDbTestServer>(MariaDbTestServer::Options{
             .defaultsFile =
                 QStringLiteral(LINDHOLLOW_SOURCE_DIR "/db/centre/lindhollow-centre.cnf"),
-            .arguments = {"--ssl-ca=" + folder.filePath("centre-ca.pem"),
-                          "--ssl-cert=" + folder.filePath("server.pem"),
-                          "--ssl-key=" + folder.filePath("server.key")}});
+            .arguments = {"--ssl-ca=" + authority.Certificate(),
+                          "--ssl-cert=" + certificate.certificate,
+                          "--ssl-key=" + certificate.key}});
     }
 
     QTemporaryDir folder;
+    const TestAuthority authority{folder.path(), QStringLiteral("centre-ca")};
+    const TestAuthority other{folder.path(), QStringLiteral("other-ca")};
     std::unique_ptr<MariaDbTestServer> server;
 };
 
