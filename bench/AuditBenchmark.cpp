@@ -16,11 +16,12 @@
 #include <QTest>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "StationBenchmark.h"
 #include "audit/AuditLog.h"
 #include "audit/AuditLogFile.h"
 #include "support/TestStation.h"
@@ -166,10 +167,7 @@ void SealingOf300SheetBatch(benchmark::State& state, const char* kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("VrelScanning"));
+    const std::unique_ptr<QApplication> application = StationApplication(argc, argv);
     benchmark::RegisterBenchmark("AppendOneRecord", AppendOneRecord)->Unit(benchmark::kMicrosecond);
     benchmark::RegisterBenchmark("LogOf300SheetBatch", LogOf300SheetBatch)
         ->Unit(benchmark::kMillisecond)

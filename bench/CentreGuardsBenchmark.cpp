@@ -10,18 +10,15 @@
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
-#include <QFile>
-#include <QProcess>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
+#include <memory>
 #include <vector>
 
+#include "StationBenchmark.h"
 #include "admin/Schema.h"
 #include "admin/StationAccounts.h"
 #include "database/Connection.h"
-#include "database/LHDataAbstraction.h"
-#include "scanning/BatchFiles.h"
 #include "scanning/ImageNames.h"
 #include "support/MariaDbTestServer.h"
 #include "support/OdbcUserFile.h"
@@ -30,12 +27,6 @@
 namespace {
 
 constexpr qint32 kImages = 1000;
-
-void MakeSheet(const QStringList& args, const QString& path) {
-    if (QProcess::execute(QStringLiteral(MAKE_SHEET_TOOL), args + QStringList{path}) != 0) {
-        throw std::runtime_error("lhdll-make-sheet failed");
-    }
-}
 
 // A centre's database made by the provisioning code; the bare one then loses its triggers and
 // its history. Station 3's account may do on it what a station does.
@@ -82,28 +73,7 @@ std::unique_ptr<TestStation> ScannedBatch(const QString& database, bool guarded)
         std::make_unique<TestDataSource>(QStringLiteral("MariaDB"),
                                          StationThreeOn(database, guarded), nullptr),
         TestStation::Scanner::Fake);
-    VrelScan& window = station->Start();
-    BatchState& batch = station->Batch();
-    CreateBatch(window.DSNCONNECTSTR, 7, 3, window.USER_ID);
-    batch.CurrentBatch = 7;
-    batch.BatchFolder = station->BatchFolder(7);
-    PrepareBatchFolder(batch.BatchFolder);
-    batch.BatchImages.assign(BatchImagesSize, BatchImage{});
-    for (qint32 i = 0; i < kImages; ++i) {
-        const QString serial = ImageSerial(3, 7, i);
-        batch.BatchImages[i].Serial = serial.toInt();
-        const QString file = ImageFile(batch.BatchFolder, serial);
-        if (i == 0) {
-            MakeSheet({"header", "--type", "-6", "--batch", "7"}, file);
-        } else if (i == kImages - 1) {
-            MakeSheet({"ender"}, file);
-        } else if (i == 1) {
-            MakeSheet({"ballot", "--marks", "1,5,9"}, file);
-        } else {
-            QFile::copy(ImageFile(batch.BatchFolder, ImageSerial(3, 7, 1)), file);
-        }
-    }
-    batch.ImageCounter = kImages;
+    ScanBatchSeven(*station, kImages, {{"ballot", "--marks", "1,5,9"}});
     return station;
 }
 
@@ -186,10 +156,7 @@ void Inserting(benchmark::State& state) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("VrelScanning"));
+    const std::unique_ptr<QApplication> application = StationApplication(argc, argv);
     benchmark::RegisterBenchmark("StoragePass/BareThenGuarded", StoragePass)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime()

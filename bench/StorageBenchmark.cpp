@@ -15,19 +15,17 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <utility>
 #include <vector>
 
+#include "StationBenchmark.h"
 #include "database/Connection.h"
-#include "database/LHDataAbstraction.h"
-#include "scanning/BatchFiles.h"
 #include "scanning/ImageNames.h"
 #include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
@@ -44,48 +42,26 @@ const QList<QStringList> kBallots = {
     {"ballot", "--noise", "9"},
 };
 
-void MakeSheet(const QStringList& args, const QString& path) {
-    if (QProcess::execute(QStringLiteral(MAKE_SHEET_TOOL), args + QStringList{path}) != 0) {
-        throw std::runtime_error("lhdll-make-sheet failed");
-    }
-}
-
 // The stations go before the application object that their windows need.
 std::map<QString, std::unique_ptr<TestStation>>& Stations() {
     static std::map<QString, std::unique_ptr<TestStation>> stations;
     return stations;
 }
 
-// A station of the given database kind with batch 7 scanned and its ender card read.
+// A station of the given database kind with batch 7 scanned, its ender card read and the seal of
+// each image kept.
 TestStation& ScannedBatch(const char* kind) {
     std::unique_ptr<TestStation>& station = Stations()[QLatin1StringView(kind)];
     if (station) {
         return *station;
     }
     station = std::make_unique<TestStation>(QLatin1StringView(kind), TestStation::Scanner::Fake);
-    VrelScan& window = station->Start();
+    ScanBatchSeven(*station, kImages, kBallots);
     BatchState& batch = station->Batch();
-    CreateBatch(window.DSNCONNECTSTR, 7, 3, window.USER_ID);
-    batch.CurrentBatch = 7;
-    batch.BatchFolder = station->BatchFolder(7);
-    PrepareBatchFolder(batch.BatchFolder);
-    batch.BatchImages.assign(BatchImagesSize, BatchImage{});
     for (qint32 i = 0; i < kImages; ++i) {
-        const QString serial = ImageSerial(3, 7, i);
-        batch.BatchImages[i].Serial = serial.toInt();
-        const QString file = ImageFile(batch.BatchFolder, serial);
-        if (i == 0) {
-            MakeSheet({"header", "--type", "-6", "--batch", "7"}, file);
-        } else if (i == kImages - 1) {
-            MakeSheet({"ender"}, file);
-        } else if (i <= kBallots.size()) {
-            MakeSheet(kBallots[i - 1], file);
-        } else {
-            QFile::copy(ImageFile(batch.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % 4)), file);
-        }
+        const QString file = ImageFile(batch.BatchFolder, ImageSerial(3, 7, i));
         batch.ImageSeals.push_back(SealOfFile(QFile::encodeName(file).toStdString()));
     }
-    batch.ImageCounter = kImages;
     return *station;
 }
 
@@ -269,10 +245,7 @@ void Inserting(benchmark::State& state, const char* kind) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1);
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication application(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("VrelScanning"));
+    const std::unique_ptr<QApplication> application = StationApplication(argc, argv);
     for (const char* kind : {"SQLite", "MariaDB"}) {
         const std::string name(kind);
         benchmark::RegisterBenchmark(("StoragePass/" + name).c_str(), StoragePass, kind)
