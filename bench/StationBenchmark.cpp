@@ -8,6 +8,7 @@
 #include "database/LHDataAbstraction.h"
 #include "scanning/BatchFiles.h"
 #include "scanning/ImageNames.h"
+#include "scanning/ImageSeal.h"
 #include "support/TestStation.h"
 
 namespace {
@@ -50,6 +51,8 @@ void ScanBatchSeven(TestStation& station, qint32 images, const QList<QStringList
         } else {
             QFile::copy(ImageFile(batch.BatchFolder, ImageSerial(3, 7, 1 + (i - 1) % made)), file);
         }
+        // Sealed as the station seals a page when the scanner has written it.
+        batch.ImageSeals.push_back(SealOfFile(QFile::encodeName(file).toStdString()));
     }
     batch.ImageCounter = images;
 }

@@ -57,11 +57,6 @@ TestStation& ScannedBatch(const char* kind) {
     }
     station = std::make_unique<TestStation>(QLatin1StringView(kind), TestStation::Scanner::Fake);
     ScanBatchSeven(*station, kImages, kBallots);
-    BatchState& batch = station->Batch();
-    for (qint32 i = 0; i < kImages; ++i) {
-        const QString file = ImageFile(batch.BatchFolder, ImageSerial(3, 7, i));
-        batch.ImageSeals.push_back(SealOfFile(QFile::encodeName(file).toStdString()));
-    }
     return *station;
 }
 
