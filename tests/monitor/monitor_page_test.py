@@ -86,12 +86,18 @@ class MonitorPage(unittest.TestCase):
         WebDriverWait(self.page, seconds, poll_frequency=0.2).until(
             lambda _: condition(), message=what)
 
+    # Read in one script, so that a refresh redrawing the page between two reads of the driver
+    # cannot leave it holding elements that are gone.
     def figure(self, name):
-        return self.page.find_element(By.ID, "total-" + name).text.replace(",", "")
+        return self.page.execute_script(
+            "return document.getElementById('total-' + arguments[0]).innerText", name
+        ).replace(",", "")
 
     def station_cells(self, station):
-        rows = self.page.find_elements(By.CSS_SELECTOR, f'#stations tr[data-station="{station}"]')
-        return [cell.text for cell in rows[0].find_elements(By.TAG_NAME, "td")] if rows else []
+        return self.page.execute_script(
+            "const row = document.querySelector("
+            "'#stations tr[data-station=\"' + arguments[0] + '\"]');"
+            "return row ? Array.from(row.cells, cell => cell.innerText.trim()) : [];", str(station))
 
     def get(self, path):
         try:
@@ -113,10 +119,12 @@ class MonitorPage(unittest.TestCase):
             # A header card, three ballots and an ender card per batch.
             self.assertEqual(self.figure("ballots"), str(3 * closed))
             self.assertEqual(self.figure("images"), str(5 * closed))
-        batches = self.page.find_elements(By.CSS_SELECTOR, "#batches tbody tr")
-        self.assertEqual([row.get_attribute("data-batch") for row in batches],
-                         ["1/2", "2/1", "1/1"])
-        self.assertIn("anchored after its latest batch", self.page.find_element(By.ID, "anchors-summary").text)
+        batches = self.page.execute_script(
+            "return Array.from(document.querySelectorAll('#batches tbody tr'), "
+            "row => row.dataset.batch)")
+        self.assertEqual(batches, ["1/2", "2/1", "1/1"])
+        self.assertIn("anchored after its latest batch",
+                      self.page.find_element(By.ID, "anchors-summary").text)
 
     def test_2_an_open_batch_then_lost(self):
         self.assertEqual(self.centre.command("open 2 7"), "ok")
