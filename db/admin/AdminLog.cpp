@@ -1,12 +1,14 @@
 #include "admin/AdminLog.h"
 
+#include "admin/CentreDatabase.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 
 namespace {
 
+// AdminLog's columns hold 255 characters.
 QString Quoted(const QString& text) {
-    return u'\'' + QString(text.left(255)).replace(u'\'', QStringLiteral("''")) + u'\'';
+    return SqlText(text.left(255));
 }
 
 QString LogTable(const AdminAction& action) {

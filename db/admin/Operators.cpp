@@ -2,17 +2,12 @@
 
 #include <stdexcept>
 
+#include "admin/CentreDatabase.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
 #include "database/Recordset.h"
 
 namespace {
-
-QString Quoted(const QString& text) {
-    QString doubled = text;
-    doubled.replace(u'\'', QStringLiteral("''"));
-    return u'\'' + doubled + u'\'';
-}
 
 QString LevelText(std::optional<int> level) {
     return level ? QString::number(*level) : QStringLiteral("NULL");
@@ -44,13 +39,13 @@ AddOutcome AddOperator(Connection& connection, const QString& userId, const QStr
     Recordset existing;
     existing.Open(
         QStringLiteral("SELECT UserID, Password, PrivilegeLevel FROM Users WHERE UserID = ") +
-            Quoted(userId),
+            SqlText(userId),
         connection);
     if (existing.Eof()) {
         existing.Close();
         connection.Execute(
             QStringLiteral("INSERT INTO Users(UserID,Password,PrivilegeLevel) VALUES (%1,%2,%3)")
-                .arg(Quoted(userId), Quoted(password), LevelText(privilegeLevel)));
+                .arg(SqlText(userId), SqlText(password), LevelText(privilegeLevel)));
         return AddOutcome::Added;
     }
     const bool same = existing.Fields(QStringLiteral("UserID")).Value().toString() == userId &&
@@ -68,7 +63,7 @@ AddOutcome AddOperator(Connection& connection, const QString& userId, const QStr
     connection.Execute(
         QStringLiteral("UPDATE Users SET UserID = %1, Password = %2, PrivilegeLevel = %3 WHERE "
                        "UserID = %1")
-            .arg(Quoted(userId), Quoted(password), LevelText(privilegeLevel)));
+            .arg(SqlText(userId), SqlText(password), LevelText(privilegeLevel)));
     return AddOutcome::Replaced;
 }
 
@@ -85,5 +80,5 @@ QList<Operator> ListOperators(Connection& connection) {
 
 bool RemoveOperator(Connection& connection, const QString& userId) {
     return connection.Execute(QStringLiteral("DELETE FROM Users WHERE UserID = ") +
-                              Quoted(userId)) > 0;
+                              SqlText(userId)) > 0;
 }

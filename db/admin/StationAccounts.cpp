@@ -7,13 +7,7 @@
 #include "database/Connection.h"
 #include "database/Recordset.h"
 
-namespace {
-
-QString QuotedText(QString text) {
-    return u'\'' + text.replace(u'\'', QStringLiteral("''")) + u'\'';
-}
-
-}  // namespace
+namespace {}  // namespace
 
 // Letters and digits only, so that the password needs no quoting in a data source file or a
 // connect string. 24 of 62 symbols are about 143 bits.
@@ -30,7 +24,7 @@ QString NewAccountPassword() {
 bool ServerAccountExists(Connection& connection, const QString& name, const QString& host) {
     Recordset rows;
     rows.Open(QStringLiteral("SELECT User FROM mysql.user WHERE User = %1 AND Host = %2")
-                  .arg(QuotedText(name), QuotedText(host)),
+                  .arg(SqlText(name), SqlText(host)),
               connection);
     return !rows.Eof();
 }
@@ -40,12 +34,7 @@ namespace {
 // Grants need the tables; without them the account would be created but given nothing.
 void RequireTables(Connection& connection, const QString& database) {
     for (const TablePrivileges& table : StationPrivileges()) {
-        Recordset rows;
-        rows.Open(QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES WHERE "
-                                 "TABLE_SCHEMA = %1 AND TABLE_NAME = %2")
-                      .arg(QuotedText(database), QuotedText(table.table)),
-                  connection);
-        if (rows.Eof()) {
+        if (!TableExists(connection, database, table.table)) {
             throw std::invalid_argument("the database " + database.toStdString() +
                                         " has no table " + table.table.toStdString() +
                                         "; create the centre's database first (create-centre)");
@@ -72,34 +61,42 @@ const QList<TablePrivileges>& StationPrivileges() {
 }
 
 QString StationAccount::Quoted() const {
-    return QuotedText(Name()) + u'@' + QuotedText(host);
+    return SqlText(Name()) + u'@' + SqlText(host);
+}
+
+QString AddServerAccount(Connection& connection, const QString& database, const QString& name,
+                         const QString& host, const QList<TablePrivileges>& privileges,
+                         bool replace, const QString& whose) {
+    const QString account = SqlText(name) + u'@' + SqlText(host);
+    const QString password = NewAccountPassword();
+    if (!ServerAccountExists(connection, name, host)) {
+        connection.Execute(
+            QStringLiteral("CREATE USER %1 IDENTIFIED BY %2").arg(account, SqlText(password)));
+    } else if (!replace) {
+        throw std::invalid_argument("the account " + account.toStdString() +
+                                    " already exists; use --replace to give it a new password "
+                                    "and the " +
+                                    whose.toStdString() + " privileges again");
+    } else {
+        connection.Execute(
+            QStringLiteral("ALTER USER %1 IDENTIFIED BY %2").arg(account, SqlText(password)));
+        connection.Execute(
+            QStringLiteral("REVOKE ALL PRIVILEGES, GRANT OPTION FROM %1").arg(account));
+    }
+    for (const TablePrivileges& table : privileges) {
+        connection.Execute(
+            QStringLiteral("GRANT %1 ON `%2`.`%3` TO %4")
+                .arg(table.privileges.join(QStringLiteral(", ")), database, table.table, account));
+    }
+    return password;
 }
 
 QString AddStationAccount(Connection& connection, const QString& database,
                           const StationAccount& account, bool replace) {
     CheckDatabaseName(database);
     RequireTables(connection, database);
-    const QString password = NewAccountPassword();
-    if (!ServerAccountExists(connection, account.Name(), account.host)) {
-        connection.Execute(QStringLiteral("CREATE USER %1 IDENTIFIED BY %2")
-                               .arg(account.Quoted(), QuotedText(password)));
-    } else if (!replace) {
-        throw std::invalid_argument(
-            "the account " + account.Quoted().toStdString() +
-            " already exists; use --replace to give it a new password and the station's "
-            "privileges again");
-    } else {
-        connection.Execute(QStringLiteral("ALTER USER %1 IDENTIFIED BY %2")
-                               .arg(account.Quoted(), QuotedText(password)));
-        connection.Execute(
-            QStringLiteral("REVOKE ALL PRIVILEGES, GRANT OPTION FROM %1").arg(account.Quoted()));
-    }
-    for (const TablePrivileges& table : StationPrivileges()) {
-        connection.Execute(QStringLiteral("GRANT %1 ON `%2`.`%3` TO %4")
-                               .arg(table.privileges.join(QStringLiteral(", ")), database,
-                                    table.table, account.Quoted()));
-    }
-    return password;
+    return AddServerAccount(connection, database, account.Name(), account.host, StationPrivileges(),
+                            replace, QStringLiteral("station's"));
 }
 
 bool RemoveStationAccount(Connection& connection, const StationAccount& account) {

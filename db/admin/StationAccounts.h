@@ -30,6 +30,13 @@ struct StationAccount {
 // privileges.
 QString AddStationAccount(Connection& connection, const QString& database,
                           const StationAccount& account, bool replace);
+// Creates the server account `name`@`host` with a new random password, which it returns, and
+// gives it `privileges` on `database` and nothing more. An existing account is refused (naming
+// `whose` privileges) unless `replace` is set; it then gets a new password and, instead of what it
+// held, these privileges.
+QString AddServerAccount(Connection& connection, const QString& database, const QString& name,
+                         const QString& host, const QList<TablePrivileges>& privileges,
+                         bool replace, const QString& whose);
 // A new random password of letters and digits, which needs no quoting in a data source file or
 // a connect string.
 QString NewAccountPassword();
