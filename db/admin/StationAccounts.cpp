@@ -7,7 +7,7 @@
 #include "database/Connection.h"
 #include "database/Recordset.h"
 
-namespace {}  // namespace
+namespace {
 
 // Letters and digits only, so that the password needs no quoting in a data source file or a
 // connect string. 24 of 62 symbols are about 143 bits.
@@ -28,8 +28,6 @@ bool ServerAccountExists(Connection& connection, const QString& name, const QStr
               connection);
     return !rows.Eof();
 }
-
-namespace {
 
 // Grants need the tables; without them the account would be created but given nothing.
 void RequireTables(Connection& connection, const QString& database) {

@@ -37,10 +37,6 @@ QString AddStationAccount(Connection& connection, const QString& database,
 QString AddServerAccount(Connection& connection, const QString& database, const QString& name,
                          const QString& host, const QList<TablePrivileges>& privileges,
                          bool replace, const QString& whose);
-// A new random password of letters and digits, which needs no quoting in a data source file or
-// a connect string.
-QString NewAccountPassword();
-bool ServerAccountExists(Connection& connection, const QString& name, const QString& host);
 
 // Returns false when there was no such account.
 bool RemoveStationAccount(Connection& connection, const StationAccount& account);
