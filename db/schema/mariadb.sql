@@ -57,6 +57,17 @@ CREATE TABLE IF NOT EXISTS ImageSeals (
     PRIMARY KEY (SystemID, BatchNo, ImageSeq)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 
+-- The bytes of each stored image's file, beside its seal: the centre keeps the evidence, so a
+-- station's disk is no single copy. Stored in the same transaction as the batch's image rows.
+CREATE TABLE IF NOT EXISTS ImageFiles (
+    SystemID  SMALLINT NOT NULL,
+    BatchNo   SMALLINT NOT NULL,
+    ImageSeq  INT      NOT NULL,
+    SHA256    CHAR(64) NOT NULL,
+    ImageData LONGBLOB NOT NULL,
+    PRIMARY KEY (SystemID, BatchNo, ImageSeq)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+
 -- One row per station; nothing enforces it, the station keeps it so.
 CREATE TABLE IF NOT EXISTS SystemStatus (
     SYSTEMID    SMALLINT NOT NULL,

@@ -51,6 +51,16 @@ CREATE TABLE IF NOT EXISTS ImageSeals (
     PRIMARY KEY (SystemID, BatchNo, ImageSeq)
 );
 
+-- The bytes of each stored image's file, beside its seal.
+CREATE TABLE IF NOT EXISTS ImageFiles (
+    SystemID  INTEGER NOT NULL,
+    BatchNo   INTEGER NOT NULL,
+    ImageSeq  INTEGER NOT NULL,
+    SHA256    TEXT    NOT NULL,
+    ImageData BLOB    NOT NULL,
+    PRIMARY KEY (SystemID, BatchNo, ImageSeq)
+);
+
 -- One row per station; nothing enforces it, the station keeps it so.
 CREATE TABLE IF NOT EXISTS SystemStatus (
     SYSTEMID    INTEGER NOT NULL,
