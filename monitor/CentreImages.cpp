@@ -38,26 +38,23 @@ bool CentreImages::HasBatch(int systemId, int batchNo) {
 }
 
 QList<ImageRow> CentreImages::Images(int systemId, int batchNo) {
-    // The same keys on every table: a batch's rows by station and batch, an image by its
-    // sequence.
+    // Seal and file joined on the image's keys; the length of the file, not its bytes, leaves
+    // the server.
+    const QString statement = QStringLiteral(
+        "SELECT i.ImageSeq, i.BallotSN, i.Status, i.Error, %1 AS SHA256, %2 AS Size FROM "
+        "BallotImages i%3%4 WHERE i.SystemID = %5 AND i.BatchNo = %6 ORDER BY i.ImageSeq");
     const QString sameImage = QStringLiteral(
         " ON %1.SystemID = i.SystemID AND %1.BatchNo = i.BatchNo AND %1.ImageSeq = i.ImageSeq");
-    QString columns = QStringLiteral("i.ImageSeq, i.BallotSN, i.Status, i.Error");
-    QString joins;
-    columns += keepsSeals_ ? QStringLiteral(", s.SHA256") : QStringLiteral(", NULL AS SHA256");
-    if (keepsSeals_) {
-        joins += QStringLiteral(" LEFT JOIN ImageSeals s") + sameImage.arg(u's');
-    }
-    // The length of a stored value, not its bytes, leaves the server.
-    columns += keepsFiles_ ? QStringLiteral(", LENGTH(f.ImageData) AS Size")
-                           : QStringLiteral(", NULL AS Size");
-    if (keepsFiles_) {
-        joins += QStringLiteral(" LEFT JOIN ImageFiles f") + sameImage.arg(u'f');
-    }
     Recordset rows;
-    rows.Open(QStringLiteral("SELECT %1 FROM BallotImages i%2 WHERE i.SystemID = %3 AND "
-                             "i.BatchNo = %4 ORDER BY i.ImageSeq")
-                  .arg(columns, joins)
+    rows.Open(statement
+                  .arg(keepsSeals_ ? QStringLiteral("s.SHA256") : QStringLiteral("NULL"),
+                       keepsFiles_ ? QStringLiteral("LENGTH(f.ImageData)") : QStringLiteral("NULL"),
+                       keepsSeals_ ? QStringLiteral(" LEFT JOIN ImageSeals s") +
+                                         sameImage.arg(QStringLiteral("s"))
+                                   : QString(),
+                       keepsFiles_ ? QStringLiteral(" LEFT JOIN ImageFiles f") +
+                                         sameImage.arg(QStringLiteral("f"))
+                                   : QString())
                   .arg(systemId)
                   .arg(batchNo),
               connection_);
@@ -66,10 +63,8 @@ QList<ImageRow> CentreImages::Images(int systemId, int batchNo) {
         ImageRow image;
         image.sequence = rows.Fields(QStringLiteral("ImageSeq")).Value().toInt();
         image.serial = OptionalNumber(rows, QStringLiteral("BallotSN"));
-        const auto status = OptionalNumber(rows, QStringLiteral("Status"));
-        const auto error = OptionalNumber(rows, QStringLiteral("Error"));
-        image.status = status ? std::optional<int>(int(*status)) : std::nullopt;
-        image.error = error ? std::optional<int>(int(*error)) : std::nullopt;
+        image.status = OptionalNumber(rows, QStringLiteral("Status"));
+        image.error = OptionalNumber(rows, QStringLiteral("Error"));
         image.sha256 = rows.Fields(QStringLiteral("SHA256")).Value().toString().trimmed();
         image.size = OptionalNumber(rows, QStringLiteral("Size"));
         images.append(image);

@@ -11,8 +11,8 @@
 struct ImageRow {
     int sequence = 0;
     std::optional<qint64> serial;
-    std::optional<int> status;
-    std::optional<int> error;
+    std::optional<qint64> status;
+    std::optional<qint64> error;
     QString sha256;              // empty without a seal: a batch stored before seals were kept
     std::optional<qint64> size;  // none: the centre has no copy of the image's bytes
 };
