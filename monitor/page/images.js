@@ -30,9 +30,9 @@ function showImages(list) {
     const status = image.status === null ? null
       : image.status + (statusNames[image.status] ? " " + statusNames[image.status] : "");
     tr.append(cell(image.sequence, "number"), cell(image.serial, "number"), cell(status),
-              cell(image.error, "number"), cell(image.sha256, "seal"),
+              cell(image.error, "number"), cell(imageLink(list.station, list.batch, image)),
               cell(image.size === null ? null : image.size.toLocaleString("en"), "number"),
-              cell(imageLink(list.station, list.batch, image)));
+              cell(image.sha256, "seal"));
     tr.dataset.sequence = image.sequence;
     return tr;
   });
