@@ -191,6 +191,7 @@ class MonitorPage(unittest.TestCase):
             "INSERT INTO Batches(SystemID, BatchNo) VALUES (9, 9)",
             "UPDATE SystemStatus SET STATUS = 'OFFLINE'",
             "DELETE FROM BallotImages",
+            "DELETE FROM ImageFiles",
             "SELECT UserID FROM Users",
             "CREATE TABLE Notes (n INT PRIMARY KEY)",
         ]
