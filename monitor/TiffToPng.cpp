@@ -7,6 +7,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -100,10 +101,10 @@ class SheetRows {
         TIFFOpenOptionsSetErrorHandlerExtR(options, KeepError, &error_);
         TIFFOpenOptionsSetWarningHandlerExtR(options, IgnoreWarning, nullptr);
         TIFFOpenOptionsSetMaxSingleMemAlloc(options, kMostTiffAllocation);
-        tiff_ = TIFFClientOpenExt("image", "r", &file_, ReadMemory, WriteMemory, SeekMemory,
-                                  CloseMemory, SizeOfMemory, MapMemory, UnmapMemory, options);
+        tiff_.reset(TIFFClientOpenExt("image", "r", &file_, ReadMemory, WriteMemory, SeekMemory,
+                                      CloseMemory, SizeOfMemory, MapMemory, UnmapMemory, options));
         TIFFOpenOptionsFree(options);
-        if (tiff_ == nullptr) {
+        if (!tiff_) {
             Fail("not a TIFF image");
         }
         ReadPages();
@@ -112,9 +113,6 @@ class SheetRows {
     ~SheetRows() {
         if (rgbaOpen_) {
             TIFFRGBAImageEnd(&rgba_);
-        }
-        if (tiff_ != nullptr) {
-            TIFFClose(tiff_);
         }
     }
     SheetRows(const SheetRows&) = delete;
@@ -130,7 +128,7 @@ class SheetRows {
         const Page& page = pages_[page_];
         std::fill(row.begin(), row.end(), 0xFF);
         if (page.bilevel) {
-            if (TIFFReadScanline(tiff_, line_.data(), y_, 0) < 0) {
+            if (TIFFReadScanline(tiff_.get(), line_.data(), y_, 0) < 0) {
                 Fail("the image data cannot be decoded");
             }
             for (std::uint32_t x = 0; x < page.width; ++x) {
@@ -172,33 +170,33 @@ class SheetRows {
             std::uint16_t bits = 1;
             std::uint16_t samples = 1;
             std::uint16_t photometric = PHOTOMETRIC_MINISWHITE;
-            if (TIFFGetField(tiff_, TIFFTAG_IMAGEWIDTH, &page.width) != 1 ||
-                TIFFGetField(tiff_, TIFFTAG_IMAGELENGTH, &page.height) != 1 || page.width == 0 ||
-                page.height == 0) {
+            if (TIFFGetField(tiff_.get(), TIFFTAG_IMAGEWIDTH, &page.width) != 1 ||
+                TIFFGetField(tiff_.get(), TIFFTAG_IMAGELENGTH, &page.height) != 1 ||
+                page.width == 0 || page.height == 0) {
                 Fail("a page has no pixels");
             }
             if (page.width > kMostSheetSide || page.height > kMostSheetSide) {
                 Fail("a page of " + std::to_string(page.width) + " x " +
                      std::to_string(page.height) + " pixels is larger than any sheet");
             }
-            TIFFGetFieldDefaulted(tiff_, TIFFTAG_BITSPERSAMPLE, &bits);
-            TIFFGetFieldDefaulted(tiff_, TIFFTAG_SAMPLESPERPIXEL, &samples);
-            TIFFGetField(tiff_, TIFFTAG_PHOTOMETRIC, &photometric);
+            TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_BITSPERSAMPLE, &bits);
+            TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_SAMPLESPERPIXEL, &samples);
+            TIFFGetField(tiff_.get(), TIFFTAG_PHOTOMETRIC, &photometric);
             const bool grey =
                 photometric == PHOTOMETRIC_MINISWHITE || photometric == PHOTOMETRIC_MINISBLACK;
-            page.bilevel = bits == 1 && samples == 1 && grey && !TIFFIsTiled(tiff_);
+            page.bilevel = bits == 1 && samples == 1 && grey && !TIFFIsTiled(tiff_.get());
             page.zeroIsWhite = photometric == PHOTOMETRIC_MINISWHITE;
             pages_.push_back(page);
             width_ = std::max(width_, page.width);
             height_ += page.height;
             bilevel_ = bilevel_ && page.bilevel;
-            if (TIFFLastDirectory(tiff_)) {
+            if (TIFFLastDirectory(tiff_.get())) {
                 break;
             }
             if (pages_.size() == kMostSheetPages) {
                 Fail("more pages than a sheet has");
             }
-            if (TIFFReadDirectory(tiff_) != 1) {
+            if (TIFFReadDirectory(tiff_.get()) != 1) {
                 Fail("a page cannot be read");
             }
         }
@@ -212,13 +210,13 @@ class SheetRows {
             TIFFRGBAImageEnd(&rgba_);
             rgbaOpen_ = false;
         }
-        if (TIFFSetDirectory(tiff_, static_cast<tdir_t>(page_)) != 1) {
+        if (TIFFSetDirectory(tiff_.get(), static_cast<tdir_t>(page_)) != 1) {
             Fail("a page cannot be read");
         }
         const Page& page = pages_[page_];
         y_ = 0;
         if (page.bilevel) {
-            const tmsize_t lineBytes = TIFFScanlineSize(tiff_);
+            const tmsize_t lineBytes = TIFFScanlineSize(tiff_.get());
             if (lineBytes < tmsize_t((page.width + 7) / 8)) {
                 Fail("the page's rows are shorter than its width");
             }
@@ -226,15 +224,15 @@ class SheetRows {
             return;
         }
         char message[1024] = "";
-        if (TIFFRGBAImageOK(tiff_, message) != 1 ||
-            TIFFRGBAImageBegin(&rgba_, tiff_, 1, message) != 1) {
+        if (TIFFRGBAImageOK(tiff_.get(), message) != 1 ||
+            TIFFRGBAImageBegin(&rgba_, tiff_.get(), 1, message) != 1) {
             Fail(std::string("the page cannot be decoded: ") + message);
         }
         rgbaOpen_ = true;
         rgba_.req_orientation = ORIENTATION_TOPLEFT;
         // A band spans whole strips where it can: each band decodes every strip it touches.
         std::uint32_t rowsPerStrip = 0;
-        TIFFGetFieldDefaulted(tiff_, TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
+        TIFFGetFieldDefaulted(tiff_.get(), TIFFTAG_ROWSPERSTRIP, &rowsPerStrip);
         bandRows_ = 0;
         bandTop_ = 0;
         bandHeight_ = std::clamp(rowsPerStrip, kLeastBandRows, kMostBandPixels / page.width);
@@ -253,7 +251,7 @@ class SheetRows {
 
     MemoryFile file_;
     std::string error_;
-    TIFF* tiff_ = nullptr;
+    std::unique_ptr<TIFF, decltype(&TIFFClose)> tiff_{nullptr, TIFFClose};
     std::vector<Page> pages_;
     std::uint32_t width_ = 0;
     std::uint32_t height_ = 0;
