@@ -31,30 +31,24 @@ namespace {
 QString KeepImages(const QString& centre, const QString& folder, int station, int batch) {
     Connection connection;
     connection.Open(centre);
-    QStringList rows;
     Recordset seals;
     seals.Open(QStringLiteral("SELECT ImageSeq, BallotSN, SHA256 FROM ImageSeals WHERE SystemID = "
                               "%1 AND BatchNo = %2")
                    .arg(station)
                    .arg(batch),
                connection);
+    QStringList rows;
     for (; !seals.Eof(); seals.MoveNext()) {
         QFile file(QDir(folder).filePath(seals.Fields("BallotSN").Value().toString() + ".tif"));
-        if (!file.open(QIODevice::ReadOnly)) {
-            return QStringLiteral("cannot read ") + file.fileName();
-        }
+        file.open(QIODevice::ReadOnly);
         rows << QStringLiteral("(%1, %2, %3, '%4', X'%5')")
                     .arg(station)
                     .arg(batch)
                     .arg(seals.Fields("ImageSeq").Value().toInt())
-                    .arg(seals.Fields("SHA256").Value().toString(),
-                         QString::fromLatin1(file.readAll().toHex()));
+                    .arg(seals.Fields("SHA256").Value().toString(), file.readAll().toHex());
     }
     seals.Close();
-    connection.Execute(
-        QStringLiteral("INSERT INTO ImageFiles (SystemID, BatchNo, ImageSeq, SHA256, ImageData) "
-                       "VALUES ") +
-        rows.join(u','));
+    connection.Execute("INSERT INTO ImageFiles VALUES " + rows.join(u','));
     return QStringLiteral("kept %1 %2").arg(rows.size()).arg(folder);
 }
 
