@@ -24,13 +24,14 @@ class CentreReader {
     // Whether station `systemId`'s batch `batchNo`, started at `startTime`, is still in the
     // database, open or closed.
     bool BatchStillThere(int systemId, int batchNo, const QDateTime& startTime);
+    // Whether the database has the table and this account may read it.
+    bool HasTable(const QString& name);
 
   private:
     void ReadStations(CentreSnapshot& snapshot);
     void ReadTotals(CentreSnapshot& snapshot);
     void ReadPace(CentreSnapshot& snapshot, const QDateTime& now);
     void ReadAnchorLags(CentreSnapshot& snapshot);
-    bool HasTable(const QString& name);
 
     struct LatestAnchor {
         qint64 key = 0;

@@ -35,6 +35,7 @@ class Refresher {
     Refresher& operator=(const Refresher&) = delete;
 
     CentreView Current() const;
+    const QString& ConnectString() const { return connectString_; }
     // The batches closed since `since` or open, oldest first, the first kMostBatches of them;
     // read on a connection of the caller's own. Throws when the database cannot be read.
     QList<BatchRow> BatchesSince(const QDateTime& since) const;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "CentreJson.h"
+#include "ImageRoutes.h"
 #include "Metrics.h"
 
 namespace {
@@ -36,6 +37,9 @@ void Routes(httplib::Server& server, const WebOptions& options, const Refresher&
         {"/", Resource(QStringLiteral(":/page/index.html")), "text/html; charset=utf-8"},
         {"/monitor.js", Resource(QStringLiteral(":/page/monitor.js")), "text/javascript"},
         {"/monitor.css", Resource(QStringLiteral(":/page/monitor.css")), "text/css"},
+        {"/images.html", Resource(QStringLiteral(":/page/images.html")),
+         "text/html; charset=utf-8"},
+        {"/images.js", Resource(QStringLiteral(":/page/images.js")), "text/javascript"},
         {"/chart.js", Resource(options.chartJs), "text/javascript"},
     };
     for (const auto& file : files) {
@@ -73,6 +77,7 @@ void Routes(httplib::Server& server, const WebOptions& options, const Refresher&
             Json(response, R"({"error":"the centre's database cannot be reached"})", 503);
         }
     });
+    AddImageRoutes(server, refresher.ConnectString());
     server.Get("/metrics", [&](const httplib::Request&, httplib::Response& response) {
         response.set_content(MetricsText(refresher.Current()).toStdString(),
                              "text/plain; version=0.0.4; charset=utf-8");

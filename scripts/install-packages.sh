@@ -30,8 +30,8 @@ packages=(
     # (makensis, listed with 7z)
     dpkg-dev lintian nsis p7zip-full
     # the centre monitor: its HTTP library, the chart script it serves, and the browser that
-    # tests its page
-    libcpp-httplib-dev libjs-chart.js chromium chromium-driver python3-selenium
+    # tests its page, with the imaging library that decodes the images it shows
+    libcpp-httplib-dev libjs-chart.js chromium chromium-driver python3-selenium python3-pil
 )
 
 missing=()

@@ -9,8 +9,8 @@
 
 namespace {
 
-// The monitor's tables that the database holds; the audit tables come with later releases of
-// the centre's schema, so an older database lacks them.
+// The monitor's tables that the database holds; the audit tables and the image files come with
+// later releases of the centre's schema, so an older database lacks them.
 QStringList PresentTables(Connection& connection, const QString& database) {
     QStringList present;
     for (const QString& table : MonitorTables()) {
@@ -31,8 +31,8 @@ QStringList PresentTables(Connection& connection, const QString& database) {
 }  // namespace
 
 const QStringList& MonitorTables() {
-    static const QStringList tables = {"SystemStatus", "Batches", "BallotImages", "AuditAnchors",
-                                       "ImageSeals"};
+    static const QStringList tables = {"SystemStatus", "Batches",    "BallotImages",
+                                       "AuditAnchors", "ImageSeals", "ImageFiles"};
     return tables;
 }
 

@@ -59,11 +59,19 @@ function showTotals(totals, lostSince) {
   document.getElementById("lost-label").textContent = "batches lost since " + when(lostSince);
 }
 
+// The batch number opens the list of the batch's images.
+function imagesLink(batch) {
+  const link = document.createElement("a");
+  link.href = "images.html?station=" + batch.station + "&batch=" + batch.batch;
+  link.textContent = text(batch.batch);
+  return link;
+}
+
 // The newest rows only, as the monitor sends them: a busy centre closes hundreds of batches an
 // hour.
 function showBatches(newestFirst, count) {
   const body = fillTable("batches", newestFirst, (b) => [
-    [b.station], [b.batch], [b.operator], [when(b.started)], [b.ended ? when(b.ended) : "open"],
+    [b.station], [imagesLink(b)], [b.operator], [when(b.started)], [b.ended ? when(b.ended) : "open"],
     [b.images, "number"], [b.ballots, "number"], [b.waitingRepair, "number"],
     [b.discarded, "number"]]);
   newestFirst.forEach((b, i) => { body.rows[i].dataset.batch = b.station + "/" + b.batch; });

@@ -4,6 +4,8 @@ its driver or selenium is missing."""
 
 import argparse
 import base64
+import hashlib
+import io
 import json
 import os
 import re
@@ -18,12 +20,14 @@ import urllib.error
 import urllib.request
 
 try:
+    from PIL import Image
     from selenium import webdriver
     from selenium.webdriver.chrome.service import Service
     from selenium.webdriver.common.by import By
     from selenium.webdriver.support.ui import WebDriverWait
 except ImportError:
     webdriver = None
+    Image = None
 
 ARGS = None
 SKIP = 77
@@ -187,6 +191,7 @@ class MonitorPage(unittest.TestCase):
             "INSERT INTO Batches(SystemID, BatchNo) VALUES (9, 9)",
             "UPDATE SystemStatus SET STATUS = 'OFFLINE'",
             "DELETE FROM BallotImages",
+            "DELETE FROM ImageFiles",
             "SELECT UserID FROM Users",
             "CREATE TABLE Notes (n INT PRIMARY KEY)",
         ]
@@ -250,6 +255,73 @@ class MonitorPage(unittest.TestCase):
         os.makedirs(os.path.dirname(ARGS.screenshot), exist_ok=True)
         self.assertTrue(self.page.save_screenshot(ARGS.screenshot))
 
+    def scan(self, station):
+        closed = self.centre.command(f"scan {station}").split()
+        self.assertEqual(closed[0], "closed")
+        return int(closed[1])
+
+    def image_rows(self):
+        return self.page.execute_script(
+            "return Array.from(document.querySelectorAll('#images tbody tr'), "
+            "row => Array.from(row.cells, cell => cell.innerText.trim()))")
+
+    def test_7_a_batchs_images_open_from_its_row(self):
+        batch = self.scan(1)
+        kept, count, folder = self.centre.command(f"keep 1 {batch}").split(" ", 2)
+        self.assertEqual((kept, count), ("kept", "5"))
+        self.page.get(self.centre.url)
+        link = f'#batches tr[data-batch="1/{batch}"] a'
+        # Found and clicked in one script: the page redraws its rows at every refresh.
+        self.wait_for(lambda: self.page.execute_script(
+            "const link = document.querySelector(arguments[0]);"
+            "if (link) link.click(); return link !== null;", link), "the batch's row")
+        self.wait_for(lambda: len(self.image_rows()) == 5, "the batch's five images")
+        rows = self.image_rows()
+        self.assertEqual([(row[0], row[2], row[4]) for row in rows],
+                         [("0", "9 header card", "Open")] +
+                         [(str(i), "0 ballot", "Open") for i in range(1, 4)] +
+                         [("4", "10 ender card", "Open")])
+        sequence, serial, seal = rows[2][0], rows[2][1], rows[2][6]
+        with open(os.path.join(folder, serial + ".tif"), "rb") as file:
+            stored = file.read()
+        self.assertEqual(hashlib.sha256(stored).hexdigest(), seal)
+        self.page.find_element(By.CSS_SELECTOR, f'#images tr[data-sequence="{sequence}"] a').click()
+        self.wait_for(lambda: len(self.page.window_handles) == 2, "the image's tab")
+        listing = self.page.current_window_handle
+        self.page.switch_to.window(self.page.window_handles[1])
+        self.addCleanup(self.page.switch_to.window, listing)
+        self.addCleanup(self.page.close)
+        self.wait_for(lambda: self.page.execute_script(
+            "return document.contentType === 'image/png' && document.images.length === 1 && "
+            "document.images[0].complete && document.images[0].naturalWidth > 0"), "the image shown")
+        self.assertTrue(self.page.current_url.endswith(f"/1/{batch}/{sequence}.png"))
+        # The PNG that the browser shows, decoded beside the stored TIFF.
+        png = Image.open(io.BytesIO(urllib.request.urlopen(self.page.current_url).read()))
+        tiff = Image.open(io.BytesIO(stored))
+        self.assertEqual((png.format, png.size), ("PNG", tiff.size))
+        self.assertEqual(self.page.execute_script("return document.images[0].naturalWidth"),
+                         tiff.size[0])
+        self.assertEqual(png.convert("L").tobytes(), tiff.convert("L").tobytes())
+
+    def test_7_look_up_by_station_and_batch(self):
+        batch = self.scan(2)
+        self.page.get(self.centre.url)
+        form = self.page.find_element(By.CSS_SELECTOR, "main .find-batch")
+        form.find_element(By.NAME, "station").send_keys("2")
+        form.find_element(By.NAME, "batch").send_keys(str(batch))
+        form.submit()
+        self.wait_for(lambda: len(self.image_rows()) == 5, "the batch's five images")
+        self.assertEqual(self.page.find_element(By.ID, "batch-title").text,
+                         f"Station 2, batch {batch}")
+        self.assertEqual({row[4] for row in self.image_rows()}, {"not kept at the centre"})
+        form = self.page.find_element(By.CSS_SELECTOR, ".find-batch")
+        form.find_element(By.NAME, "batch").clear()
+        form.find_element(By.NAME, "batch").send_keys("998")
+        form.submit()
+        note = self.page.find_element(By.ID, "images-note")
+        self.wait_for(lambda: "998" in self.page.current_url and note.is_displayed(),
+                      "the note on an unknown batch")
+        self.assertEqual(note.text, "No images to show: station 2 has no batch 998.")
 
 def main():
     global ARGS
@@ -261,8 +333,8 @@ def main():
     missing = [tool for tool in ["/usr/bin/chromium", "/usr/bin/chromedriver"]
                if not os.path.exists(tool)]
     if webdriver is None or missing:
-        print("skipped: needs chromium, chromium-driver and python3-selenium",
-              missing or "selenium", file=sys.stderr)
+        print("skipped: needs chromium, chromium-driver, python3-selenium and python3-pil",
+              missing or "selenium or PIL", file=sys.stderr)
         return SKIP
     result = unittest.main(argv=[sys.argv[0]] + rest, exit=False, verbosity=2).result
     return 0 if result.wasSuccessful() else 1
