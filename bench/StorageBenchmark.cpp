@@ -9,6 +9,10 @@
 // stored and without, one after the other in each iteration, and the sealing work alone; it
 // gives both times, their ratios and the cost per image.
 //
+// What keeping the images' bytes at the centre costs the pass in memory: PeakMemory runs the pass
+// with the bytes stored and without, the process's peak resident size reset before each (Linux
+// clear_refs), and gives how far each pass raised it above the size it started from.
+//
 // Run by hand: build/bench/storage-benchmark
 
 #include <benchmark/benchmark.h>
@@ -76,6 +80,7 @@ bool ReadEveryImage(const BatchState& batch) {
 void RemoveRows(TestStation& station) {
     station.Execute(QStringLiteral("DELETE FROM BallotImages"));
     station.Execute(QStringLiteral("DELETE FROM ImageSeals"));
+    station.Execute(QStringLiteral("DELETE FROM ImageFiles"));
 }
 
 double Seconds() {
@@ -208,6 +213,53 @@ void SealingCost(benchmark::State& state, const char* kind) {
     state.counters["x_work"] = (Least(unsealed) + Least(work)) / Least(unsealed);
 }
 
+// A line of /proc/self/status in megabytes, e.g. "VmHWM", the peak resident size.
+double StatusMegabytes(const char* name) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(name)) {
+            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').front().toDouble() / 1024;
+        }
+    }
+    return -1;
+}
+
+// How far a pass raises the peak resident size above the size before it, in megabytes.
+double PeakGrowth(TestStation& station, bool kept, benchmark::State& state) {
+    RemoveRows(station);
+    station.Batch().KeepImagesAtCentre = kept;
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1) {
+        state.SkipWithError("the peak resident size cannot be reset here");
+    }
+    clear.close();
+    const double before = StatusMegabytes("VmRSS");
+    if (!station.window->StoreScannedBatchIntoDatabase()) {
+        state.SkipWithError("the batch was not stored");
+    }
+    station.Batch().KeepImagesAtCentre = true;
+    return StatusMegabytes("VmHWM") - before;
+}
+
+void PeakMemory(benchmark::State& state, const char* kind) {
+    TestStation& station = ScannedBatch(kind);
+    std::vector<double> kept;
+    std::vector<double> without;
+    for (auto _ : state) {
+        kept.push_back(PeakGrowth(station, true, state));
+        without.push_back(PeakGrowth(station, false, state));
+    }
+    state.counters["kept_mb"] = Median(kept);
+    state.counters["without_mb"] = Median(without);
+    state.counters["image_mb"] =
+        static_cast<double>(
+            QFile(ImageFile(station.Batch().BatchFolder, ImageSerial(3, 7, 1))).size()) /
+        (1 << 20);
+}
+
 void Reading(benchmark::State& state, const char* kind) {
     const BatchState& batch = ScannedBatch(kind).Batch();
     for (auto _ : state) {
@@ -251,6 +303,10 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(12);
+        benchmark::RegisterBenchmark(("PeakMemory/" + name).c_str(), PeakMemory, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(3);
         benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()

@@ -93,6 +93,42 @@ int Connection::Execute(const QString& statement) {
     return Run(Adapted(statement));
 }
 
+int Connection::Execute(const QString& statement, const QVariantList& values) {
+    if (!database_.isOpen()) {
+        throw DatabaseError(QStringLiteral("The connection is not open."));
+    }
+    ObserveStatement(statement);
+    QSqlQuery query(database_);
+    if (!query.prepare(Adapted(statement))) {
+        throw DriverError(query.lastError());
+    }
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        throw DriverError(query.lastError());
+    }
+    return query.numRowsAffected();
+}
+
+void Connection::BeginTrans() {
+    if (!database_.transaction()) {
+        throw DriverError(database_.lastError());
+    }
+}
+
+void Connection::CommitTrans() {
+    if (!database_.commit()) {
+        throw DriverError(database_.lastError());
+    }
+}
+
+void Connection::RollbackTrans() {
+    if (!database_.rollback()) {
+        throw DriverError(database_.lastError());
+    }
+}
+
 int Connection::Run(const QString& statement) {
     QSqlQuery query(database_);
     if (!query.exec(statement)) {

@@ -2,6 +2,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QVariantList>
 
 // One database connection of one operation, opened with an ODBC connect string.
 // Every failure is raised as DatabaseError.
@@ -15,6 +16,14 @@ class Connection {
     void Open(const QString& connectString);
     // Runs one statement; returns the number of rows it affected.
     int Execute(const QString& statement);
+    // Runs one statement with its "?" placeholders bound to the values in their order, so that
+    // bytes (a QByteArray) go to the database as they are, not spelled out in the statement.
+    int Execute(const QString& statement, const QVariantList& values);
+    // The statements from BeginTrans to CommitTrans take effect together, or with RollbackTrans
+    // (or a connection that is lost or closed before the commit) not at all.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
     // Non-zero while open.
     int State() const;
     void Close();

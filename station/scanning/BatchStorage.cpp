@@ -1,5 +1,7 @@
 // Batch storage: every image of the closed batch is read again, given its status and error code,
 // counted into the tallies and stored as one BallotImages row, with pbarDB advancing per image.
+// Its seal and its file's bytes go to the centre beside the row, and the batch's rows commit
+// together or not at all.
 
 #include <QDir>
 #include <QFile>
@@ -81,6 +83,18 @@ QString SealInsert(const QStringList& values) {
            values.join(u',');
 }
 
+// The bytes go as a bound value: spelt out in the statement they would double in size and be
+// parsed.
+QString ImageFileInsert(qint16 systemId, qint16 batchNo, qint32 sequence, const std::string& seal) {
+    return QStringLiteral(
+               "INSERT INTO ImageFiles(SystemID,BatchNo,ImageSeq,SHA256,ImageData) VALUES "
+               "(%1,%2,%3,'%4',?)")
+        .arg(systemId)
+        .arg(batchNo)
+        .arg(sequence)
+        .arg(QLatin1StringView(seal));
+}
+
 // The seal of each image the batch holds, empty where an image has none.
 std::vector<std::string> ExpectedSeals(const BatchState& b) {
     std::vector<std::string> seals(std::max(b.ImageCounter, 0));
@@ -111,6 +125,18 @@ unsigned Readers(std::size_t images) {
                                                : 1;
 }
 
+// What the batch stored so far is undone; a connection that was lost has already lost it.
+void RollBack(Connection& connection) {
+    if (connection.State() == 0) {
+        return;
+    }
+    try {
+        connection.RollbackTrans();
+    } catch (const std::exception&) {
+        connection.Close();
+    }
+}
+
 }  // namespace
 
 bool BatchCycle::StoreScannedBatchIntoDatabase() {
@@ -120,6 +146,9 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
     std::optional<ChangedImage> changed;
     try {
         connection.Open(settings_.SQLCONNECTSTR);
+        // One transaction for the batch: a pass that fails part way, or a server that dies during
+        // it, leaves no row of the batch behind.
+        connection.BeginTrans();
         b.BallotCount = 0;
         b.DiscardedCount = 0;
         b.RepairCount = 0;
@@ -148,6 +177,11 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
             image.ErrorCode = found.ErrorCode;
             ++TallyOf(b, found.CountedAs);
             connection.Execute(InsertStatement(settings_.SYSTEM_ID, b.CurrentBatch, i, image));
+            if (b.KeepImagesAtCentre) {
+                connection.Execute(
+                    ImageFileInsert(settings_.SYSTEM_ID, b.CurrentBatch, i, read.seal),
+                    {read.bytes});
+            }
             if (!seals.empty()) {
                 sealValues.append(
                     SealValues(settings_.SYSTEM_ID, b.CurrentBatch, i, image.Serial, seals[i]));
@@ -158,9 +192,15 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
             }
             view_.AdvanceProgress();
         }
+        if (!changed) {
+            connection.CommitTrans();
+        }
     } catch (const std::exception& error) {
         AuditUnexpectedError(audit_, error, QStringLiteral("batch storage"));
         failure = ErrorText(error);
+    }
+    if (changed || !failure.isEmpty()) {
+        RollBack(connection);
     }
     view_.ClearProgress();
     if (changed) {
