@@ -9,6 +9,9 @@
 // stored and without, one after the other in each iteration, and the sealing work alone; it
 // gives both times, their ratios and the cost per image.
 //
+// ImageBytes: the bytes of the batch's images inserted bound as values, as the pass does, and spelt
+// out as hexadecimal literals in the statements.
+//
 // What keeping the images' bytes at the centre costs the pass in memory: PeakMemory runs the pass
 // with the bytes stored and without, the process's peak resident size reset before each (Linux
 // clear_refs), and gives how far each pass raised it above the size it started from.
@@ -52,15 +55,23 @@ std::map<QString, std::unique_ptr<TestStation>>& Stations() {
     return stations;
 }
 
+// Ballots printed as real ones are, with speckle: images of 50 to 80 KB, where those above take
+// a few.
+const QList<QStringList> kPrintedBallots = {
+    {"ballot", "--printed", "7", "--noise", "3", "--marks", "1,5,9"},
+    {"ballot", "--printed", "8", "--noise", "4", "--marks", "2,50", "--skew", "2"},
+};
+
 // A station of the given database kind with batch 7 scanned, its ender card read and the seal of
-// each image kept.
-TestStation& ScannedBatch(const char* kind) {
-    std::unique_ptr<TestStation>& station = Stations()[QLatin1StringView(kind)];
+// each image kept; of the printed ballots, on a station of its own.
+TestStation& ScannedBatch(const char* kind, bool printed = false) {
+    std::unique_ptr<TestStation>& station =
+        Stations()[QString::fromLatin1(kind) + (printed ? QStringLiteral("/printed") : QString())];
     if (station) {
         return *station;
     }
     station = std::make_unique<TestStation>(QLatin1StringView(kind), TestStation::Scanner::Fake);
-    ScanBatchSeven(*station, kImages, kBallots);
+    ScanBatchSeven(*station, kImages, printed ? kPrintedBallots : kBallots);
     return *station;
 }
 
@@ -245,7 +256,7 @@ double PeakGrowth(TestStation& station, bool kept, benchmark::State& state) {
 }
 
 void PeakMemory(benchmark::State& state, const char* kind) {
-    TestStation& station = ScannedBatch(kind);
+    TestStation& station = ScannedBatch(kind, true);
     std::vector<double> kept;
     std::vector<double> without;
     for (auto _ : state) {
@@ -289,6 +300,41 @@ void Inserting(benchmark::State& state, const char* kind) {
     state.SetItemsProcessed(state.iterations() * kImages);
 }
 
+// The batch's image bytes inserted in one transaction, bound as values or spelt out in the
+// statements as hexadecimal literals.
+void ImageBytes(benchmark::State& state, const char* kind, bool bound) {
+    TestStation& station = ScannedBatch(kind, true);
+    QList<QByteArray> images;
+    for (qint32 i = 0; i < kImages; ++i) {
+        QFile file(ImageFile(station.Batch().BatchFolder, ImageSerial(3, 7, i)));
+        images << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    Connection connection;
+    connection.Open(station.window->SQLCONNECTSTR);
+    const QString insert = QStringLiteral(
+        "INSERT INTO ImageFiles(SystemID,BatchNo,ImageSeq,SHA256,ImageData) VALUES "
+        "(3,7,%1,'s',%2)");
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        station.Execute(QStringLiteral("DELETE FROM ImageFiles"));
+        state.ResumeTiming();
+        connection.BeginTrans();
+        for (qint32 i = 0; i < kImages; ++i) {
+            if (bound) {
+                connection.Execute(insert.arg(i).arg(u'?'), {images[i]});
+            } else {
+                connection.Execute(insert.arg(i).arg(
+                    QStringLiteral("X'%1'").arg(QLatin1StringView(images[i].toHex()))));
+            }
+            bytes += images[i].size();
+        }
+        connection.CommitTrans();
+    }
+    state.SetItemsProcessed(state.iterations() * kImages);
+    state.SetBytesProcessed(bytes);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -307,6 +353,14 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(3);
+        for (const bool bound : {true, false}) {
+            benchmark::RegisterBenchmark(
+                ("ImageBytes/" + name + (bound ? "/bound" : "/hex")).c_str(), ImageBytes, kind,
+                bound)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->Iterations(3);
+        }
         benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
