@@ -9,6 +9,8 @@
 // stored and without, one after the other in each iteration, and the sealing work alone; it
 // gives both times, their ratios and the cost per image.
 //
+// CentreSize: what ImageFiles takes on MariaDB for the batch's 1000 images.
+//
 // ImageBytes: the bytes of the batch's images inserted bound as values, as the pass does, and spelt
 // out as hexadecimal literals in the statements.
 //
@@ -322,7 +324,7 @@ void ImageBytes(benchmark::State& state, const char* kind, bool bound) {
         connection.BeginTrans();
         for (qint32 i = 0; i < kImages; ++i) {
             if (bound) {
-                connection.Execute(insert.arg(i).arg(u'?'), {images[i]});
+                connection.Execute(insert.arg(i).arg(QStringLiteral("?")), {images[i]});
             } else {
                 connection.Execute(insert.arg(i).arg(
                     QStringLiteral("X'%1'").arg(QLatin1StringView(images[i].toHex()))));
@@ -333,6 +335,35 @@ void ImageBytes(benchmark::State& state, const char* kind, bool bound) {
     }
     state.SetItemsProcessed(state.iterations() * kImages);
     state.SetBytesProcessed(bytes);
+    // What the last iteration left in the table, against what it was given.
+    state.counters["stored_mb"] =
+        station.Query(QStringLiteral("SELECT SUM(LENGTH(ImageData)) AS v FROM ImageFiles"))
+            .toDouble() /
+        (1 << 20);
+    state.counters["given_mb"] = static_cast<double>(bytes) / state.iterations() / (1 << 20);
+}
+
+// What the centre's ImageFiles table takes for a batch of 1000 images stored by the pass, in
+// megabytes: the table's pages (data_mb, after ANALYZE TABLE) and the images' bytes themselves
+// (bytes_mb); of demo ballots, and of printed ones.
+void CentreSize(benchmark::State& state, bool printed) {
+    TestStation& station = ScannedBatch("MariaDB", printed);
+    const auto megabytes = [&station](const char* query) {
+        return station.Query(QLatin1StringView(query)).toDouble() / (1 << 20);
+    };
+    for (auto _ : state) {
+        RemoveRows(station);
+        if (!station.window->StoreScannedBatchIntoDatabase()) {
+            state.SkipWithError("the batch was not stored");
+        }
+        station.Execute(QStringLiteral("ANALYZE TABLE ImageFiles"));
+    }
+    state.counters["data_mb"] = megabytes(
+        "SELECT DATA_LENGTH + INDEX_LENGTH AS v FROM information_schema.TABLES WHERE "
+        "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'imagefiles'");
+    state.counters["bytes_mb"] = megabytes("SELECT SUM(LENGTH(ImageData)) AS v FROM ImageFiles");
+    state.counters["rows"] =
+        station.Query(QStringLiteral("SELECT Count(*) AS v FROM ImageFiles")).toDouble();
 }
 
 }  // namespace
@@ -369,6 +400,13 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(3);
+    }
+    for (const bool printed : {false, true}) {
+        benchmark::RegisterBenchmark(printed ? "CentreSize/MariaDB/printed" : "CentreSize/MariaDB",
+                                     CentreSize, printed)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(1);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
