@@ -98,12 +98,15 @@ int Connection::Execute(const QString& statement, const QVariantList& values) {
         throw DatabaseError(QStringLiteral("The connection is not open."));
     }
     ObserveStatement(statement);
-    QSqlQuery query(database_);
-    if (!query.prepare(Adapted(statement))) {
-        throw DriverError(query.lastError());
+    auto [found, added] = prepared_.try_emplace(statement, database_);
+    QSqlQuery& query = found->second;
+    if (added && !query.prepare(Adapted(statement))) {
+        const QSqlError error = query.lastError();
+        prepared_.erase(found);
+        throw DriverError(error);
     }
-    for (const QVariant& value : values) {
-        query.addBindValue(value);
+    for (int i = 0; i < values.size(); ++i) {
+        query.bindValue(i, values[i]);
     }
     if (!query.exec()) {
         throw DriverError(query.lastError());
@@ -142,6 +145,7 @@ int Connection::State() const {
 }
 
 void Connection::Close() {
+    prepared_.clear();
     if (database_.isOpen()) {
         database_.close();
     }

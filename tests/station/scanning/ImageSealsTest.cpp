@@ -78,7 +78,8 @@ TEST_P(ImageSeals, ImagesChangedAfterStorageAreFoundByVerifyImages) {
     StartBatch(kHeader7);
     Scan({kBallot, kBallot, kBallot});
     EndBatch();
-    ASSERT_EQ(station->BatchRow(7), QStringLiteral("5 3 closed"));
+    ASSERT_EQ(station->BatchRow(7), QStringLiteral("5 3 closed"))
+        << station->Shown().join(u'\n').toStdString();
     const QString folder = station->BatchFolder(7);
     QStringList seals;
     for (const QString& name : TestStation::FilesIn(folder)) {
