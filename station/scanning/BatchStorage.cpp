@@ -83,12 +83,13 @@ QString SealInsert(const QStringList& values) {
            values.join(u',');
 }
 
-// The images' bytes go as bound values, sixteen images to a statement: spelt out in the statement
-// they would double in size and be parsed, and a statement per image costs the pass a round trip
-// per image. The statements are the same for every batch but its last, so each is prepared once.
-// The seal goes as bytes too and becomes text in the database (MariaDB's driver takes a bound text
-// for longer than it is).
+// The images' bytes go as bound values, up to sixteen images and 8 MB to a statement: spelt out in
+// the statement they would double in size and be parsed, a statement per image costs a round trip
+// per image, and a statement must stay within the server's max_allowed_packet. The statements
+// repeat from batch to batch, so each is prepared once per pass. The seal goes as bytes too and
+// becomes text in the database (MariaDB's driver takes a bound text for longer than it is).
 constexpr int ImagesPerStatement = 16;
+constexpr qsizetype BytesPerStatement = 8 << 20;
 
 QString ImageFileInsert(qsizetype images) {
     QStringList rows(images, QStringLiteral("(?,?,?,CAST(? AS CHAR(64)),?)"));
@@ -166,6 +167,7 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
         ImageReadAhead reads(std::move(files), seals, readers);
         QStringList sealValues;
         QVariantList imageValues;
+        qsizetype imageBytes = 0;
         for (qint32 i = 0; i < b.ImageCounter; ++i) {
             BatchImage& image = b.BatchImages.at(i);
             const ImageReadAhead::Reading read = reads.Take(i);
@@ -184,11 +186,13 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
             if (b.KeepImagesAtCentre) {
                 imageValues << int{settings_.SYSTEM_ID} << int{b.CurrentBatch} << i
                             << QByteArray::fromStdString(read.seal) << read.bytes;
+                imageBytes += read.bytes.size();
             }
-            if (imageValues.size() == ImagesPerStatement * 5 ||
+            if (imageValues.size() == ImagesPerStatement * 5 || imageBytes >= BytesPerStatement ||
                 (!imageValues.isEmpty() && i == b.ImageCounter - 1)) {
                 const QString insert = ImageFileInsert(imageValues.size() / 5);
                 connection.Execute(insert, std::exchange(imageValues, {}));
+                imageBytes = 0;
             }
             if (!seals.empty()) {
                 sealValues.append(

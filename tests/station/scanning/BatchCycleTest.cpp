@@ -213,7 +213,7 @@ TEST_P(DiskBatchCycle, AStatementRefusedAtImageKLeavesNoRowOfTheBatch) {
     const std::pair<const char*, int> kRefusals[] = {
         {"INSERT INTO BallotImages", 0}, {"INSERT INTO BallotImages", 1},
         {"INSERT INTO BallotImages", 3}, {"INSERT INTO BallotImages", 5},
-        {"INSERT INTO ImageFiles", 3},   {"INSERT INTO ImageSeals", 0},
+        {"INSERT INTO ImageFiles", 0},   {"INSERT INTO ImageSeals", 0},
     };
     for (const auto& [refused, k] : kRefusals) {
         SCOPED_TRACE(std::string(refused) + " " + std::to_string(k));
@@ -232,8 +232,9 @@ TEST_P(DiskBatchCycle, AStatementRefusedAtImageKLeavesNoRowOfTheBatch) {
         EXPECT_EQ(station->Query(QStringLiteral("SELECT (SELECT Count(*) FROM ImageSeals) + "
                                                 "(SELECT Count(*) FROM ImageFiles) AS v")),
                   "0");
-        // The seals go in one statement after the last image's row.
-        const int stoppedAt = QLatin1StringView(refused).endsWith(u"ImageSeals") ? 5 : k;
+        // The seals and the bytes of a batch this small go in one statement each, after the
+        // last image's row.
+        const int stoppedAt = QLatin1StringView(refused).endsWith(u"BallotImages") ? k : 5;
         for (int i = 0; i < 6; ++i) {
             EXPECT_EQ(Batch().BatchImages[i].Status, i <= stoppedAt ? (i == 0 ? 9 : 0) : 255) << i;
         }
