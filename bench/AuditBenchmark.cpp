@@ -1,7 +1,7 @@
 // What the audit log costs the station: one record appended and synced to the disk, and the log
 // that a batch of 300 sheets leaves, scanned on the real disk-import scanner in three feeder
 // loads of 100 sheets into SQLite (counters: bytes and records of the batch's part of the log);
-// and what sealing the images costs the same batch.
+// and what sealing the images, and keeping their bytes at the centre, cost the same batch.
 //
 // Run by hand: build/bench/audit-benchmark
 
@@ -164,6 +164,29 @@ void SealingOf300SheetBatch(benchmark::State& state, const char* kind) {
     state.counters["x_end"] = Median(endRatios);
 }
 
+// What keeping the images' bytes at the centre costs End Batch of a 300-sheet batch: the batch
+// scanned and ended with the bytes stored and without (the same pass, one transaction, seals
+// stored, the bytes' insert left out), turn about, each on a new station; medians over the
+// iterations.
+void ImagesAtCentreOf300SheetBatch(benchmark::State& state, const char* kind) {
+    const Sheets sheets;
+    std::map<bool, std::vector<double>> ending;
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        const bool keptFirst = ratios.size() % 2 == 0;
+        for (const bool kept : {keptFirst, !keptFirst}) {
+            TestStation station(QLatin1StringView(kind), TestStation::Scanner::DiskImport);
+            station.Start();
+            station.Batch().KeepImagesAtCentre = kept;
+            ending[kept].push_back(Scan300SheetBatch(state, station, sheets).ending);
+        }
+        ratios.push_back(ending[true].back() / ending[false].back());
+    }
+    state.counters["end_ms"] = Median(ending[true]) * 1e3;
+    state.counters["end_ms_without"] = Median(ending[false]) * 1e3;
+    state.counters["x_end"] = Median(ratios);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -175,6 +198,11 @@ int main(int argc, char** argv) {
     for (const char* kind : {"SQLite", "MariaDB"}) {
         benchmark::RegisterBenchmark((std::string("SealingOf300SheetBatch/") + kind).c_str(),
                                      SealingOf300SheetBatch, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(6);
+        benchmark::RegisterBenchmark((std::string("ImagesAtCentreOf300SheetBatch/") + kind).c_str(),
+                                     ImagesAtCentreOf300SheetBatch, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(6);

@@ -9,6 +9,15 @@
 // stored and without, one after the other in each iteration, and the sealing work alone; it
 // gives both times, their ratios and the cost per image.
 //
+// CentreSize: what ImageFiles takes on MariaDB for the batch's 1000 images.
+//
+// ImageBytes: the bytes of the batch's images inserted bound as values, as the pass does, and spelt
+// out as hexadecimal literals in the statements.
+//
+// What keeping the images' bytes at the centre costs the pass in memory: PeakMemory runs the pass
+// with the bytes stored and without, the process's peak resident size reset before each (Linux
+// clear_refs), and gives how far each pass raised it above the size it started from.
+//
 // Run by hand: build/bench/storage-benchmark
 
 #include <benchmark/benchmark.h>
@@ -48,15 +57,23 @@ std::map<QString, std::unique_ptr<TestStation>>& Stations() {
     return stations;
 }
 
+// Ballots printed as real ones are, with speckle: images of 50 to 80 KB, where those above take
+// a few.
+const QList<QStringList> kPrintedBallots = {
+    {"ballot", "--printed", "7", "--noise", "3", "--marks", "1,5,9"},
+    {"ballot", "--printed", "8", "--noise", "4", "--marks", "2,50", "--skew", "2"},
+};
+
 // A station of the given database kind with batch 7 scanned, its ender card read and the seal of
-// each image kept.
-TestStation& ScannedBatch(const char* kind) {
-    std::unique_ptr<TestStation>& station = Stations()[QLatin1StringView(kind)];
+// each image kept; of the printed ballots, on a station of its own.
+TestStation& ScannedBatch(const char* kind, bool printed = false) {
+    std::unique_ptr<TestStation>& station =
+        Stations()[QString::fromLatin1(kind) + (printed ? QStringLiteral("/printed") : QString())];
     if (station) {
         return *station;
     }
     station = std::make_unique<TestStation>(QLatin1StringView(kind), TestStation::Scanner::Fake);
-    ScanBatchSeven(*station, kImages, kBallots);
+    ScanBatchSeven(*station, kImages, printed ? kPrintedBallots : kBallots);
     return *station;
 }
 
@@ -76,6 +93,7 @@ bool ReadEveryImage(const BatchState& batch) {
 void RemoveRows(TestStation& station) {
     station.Execute(QStringLiteral("DELETE FROM BallotImages"));
     station.Execute(QStringLiteral("DELETE FROM ImageSeals"));
+    station.Execute(QStringLiteral("DELETE FROM ImageFiles"));
 }
 
 double Seconds() {
@@ -208,6 +226,53 @@ void SealingCost(benchmark::State& state, const char* kind) {
     state.counters["x_work"] = (Least(unsealed) + Least(work)) / Least(unsealed);
 }
 
+// A line of /proc/self/status in megabytes, e.g. "VmHWM", the peak resident size.
+double StatusMegabytes(const char* name) {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith(name)) {
+            return line.mid(line.indexOf(':') + 1).trimmed().split(' ').front().toDouble() / 1024;
+        }
+    }
+    return -1;
+}
+
+// How far a pass raises the peak resident size above the size before it, in megabytes.
+double PeakGrowth(TestStation& station, bool kept, benchmark::State& state) {
+    RemoveRows(station);
+    station.Batch().KeepImagesAtCentre = kept;
+    QFile clear(QStringLiteral("/proc/self/clear_refs"));
+    if (!clear.open(QIODevice::WriteOnly) || clear.write("5") != 1) {
+        state.SkipWithError("the peak resident size cannot be reset here");
+    }
+    clear.close();
+    const double before = StatusMegabytes("VmRSS");
+    if (!station.window->StoreScannedBatchIntoDatabase()) {
+        state.SkipWithError("the batch was not stored");
+    }
+    station.Batch().KeepImagesAtCentre = true;
+    return StatusMegabytes("VmHWM") - before;
+}
+
+void PeakMemory(benchmark::State& state, const char* kind) {
+    TestStation& station = ScannedBatch(kind, true);
+    std::vector<double> kept;
+    std::vector<double> without;
+    for (auto _ : state) {
+        kept.push_back(PeakGrowth(station, true, state));
+        without.push_back(PeakGrowth(station, false, state));
+    }
+    state.counters["kept_mb"] = Median(kept);
+    state.counters["without_mb"] = Median(without);
+    state.counters["image_mb"] =
+        static_cast<double>(
+            QFile(ImageFile(station.Batch().BatchFolder, ImageSerial(3, 7, 1))).size()) /
+        (1 << 20);
+}
+
 void Reading(benchmark::State& state, const char* kind) {
     const BatchState& batch = ScannedBatch(kind).Batch();
     for (auto _ : state) {
@@ -237,6 +302,71 @@ void Inserting(benchmark::State& state, const char* kind) {
     state.SetItemsProcessed(state.iterations() * kImages);
 }
 
+// The batch's image bytes inserted in one transaction, bound as values or spelt out in the
+// statements as hexadecimal literals.
+void ImageBytes(benchmark::State& state, const char* kind, bool bound) {
+    TestStation& station = ScannedBatch(kind, true);
+    QList<QByteArray> images;
+    for (qint32 i = 0; i < kImages; ++i) {
+        QFile file(ImageFile(station.Batch().BatchFolder, ImageSerial(3, 7, i)));
+        images << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
+    }
+    Connection connection;
+    connection.Open(station.window->SQLCONNECTSTR);
+    const QString insert = QStringLiteral(
+        "INSERT INTO ImageFiles(SystemID,BatchNo,ImageSeq,SHA256,ImageData) VALUES ");
+    qint64 bytes = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        station.Execute(QStringLiteral("DELETE FROM ImageFiles"));
+        state.ResumeTiming();
+        connection.BeginTrans();
+        for (qint32 i = 0; i < kImages; ++i) {
+            if (bound) {
+                connection.Execute(insert + QStringLiteral("(?,?,?,CAST(? AS CHAR(64)),?)"),
+                                   {3, 7, i, QByteArray("s"), images[i]});
+            } else {
+                connection.Execute(insert + QStringLiteral("(3,7,%1,'s',X'%2')")
+                                                .arg(i)
+                                                .arg(QLatin1StringView(images[i].toHex())));
+            }
+            bytes += images[i].size();
+        }
+        connection.CommitTrans();
+    }
+    state.SetItemsProcessed(state.iterations() * kImages);
+    state.SetBytesProcessed(bytes);
+    // What the last iteration left in the table, against what it was given.
+    state.counters["stored_mb"] =
+        station.Query(QStringLiteral("SELECT SUM(LENGTH(ImageData)) AS v FROM ImageFiles"))
+            .toDouble() /
+        (1 << 20);
+    state.counters["given_mb"] = static_cast<double>(bytes) / state.iterations() / (1 << 20);
+}
+
+// What the centre's ImageFiles table takes for a batch of 1000 images stored by the pass, in
+// megabytes: the table's pages (data_mb, after ANALYZE TABLE) and the images' bytes themselves
+// (bytes_mb); of demo ballots, and of printed ones.
+void CentreSize(benchmark::State& state, bool printed) {
+    TestStation& station = ScannedBatch("MariaDB", printed);
+    const auto megabytes = [&station](const char* query) {
+        return station.Query(QLatin1StringView(query)).toDouble() / (1 << 20);
+    };
+    for (auto _ : state) {
+        RemoveRows(station);
+        if (!station.window->StoreScannedBatchIntoDatabase()) {
+            state.SkipWithError("the batch was not stored");
+        }
+        station.Execute(QStringLiteral("ANALYZE TABLE ImageFiles"));
+    }
+    state.counters["data_mb"] = megabytes(
+        "SELECT DATA_LENGTH + INDEX_LENGTH AS v FROM information_schema.TABLES WHERE "
+        "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = 'imagefiles'");
+    state.counters["bytes_mb"] = megabytes("SELECT SUM(LENGTH(ImageData)) AS v FROM ImageFiles");
+    state.counters["rows"] =
+        station.Query(QStringLiteral("SELECT Count(*) AS v FROM ImageFiles")).toDouble();
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -251,6 +381,18 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(12);
+        benchmark::RegisterBenchmark(("PeakMemory/" + name).c_str(), PeakMemory, kind)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(3);
+        for (const bool bound : {true, false}) {
+            benchmark::RegisterBenchmark(
+                ("ImageBytes/" + name + (bound ? "/bound" : "/hex")).c_str(), ImageBytes, kind,
+                bound)
+                ->Unit(benchmark::kMillisecond)
+                ->UseRealTime()
+                ->Iterations(3);
+        }
         benchmark::RegisterBenchmark(("Reading/" + name).c_str(), Reading, kind)
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
@@ -259,6 +401,13 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(3);
+    }
+    for (const bool printed : {false, true}) {
+        benchmark::RegisterBenchmark(printed ? "CentreSize/MariaDB/printed" : "CentreSize/MariaDB",
+                                     CentreSize, printed)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime()
+            ->Iterations(1);
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();

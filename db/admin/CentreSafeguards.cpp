@@ -14,7 +14,7 @@ struct StationTable {
 };
 const StationTable kStationTables[] = {
     {"Batches", "SystemID"},      {"BallotImages", "SystemID"}, {"SystemStatus", "SYSTEMID"},
-    {"AuditAnchors", "SystemID"}, {"ImageSeals", "SystemID"},
+    {"AuditAnchors", "SystemID"}, {"ImageSeals", "SystemID"},   {"ImageFiles", "SystemID"},
 };
 
 const char* const kVersionedTables[] = {"Batches", "BallotImages"};

@@ -54,6 +54,9 @@ const QList<TablePrivileges>& StationPrivileges() {
         // A batch's seals go with its other rows; a seal is never changed.
         {QStringLiteral("ImageSeals"),
          {QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("DELETE")}},
+        // The bytes of the batch's images, likewise.
+        {QStringLiteral("ImageFiles"),
+         {QStringLiteral("SELECT"), QStringLiteral("INSERT"), QStringLiteral("DELETE")}},
     };
     return privileges;
 }

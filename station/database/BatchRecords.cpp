@@ -65,17 +65,21 @@ bool DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo) 
         connection.Execute(QStringLiteral("DELETE FROM BallotImages WHERE SystemID = ") +
                            QString::number(systemId) + QStringLiteral(" AND BatchNo = ") +
                            QString::number(batchNo));
-        // The seals go with the images they vouch for, so the number can be scanned again.
-        connection.Execute(QStringLiteral("DELETE FROM ImageSeals WHERE SystemID = ") +
-                           QString::number(systemId) + QStringLiteral(" AND BatchNo = ") +
-                           QString::number(batchNo));
+        // The seals and the bytes go with the images they stand for, so the number can be
+        // scanned again.
+        for (const char* table : {"ImageSeals", "ImageFiles"}) {
+            connection.Execute(QStringLiteral("DELETE FROM %1 WHERE SystemID = %2 AND BatchNo = %3")
+                                   .arg(QLatin1StringView(table))
+                                   .arg(systemId)
+                                   .arg(batchNo));
+        }
     });
 }
 
 int DeleteOpenBatches(const QString& connectString, qint16 systemId) {
-    int removed = 0;
+    int removed = -1;
     // Open batch rows left behind are removed at the next start.
-    const bool done = OnConnection(connectString, [&](Connection& connection) {
+    OnConnection(connectString, [&](Connection& connection) {
         // Images first: once the batch rows are gone nothing tells which images were open.
         connection.Execute(
             QStringLiteral("DELETE BallotImages FROM BallotImages INNER JOIN Batches ON "
@@ -83,17 +87,20 @@ int DeleteOpenBatches(const QString& connectString, qint16 systemId) {
             QStringLiteral(" AND ") + QStringLiteral("BallotImages.SystemID = Batches.SystemID") +
             QStringLiteral(" WHERE Batches.SystemID = ") + QString::number(systemId) +
             QStringLiteral(" AND Batches.EndTime IS NULL"));
-        // Seals stored before the batch could be closed would refuse its rescan's seals.
-        connection.Execute(
-            QStringLiteral("DELETE ImageSeals FROM ImageSeals INNER JOIN Batches ON "
-                           "ImageSeals.BatchNo = Batches.BatchNo AND ImageSeals.SystemID = "
-                           "Batches.SystemID WHERE Batches.SystemID = ") +
-            QString::number(systemId) + QStringLiteral(" AND Batches.EndTime IS NULL"));
         removed =
             connection.Execute(QStringLiteral("DELETE FROM Batches WHERE SystemID = ") +
                                QString::number(systemId) + QStringLiteral(" AND EndTime IS NULL"));
+        // Then the seals and bytes of the station's batches that have no row (those just removed,
+        // or a lost batch's whose removal stopped part way): they would refuse a rescan's own.
+        for (const char* table : {"ImageSeals", "ImageFiles"}) {
+            connection.Execute(QStringLiteral("DELETE FROM %1 WHERE SystemID = %2 AND NOT EXISTS "
+                                              "(SELECT 1 FROM Batches WHERE Batches.SystemID = "
+                                              "%1.SystemID AND Batches.BatchNo = %1.BatchNo)")
+                                   .arg(QLatin1StringView(table))
+                                   .arg(systemId));
+        }
     });
-    return done ? removed : -1;
+    return removed;
 }
 
 bool CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,

@@ -93,6 +93,45 @@ int Connection::Execute(const QString& statement) {
     return Run(Adapted(statement));
 }
 
+int Connection::Execute(const QString& statement, const QVariantList& values) {
+    if (!database_.isOpen()) {
+        throw DatabaseError(QStringLiteral("The connection is not open."));
+    }
+    ObserveStatement(statement);
+    auto [found, added] = prepared_.try_emplace(statement, database_);
+    QSqlQuery& query = found->second;
+    if (added && !query.prepare(Adapted(statement))) {
+        const QSqlError error = query.lastError();
+        prepared_.erase(found);
+        throw DriverError(error);
+    }
+    for (int i = 0; i < values.size(); ++i) {
+        query.bindValue(i, values[i]);
+    }
+    if (!query.exec()) {
+        throw DriverError(query.lastError());
+    }
+    return query.numRowsAffected();
+}
+
+void Connection::BeginTrans() {
+    if (!database_.transaction()) {
+        throw DriverError(database_.lastError());
+    }
+}
+
+void Connection::CommitTrans() {
+    if (!database_.commit()) {
+        throw DriverError(database_.lastError());
+    }
+}
+
+void Connection::RollbackTrans() {
+    if (!database_.rollback()) {
+        throw DriverError(database_.lastError());
+    }
+}
+
 int Connection::Run(const QString& statement) {
     QSqlQuery query(database_);
     if (!query.exec(statement)) {
@@ -106,6 +145,7 @@ int Connection::State() const {
 }
 
 void Connection::Close() {
+    prepared_.clear();
     if (database_.isOpen()) {
         database_.close();
     }

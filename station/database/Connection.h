@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
+#include <QVariantList>
+#include <map>
 
 // One database connection of one operation, opened with an ODBC connect string.
 // Every failure is raised as DatabaseError.
@@ -15,6 +18,16 @@ class Connection {
     void Open(const QString& connectString);
     // Runs one statement; returns the number of rows it affected.
     int Execute(const QString& statement);
+    // Runs one statement with its "?" placeholders bound to the values in their order, so that
+    // bytes (a QByteArray) go to the database as they are, not spelled out in the statement. The
+    // statement is prepared once on the connection and run again for each set of values: a
+    // server that prepares statements is asked once, not each time.
+    int Execute(const QString& statement, const QVariantList& values);
+    // The statements from BeginTrans to CommitTrans take effect together, or with RollbackTrans
+    // (or a connection that is lost or closed before the commit) not at all.
+    void BeginTrans();
+    void CommitTrans();
+    void RollbackTrans();
     // Non-zero while open.
     int State() const;
     void Close();
@@ -38,5 +51,6 @@ class Connection {
 
     QString name_;
     QSqlDatabase database_;
+    std::map<QString, QSqlQuery> prepared_;
     QString dbmsName_;
 };

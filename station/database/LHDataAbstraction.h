@@ -22,10 +22,12 @@ qint16 GetNextBatchNumber(const QString& connectString, qint16 systemId);
 // True when the row was written; callers that must know whether the database took it ask.
 bool CreateBatch(const QString& connectString, qint16 batchNo, qint16 systemId,
                  const QString& userId);
-// The batch row and the batch's image rows, in that order. True when both commands ran.
+// The batch row and the batch's image rows, in that order, then its seals and image bytes. True
+// when every command ran.
 bool DeleteBatch(const QString& connectString, qint16 systemId, qint16 batchNo);
-// The images of this station's open batches, then those batch rows. The number of batch rows
-// removed. Failure: -1.
+// The images of this station's open batches, then those batch rows; then the seals and image bytes
+// of the station's batches without a row. The number of batch rows removed. Failure before the
+// batch rows were removed: -1.
 int DeleteOpenBatches(const QString& connectString, qint16 systemId);
 // The counts and the end time (the current local time) of the batch row. True when the
 // command ran.

@@ -42,6 +42,8 @@ struct BatchState {
     std::optional<PageBeingWritten> PageEnded;
     // Off only where the cost of sealing is measured against a pass without it.
     bool SealImages = true;
+    // Off only where the cost of keeping the images' bytes at the centre is measured.
+    bool KeepImagesAtCentre = true;
     // Tallies of the batch being stored.
     qint32 BallotCount = 0;
     qint32 DiscardedCount = 0;

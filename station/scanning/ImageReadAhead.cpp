@@ -1,7 +1,34 @@
 #include "scanning/ImageReadAhead.h"
 
+#include <QFile>
+#include <optional>
+#include <string_view>
+#include <utility>
+
 #include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
+
+namespace {
+
+// How far the readers may run ahead of the pass: enough to keep them busy while the pass waits
+// on the database, few enough that the images held stay a few megabytes (under 30 MB even of
+// 18-inch sheets, front and back, whose compression gained nothing).
+constexpr std::size_t ReadAheadImages = 16;
+
+// The file's bytes; none when it cannot be read (a missing file included).
+std::optional<QByteArray> ReadFile(const std::string& path) {
+    QFile file(QFile::decodeName(path.c_str()));
+    if (!file.open(QIODevice::ReadOnly)) {
+        return std::nullopt;
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+}  // namespace
 
 ImageReadAhead::ImageReadAhead(std::vector<std::string> files, std::vector<std::string> seals,
                                unsigned readers)
@@ -20,16 +47,19 @@ ImageReadAhead::~ImageReadAhead() {
         const std::lock_guard lock(mutex_);
         stopping_ = true;
     }
+    imageTaken_.notify_all();
     readers_.clear();
 }
 
 ImageReadAhead::Reading ImageReadAhead::Take(std::size_t i) {
     std::unique_lock lock(mutex_);
     imageRead_.wait(lock, [&] { return done_[i]; });
+    taken_ = i + 1;
+    imageTaken_.notify_all();
     if (failures_[i]) {
         std::rethrow_exception(failures_[i]);
     }
-    return readings_[i];
+    return std::exchange(readings_[i], {});
 }
 
 void ImageReadAhead::ReadImages() {
@@ -37,15 +67,25 @@ void ImageReadAhead::ReadImages() {
     ORLAProtocol7TypeDefs::BallotMarks marks{};
     std::unique_lock lock(mutex_);
     while (!stopping_ && next_ < files_.size()) {
+        if (next_ >= taken_ + ReadAheadImages) {
+            imageTaken_.wait(lock);
+            continue;
+        }
         const std::size_t i = next_++;
         lock.unlock();
         Reading reading;
         std::exception_ptr failure;
         try {
-            if (!seals_.empty()) {
-                const std::string found = SealOfFile(files_[i]);
-                reading.sealBroken = found.empty() || found != seals_[i];
-                reading.found = reading.sealBroken ? found : std::string();
+            std::optional<QByteArray> bytes = ReadFile(files_[i]);
+            const std::string found =
+                bytes ? SealOfBytes(std::string_view(bytes->constData(), bytes->size()))
+                      : std::string();
+            reading.sealBroken = !seals_.empty() && (found.empty() || found != seals_[i]);
+            if (reading.sealBroken) {
+                reading.found = found;
+            } else {
+                reading.bytes = bytes.value_or(QByteArray());
+                reading.seal = found;
             }
             if (!reading.sealBroken) {
                 reading.result = LHDLLInterface::ReadBallotMarks(files_[i], marks);

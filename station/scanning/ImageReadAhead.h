@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -13,8 +14,10 @@
 // the storage pass that takes the readings in the images' order. A library that cannot read on
 // several threads at once is called from one reader thread, one image after the other.
 //
-// Given the images' seals, each file is checked against its seal before the library reads it; a
-// file that does not match (or is missing) is not read.
+// Each file's bytes are read once, sealed, and kept for the centre: given the images' seals,
+// those bytes are checked against the image's seal before the library reads the file; a file that
+// does not match (or is missing) is not read. The readers stay a bounded number of images ahead of
+// the pass, so a batch's bytes are never all held at once.
 class ImageReadAhead {
   public:
     struct Reading {
@@ -22,6 +25,8 @@ class ImageReadAhead {
         std::int16_t cardType = 0;
         bool sealBroken = false;
         std::string found;  // the file's seal when it is broken; empty for a missing file
+        QByteArray bytes;   // the file's bytes as sealed; empty when the seal is broken
+        std::string seal;   // the seal of those bytes
     };
 
     // seals: one per file, or none to read without checking.
@@ -32,7 +37,8 @@ class ImageReadAhead {
     ImageReadAhead(const ImageReadAhead&) = delete;
     ImageReadAhead& operator=(const ImageReadAhead&) = delete;
 
-    // Waits for the reading of image i, and raises what its read raised.
+    // Waits for the reading of image i, and raises what its read raised. Images are taken in
+    // their order, each once.
     Reading Take(std::size_t i);
 
   private:
@@ -43,9 +49,11 @@ class ImageReadAhead {
     std::vector<Reading> readings_;
     std::vector<std::exception_ptr> failures_;
     std::vector<bool> done_;
-    std::size_t next_ = 0;  // the first image no reader has taken
+    std::size_t next_ = 0;   // the first image no reader has taken
+    std::size_t taken_ = 0;  // the images the pass has taken
     bool stopping_ = false;
     std::mutex mutex_;
     std::condition_variable imageRead_;
+    std::condition_variable imageTaken_;
     std::vector<std::jthread> readers_;
 };

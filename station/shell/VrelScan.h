@@ -135,6 +135,9 @@ class VrelScan : public QWidget, private BatchView {
   private:
     // Steps 1 to 9 of the load step; ControlError and other exceptions leave it for step 10.
     void LoadSteps();
+    // The centre's tables and privileges that storing a batch needs: without one, the operator is
+    // told which and what mends it, and no batch is started.
+    void CheckCentre();
     // Ends the program: the caller returns at once, and the program's entry point returns
     // instead of showing the window.
     void End();

@@ -12,6 +12,7 @@
 #include "controls/ControlSequences.h"
 #include "controls/KImgp.h"
 #include "controls/KScan.h"
+#include "database/CentreNeeds.h"
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
 #include "scanning/AuditedErrors.h"
@@ -150,7 +151,6 @@ void VrelScan::LoadSteps() {
     UpdateStationStatus(DSNCONNECTSTR, SYSTEM_ID, USER_ID, QStringLiteral("ONLINE"),
                         QStringLiteral("STANDING BY"));
     audit_.Append(QStringLiteral("station-registered"), {{"row_added", !registered}});
-    AnchorAuditLog(audit_, DSNCONNECTSTR, SYSTEM_ID);
 
     if (!DbConnection) {
         DbConnection = std::make_unique<Connection>();
@@ -167,6 +167,21 @@ void VrelScan::LoadSteps() {
     } else {
         audit_.Append(QStringLiteral("open-batches-not-removed"));
     }
+    // The station's own start-up statements come after those of the load step.
+    CheckCentre();
+    AnchorAuditLog(audit_, DSNCONNECTSTR, SYSTEM_ID);
+}
+
+void VrelScan::CheckCentre() {
+    const QString missing = MissingCentreNeeds(DSNCONNECTSTR, SYSTEM_ID);
+    if (missing.isEmpty()) {
+        return;
+    }
+    // A batch scanned now would be lost at End Batch.
+    audit_.Append(QStringLiteral("batches-refused"), {{"reason", missing}});
+    cycle_.SetMode(StationMode::CentreIncomplete);
+    dialogs_.MsgBox(missing, Dialogs::Buttons::OK, Dialogs::Icon::Critical,
+                    QStringLiteral("Centre Database Incomplete"));
 }
 
 void VrelScan::End() {

@@ -47,9 +47,10 @@ QStringList ClusterCentre::Checksums() const {
         // The count is a read, which waits until the node has applied every write committed
         // before it; CHECKSUM TABLE itself does not wait.
         sums.append(cluster_.Administer(
-            node, QStringLiteral("USE %1; SELECT Count(*) FROM BallotImages; CHECKSUM TABLE "
-                                 "Batches, BallotImages, SystemStatus, Users;")
-                      .arg(database_)));
+            node,
+            QStringLiteral("USE %1; SELECT Count(*) FROM BallotImages; CHECKSUM TABLE "
+                           "Batches, BallotImages, ImageSeals, ImageFiles, SystemStatus, Users;")
+                .arg(database_)));
     }
     return sums;
 }

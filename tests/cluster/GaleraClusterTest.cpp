@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
@@ -13,6 +15,7 @@
 #include "ClusterFaults.h"
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
+#include "database/Recordset.h"
 #include "support/GaleraTestCluster.h"
 #include "support/HaproxyTestFront.h"
 #include "support/QtPrinting.h"
@@ -164,6 +167,54 @@ TEST_F(GaleraCluster, StationsScanOnWhileANodeServingNoneDiesAndComesBack) {
 
     ComeBackAndScanOn(death.node, Cut::Death, floor);
     EXPECT_EQ(floor.BatchesLost(), 0);
+}
+
+// The images of a batch as the centre keeps them, in their order, read through the connect string.
+QList<QByteArray> ImagesAtTheCentre(const QString& connectString, qint16 station, qint16 batch) {
+    Connection connection;
+    connection.Open(connectString);
+    Recordset rows;
+    rows.Open(QStringLiteral("SELECT ImageData FROM ImageFiles WHERE SystemID = %1 AND BatchNo = "
+                             "%2 ORDER BY ImageSeq")
+                  .arg(station)
+                  .arg(batch),
+              connection);
+    QList<QByteArray> images;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        images << rows.Fields(QStringLiteral("ImageData")).Value().toByteArray();
+    }
+    return images;
+}
+
+// The drill of a lost station disk: a batch closed through a station, then its in-tray deleted
+// and the node that served it killed; the centre gives back every image byte for byte through the
+// nodes that remain.
+TEST_F(GaleraCluster, ABatchsImagesComeBackFromTheCentreWithoutTheInTrayAndANode) {
+    ScanningFloor floor(centre_->ThroughProxy(), 1, kBallots);
+    const qint16 batch = floor.NextBatch(0);
+    floor.ScanRound();
+    HeadlessStation& station = floor.Station(0);
+    const QDir folder(station.BatchFolder(batch));
+    QList<QByteArray> written;
+    for (const QString& name :
+         folder.entryList({QStringLiteral("*.tif")}, QDir::Files, QDir::Name)) {
+        QFile file(folder.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        written << file.readAll();
+    }
+    ASSERT_EQ(written.size(), kBallots + 2);
+    ASSERT_TRUE(QDir(station.BatchFolder(batch)).removeRecursively());
+    const int served = centre_->ServingNode();
+    ASSERT_GE(served, 0);
+    cluster_->Kill(served);
+    for (int node = 0; node < GaleraTestCluster::kNodes; ++node) {
+        if (node != served) {
+            EXPECT_EQ(ImagesAtTheCentre(centre_->OnNode(node), station.SystemId(), batch), written)
+                << "node " << node;
+        }
+    }
+    cluster_->Restart(served);
+    cluster_->WaitUntilSynced(served);
 }
 
 class NodeLostWhileStoring : public GaleraCluster, public testing::WithParamInterface<Cut> {};

@@ -79,7 +79,8 @@ const std::vector<OperationCall>& EveryOperation() {
          "",
          {"DELETE FROM Batches WHERE BatchNo = 12 AND SystemID = 3",
           "DELETE FROM BallotImages WHERE SystemID = 3 AND BatchNo = 12",
-          "DELETE FROM ImageSeals WHERE SystemID = 3 AND BatchNo = 12"}},
+          "DELETE FROM ImageSeals WHERE SystemID = 3 AND BatchNo = 12",
+          "DELETE FROM ImageFiles WHERE SystemID = 3 AND BatchNo = 12"}},
         {"DeleteOpenBatches",
          "05:22:53",
          [](const QString& c) {
@@ -90,10 +91,11 @@ const std::vector<OperationCall>& EveryOperation() {
          {"DELETE BallotImages FROM BallotImages INNER JOIN Batches ON BallotImages.BatchNo = "
           "Batches.BatchNo AND BallotImages.SystemID = Batches.SystemID WHERE Batches.SystemID = "
           "3 AND Batches.EndTime IS NULL",
-          "DELETE ImageSeals FROM ImageSeals INNER JOIN Batches ON ImageSeals.BatchNo = "
-          "Batches.BatchNo AND ImageSeals.SystemID = Batches.SystemID WHERE Batches.SystemID = "
-          "3 AND Batches.EndTime IS NULL",
-          "DELETE FROM Batches WHERE SystemID = 3 AND EndTime IS NULL"}},
+          "DELETE FROM Batches WHERE SystemID = 3 AND EndTime IS NULL",
+          "DELETE FROM ImageSeals WHERE SystemID = 3 AND NOT EXISTS (SELECT 1 FROM Batches WHERE "
+          "Batches.SystemID = ImageSeals.SystemID AND Batches.BatchNo = ImageSeals.BatchNo)",
+          "DELETE FROM ImageFiles WHERE SystemID = 3 AND NOT EXISTS (SELECT 1 FROM Batches WHERE "
+          "Batches.SystemID = ImageFiles.SystemID AND Batches.BatchNo = ImageFiles.BatchNo)"}},
         {"StationStatusExists",
          "05:22:53",
          [](const QString& c) { return Text(StationStatusExists(c, 3)); },

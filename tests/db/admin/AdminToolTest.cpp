@@ -134,14 +134,15 @@ TEST_P(AdminToolOnDatabase, GivesEveryTableAPrimaryKeyTheStationNeverNames) {
     }
 }
 
-// A database made before the surrogate keys and the image seals: MariaDB tables get the keys,
-// their rows numbered, and the seals get their table; an SQLite table cannot take a new primary
-// key and keeps its rowid, which tells its rows apart.
+// A database made before the surrogate keys, the image seals and the image bytes: MariaDB tables
+// get the keys, their rows numbered, and the seals and bytes get their tables; an SQLite table
+// cannot take a new primary key and keeps its rowid, which tells its rows apart.
 TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
     const bool sqlite = source_->Kind() == u"SQLite";
     ExecuteOn(*source_, "DROP TABLE BallotImages");
     ExecuteOn(*source_, "DROP TABLE SystemStatus");
     ExecuteOn(*source_, "DROP TABLE ImageSeals");
+    ExecuteOn(*source_, "DROP TABLE ImageFiles");
     ExecuteOn(*source_,
               "CREATE TABLE BallotImages (SystemID INT NOT NULL, BatchNo INT NOT NULL, "
               "ImageSeq INT, BallotSN INT, Status INT, Error INT, HasWriteIns INT NOT "
@@ -168,15 +169,18 @@ TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
             EXPECT_EQ(QueryOn(*source_, distinctKeys), "2") << table << " run " << run;
         }
         EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM ImageSeals"), "0");
+        EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM ImageFiles"), "0");
     }
     if (!sqlite) {  // a MariaDB centre's history and the triggers that guard its rows, too
-        EXPECT_EQ(QueryOn(*source_,
-                          "SELECT CONCAT(Count(*), '/', (SELECT Count(*) FROM "
-                          "information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE() AND "
-                          "EVENT_OBJECT_TABLE IN ('batches', 'ballotimages', 'systemstatus'))) "
-                          "AS v FROM information_schema.TABLES WHERE "
-                          "TABLE_SCHEMA = DATABASE() AND TABLE_TYPE = 'SYSTEM VERSIONED'"),
-                  "2/9");
+        EXPECT_EQ(
+            QueryOn(
+                *source_,
+                "SELECT CONCAT(Count(*), '/', (SELECT Count(*) FROM "
+                "information_schema.TRIGGERS WHERE TRIGGER_SCHEMA = DATABASE() AND "
+                "EVENT_OBJECT_TABLE IN ('batches', 'ballotimages', 'systemstatus', 'imagefiles'))) "
+                "AS v FROM information_schema.TABLES WHERE "
+                "TABLE_SCHEMA = DATABASE() AND TABLE_TYPE = 'SYSTEM VERSIONED'"),
+            "2/12");
     }
 }
 

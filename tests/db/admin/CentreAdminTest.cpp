@@ -42,7 +42,7 @@ TEST_F(CentreAdmin, CreatesTheCentreOnceInUtf8mb4) {
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT COUNT(*) AS v FROM information_schema.TABLES "
                                             "WHERE TABLE_SCHEMA = '%1'")
                                  .arg(database_)),
-              "7");
+              "8");
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT DEFAULT_CHARACTER_SET_NAME AS v FROM "
                                             "information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1'")
                                  .arg(database_)),
@@ -92,6 +92,11 @@ const Attempt kStationAttempts[] = {
     {"SELECT SHA256 FROM ImageSeals WHERE SystemID = 4", true},
     {"UPDATE ImageSeals SET SHA256 = 'b' WHERE SystemID = 4", false},
     {"DELETE FROM ImageSeals WHERE SystemID = 4", true},
+    {"INSERT INTO ImageFiles(SystemID,BatchNo,ImageSeq,SHA256,ImageData) VALUES (4,1,0,'a','b')",
+     true},
+    {"SELECT ImageData FROM ImageFiles WHERE SystemID = 4", true},
+    {"UPDATE ImageFiles SET ImageData = 'c' WHERE SystemID = 4", false},
+    {"DELETE FROM ImageFiles WHERE SystemID = 4", true},
     {"INSERT INTO SystemStatus(SYSTEMID,STATUS) VALUES (4,'ONLINE')", true},
     {"UPDATE SystemStatus SET Status = 'OFFLINE' WHERE SYSTEMID = 4", true},
     {"DELETE FROM SystemStatus WHERE SYSTEMID = 4", true},

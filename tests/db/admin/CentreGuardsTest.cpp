@@ -27,6 +27,7 @@ const StationTable kTables[] = {
      "BatchNo IN (SELECT BatchNo FROM Batches WHERE EndTime IS NULL)"},
     {"SystemStatus", "(SYSTEMID) VALUES (%1)", "STATUS = 'ONLINE'", "1 = 1"},
     {"ImageSeals", "VALUES (%1,12,1,1,'a')", nullptr, "BatchNo = 12"},
+    {"ImageFiles", "VALUES (%1,12,1,'a','b')", nullptr, "BatchNo = 12"},
     {"AuditAnchors",
      "(SystemID,LogID,Sequence,Hash,AnchoredAt,Account) VALUES (%1,'a',1,'b',NOW(),'')", nullptr,
      nullptr},
@@ -77,6 +78,11 @@ TEST_F(CentreAdmin, AStationAccountChangesOnlyItsOwnStationsRows) {
     if (present("ImageSeals")) {
         reset +=
             "DELETE FROM ImageSeals; INSERT INTO ImageSeals VALUES (3,12,0,0,'a'),(4,12,0,0,'a');";
+    }
+    if (present("ImageFiles")) {
+        reset +=
+            "DELETE FROM ImageFiles; INSERT INTO ImageFiles VALUES (3,12,0,'a','b'),"
+            "(4,12,0,'a','b');";
     }
     for (const StationTable& table : kTables) {
         if (!present(table.table)) {

@@ -1,5 +1,6 @@
-// A database outage at each moment of a batch: nothing of the lost batch stays in the database,
-// and the batch is scanned again under its number once the server is back.
+// A database outage at each moment of a batch: nothing of the lost batch stays in the database
+// (a storage pass cut short leaves nothing even before the station cleans up), and the batch is
+// scanned again under its number once the server is back.
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,8 @@ struct Outage {
     const char* statement;
     int occurrence;
     QStringList told;  // the boxes after "Scan Header Card" (opening) or "Scan Ender Card"
-    int rowsLeft;      // image rows of the lost batch when the server is back
+    int rowsLeft;      // image rows, seals and image bytes each of the lost batch when the server
+                       // is back: a pass cut short leaves none, its transaction undone
 };
 
 const QString kStillInTheDatabase = QStringLiteral(
@@ -37,7 +39,7 @@ const QString kLost = QStringLiteral(
 
 const std::map<QString, Outage> kOutages = {
     {"storage",
-     {"INSERT INTO BallotImages", 3, {"<storage error>", kLost, kStillInTheDatabase}, 2}},
+     {"INSERT INTO BallotImages", 3, {"<storage error>", kLost, kStillInTheDatabase}, 0}},
     {"tallies", {"SELECT Count(BallotSN)", 1, {kLost, kStillInTheDatabase}, 5}},
     {"closing",
      {"UPDATE Batches SET ImageCount", 1, {Summary(5, 2, 3, 0, 0), kLost, kStillInTheDatabase}, 5}},
@@ -95,7 +97,11 @@ TEST_P(DatabaseOutage, NoRowOfTheLostBatchStaysAndItIsScannedAgainUnderItsNumber
 
     // Back: what the station wrote before the outage is there until the next Start Batch.
     OutageServer().Restart();
+    const QString left = QStringLiteral(
+        "SELECT CONCAT((SELECT Count(*) FROM ImageSeals WHERE BatchNo = 7), ' ', (SELECT "
+        "Count(*) FROM ImageFiles WHERE BatchNo = 7)) AS v");
     EXPECT_EQ(station->ImageRows(7).size(), outage.rowsLeft);
+    EXPECT_EQ(station->Query(left), QStringLiteral("%1 %1").arg(outage.rowsLeft));
     station->dialogs.shown.clear();
     StartBatch(kHeader7);
     ASSERT_EQ(Batch().CurrentBatch, 7) << station->Shown().join(u'\n').toStdString();
@@ -108,6 +114,7 @@ TEST_P(DatabaseOutage, NoRowOfTheLostBatchStaysAndItIsScannedAgainUnderItsNumber
               QStringList({"0 300700000 9 0", "1 300700001 0 0", "2 300700002 0 0",
                            "3 300700003 0 0", "4 300700004 10 0"}));
     EXPECT_EQ(station->Query(QStringLiteral("SELECT COUNT(*) AS v FROM Batches")), "1");
+    EXPECT_EQ(station->Query(left), QStringLiteral("5 5"));
     EXPECT_EQ(station->BatchRow(7), QStringLiteral("5 3 closed"));
     EXPECT_EQ(station->StationRow(), QStringLiteral("ONLINE/STANDING BY"));
     EXPECT_EQ(station->AuditTrail().filter(QStringLiteral("lost-batch-")),

@@ -1,6 +1,7 @@
 // The images' seals on the real disk-import scanner and the real ballot-reading library: an image
-// changed before End Batch loses the batch, one changed after storage is found by
-// lindhollow-admin verify-images, and a disk that fills during a run leaves no partial image.
+// changed before End Batch loses the batch, the stored batch's bytes at the centre are its files,
+// one changed after storage is found by lindhollow-admin verify-images, and a disk that fills
+// during a run leaves no partial image.
 
 #include <gtest/gtest.h>
 
@@ -67,7 +68,9 @@ TEST_P(ImageSeals, AnImageChangedBeforeEndBatchLosesTheBatch) {
                 .arg(Sha256Of(file), sealed)));
         EXPECT_EQ(station->BatchRow(7), QString());
         EXPECT_EQ(station->ImageRows(7), QStringList());
-        EXPECT_EQ(station->Query(QStringLiteral("SELECT Count(*) AS v FROM ImageSeals")), "0");
+        EXPECT_EQ(station->Query(QStringLiteral("SELECT (SELECT Count(*) FROM ImageSeals) + "
+                                                "(SELECT Count(*) FROM ImageFiles) AS v")),
+                  "0");
     }
 }
 
@@ -75,7 +78,8 @@ TEST_P(ImageSeals, ImagesChangedAfterStorageAreFoundByVerifyImages) {
     StartBatch(kHeader7);
     Scan({kBallot, kBallot, kBallot});
     EndBatch();
-    ASSERT_EQ(station->BatchRow(7), QStringLiteral("5 3 closed"));
+    ASSERT_EQ(station->BatchRow(7), QStringLiteral("5 3 closed"))
+        << station->Shown().join(u'\n').toStdString();
     const QString folder = station->BatchFolder(7);
     QStringList seals;
     for (const QString& name : TestStation::FilesIn(folder)) {
@@ -90,6 +94,17 @@ TEST_P(ImageSeals, ImagesChangedAfterStorageAreFoundByVerifyImages) {
         stored << serials[i] + u' ' + hashes.value(i);
     }
     EXPECT_EQ(stored, seals);
+    // The centre keeps each image's bytes as the scanner wrote them, under the same seal.
+    QStringList files;
+    for (const QString& name : TestStation::FilesIn(folder)) {
+        QFile file(folder + name);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        files << QString::fromLatin1(file.readAll().toHex().toUpper());
+    }
+    const QString kept = QStringLiteral(
+        "SELECT %1 AS v FROM ImageFiles WHERE SystemID = 3 AND BatchNo = 7 ORDER BY ImageSeq");
+    EXPECT_EQ(station->QueryRows(kept.arg(u"HEX(ImageData)")), files);
+    EXPECT_EQ(station->QueryRows(kept.arg(u"SHA256")), hashes);
     auto [exitCode, output] = VerifyImages(*station);
     EXPECT_EQ(exitCode, 0) << output.toStdString();
     EXPECT_TRUE(output.contains(u"Station 3, batch 7: 5 of 5 images match their seals."));

@@ -47,6 +47,12 @@ class LifecycleTest : public testing::Test {
                            "Error) VALUES (3,%1,0,%2,9,0)")
                 .arg(batchNo)
                 .arg(300000000 + batchNo * 100000));
+        for (const char* table : {"ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256)",
+                                  "ImageFiles(SystemID,BatchNo,ImageSeq,SHA256,ImageData)"}) {
+            station_.Execute(QStringLiteral("INSERT INTO %1 VALUES (3,%2,0,'1','a')")
+                                 .arg(QLatin1StringView(table))
+                                 .arg(batchNo));
+        }
     }
 
     TestStation station_;

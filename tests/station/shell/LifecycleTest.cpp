@@ -82,6 +82,11 @@ TEST_F(LifecycleTest, OpenBatchesOfThisStationAreDeletedWithTheirImages) {
     EXPECT_EQ(Count("BallotImages", "BatchNo = 5"), QStringLiteral("0"));
     EXPECT_EQ(Count("BallotImages", "BatchNo = 4"), QStringLiteral("1"));
     EXPECT_EQ(Count("Batches", "SystemID = 8"), QStringLiteral("1"));
+    // Their seals and bytes go after the batch rows, by the rows no longer there.
+    for (const char* table : {"ImageSeals", "ImageFiles"}) {
+        EXPECT_EQ(Count(QLatin1String(table), "BatchNo = 5"), QStringLiteral("0")) << table;
+        EXPECT_EQ(Count(QLatin1String(table), "BatchNo = 4"), QStringLiteral("1")) << table;
+    }
 }
 
 TEST_F(LifecycleTest, EmptySqlConnectStringStopsSilentlyAtTheConnection) {
