@@ -56,6 +56,12 @@ std::string SealOfFile(const std::string& path) {
     return Hex(digest.get());
 }
 
+std::string SealOfBytes(std::string_view bytes) {
+    const Digest digest = NewDigest();
+    EVP_DigestUpdate(digest.get(), bytes.data(), bytes.size());
+    return Hex(digest.get());
+}
+
 std::string SealOfBatch(const std::vector<std::string>& seals) {
     const Digest digest = NewDigest();
     for (const std::string& seal : seals) {
