@@ -58,7 +58,6 @@ void ExportBatch(Connection& connection, const StationBatchSeals& anchored, cons
             }
         });
     manifest.close();
-    SyncToDisk(folder);
     for (const QString& finding : check.findings) {
         Out() << finding << '\n';
     }
