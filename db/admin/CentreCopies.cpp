@@ -62,6 +62,6 @@ QString BatchSealClause(const CopyCheck& check) {
     }
     return check.sealHolds ? QStringLiteral("its seals give the batch seal anchored when it ended")
                            : QStringLiteral(
-                                 "its seals do not give the batch seal anchored when "
-                                 "it ended");
+                                 "it does not agree with what its station "
+                                 "anchored when it ended");
 }
