@@ -4,18 +4,23 @@
 // Each iteration runs the command, then the floor: a plain SELECT of the same bytes on one
 // connection, so that both see the same machine load. images_per_s is the command's rate
 // (process start included), floor_per_s the SELECT's, x_floor the command's time as a multiple
-// of the floor's.
+// of the floor's; tool_peak_mb the command's peak resident memory, connect_peak_mb that of a
+// command that only connects (list-operators).
 //
 // Run by hand: build/bench/export-benchmark
 
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <chrono>
 #include <memory>
 
@@ -136,21 +141,51 @@ qint64 PlainSelect(Centre& centre) {
     return bytes;
 }
 
+// Runs lindhollow-admin with its output discarded; returns its exit status and raises
+// peakKilobytes to its peak resident memory.
+int RunTool(const QStringList& arguments, long& peakKilobytes) {
+    std::vector<QByteArray> texts = {QByteArrayLiteral(LINDHOLLOW_ADMIN)};
+    for (const QString& argument : arguments) {
+        texts.push_back(argument.toLocal8Bit());
+    }
+    std::vector<char*> argv;
+    for (QByteArray& text : texts) {
+        argv.push_back(text.data());
+    }
+    argv.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, STDOUT_FILENO);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = -1;
+    rusage usage{};
+    if (pid < 0 || wait4(pid, &status, 0, &usage) != pid) {
+        return -1;
+    }
+    peakKilobytes = std::max(peakKilobytes, usage.ru_maxrss);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 void ExportBatches(benchmark::State& state) {
     Centre& centre = StoredCentre();
     double exportSeconds = 0;
     double floorSeconds = 0;
+    long peakKilobytes = 0;
+    long baselineKilobytes = 0;  // of a command that only connects
+    RunTool({"list-operators", "--connect", centre.source->ConnectString()}, baselineKilobytes);
     for (auto _ : state) {
         // Into an empty folder, as for a recount.
         const QString out = centre.folder.filePath(QStringLiteral("export"));
         QDir(out).removeRecursively();
         double start = Seconds();
-        QProcess tool;
-        tool.start(QStringLiteral(LINDHOLLOW_ADMIN),
-                   {"export-batch", "--connect", centre.source->ConnectString(), "--system-id", "3",
-                    "--all-closed", "--out", out, "--force"});
-        if (!tool.waitForFinished(600000) || tool.exitCode() != 0) {
-            state.SkipWithError(("export-batch failed: " + tool.readAll()).constData());
+        const int status = RunTool({"export-batch", "--connect", centre.source->ConnectString(),
+                                    "--system-id", "3", "--all-closed", "--out", out},
+                                   peakKilobytes);
+        if (status != 0) {
+            state.SkipWithError("export-batch failed");
             break;
         }
         exportSeconds += Seconds() - start;
@@ -165,6 +200,9 @@ void ExportBatches(benchmark::State& state) {
     state.counters["images_per_s"] = images / exportSeconds;
     state.counters["floor_per_s"] = images / floorSeconds;
     state.counters["x_floor"] = exportSeconds / floorSeconds;
+    // The command reads a batch a few images at a time: its peak memory does not grow with it.
+    state.counters["tool_peak_mb"] = double(peakKilobytes) / 1024;
+    state.counters["connect_peak_mb"] = double(baselineKilobytes) / 1024;
 }
 
 }  // namespace
