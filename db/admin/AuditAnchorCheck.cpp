@@ -41,7 +41,7 @@ std::optional<audit::AuditRecord> RecordOfAnchor(const Anchor& anchor) {
     QJsonObject unhashed;
     if (anchor.line.isEmpty() || !audit::ParseRecordLine(anchor.line, record, hash, unhashed) ||
         !audit::IsCanonicalLine(anchor.line, unhashed, hash) || hash != anchor.hash ||
-        record.sequence != anchor.sequence || record.station != anchor.station) {
+        record.sequence != anchor.sequence) {
         return std::nullopt;
     }
     return record;

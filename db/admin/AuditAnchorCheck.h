@@ -23,8 +23,9 @@ struct Anchor {
 // The anchors of the given stations, by station, log id and sequence number.
 QList<Anchor> AnchorsOf(Connection& connection, const QList<int>& stations);
 
-// The record of an anchor's line, when the line is the canonical form of a record of the anchor's
-// station with the anchor's sequence number and hash; nothing otherwise.
+// The record of an anchor's line, when the line is the canonical form of a record with the
+// anchor's sequence number and hash; nothing otherwise. (Records written before the station knew
+// its number carry station 0; the anchor's own SystemID is what the centre guards.)
 std::optional<audit::AuditRecord> RecordOfAnchor(const Anchor& anchor);
 
 // What checking audit log files against the centre's anchors found.
