@@ -21,10 +21,11 @@ struct Centre {
     QString admin;
     QString station;  // the station's own account
     QString out;      // the export folder
+    QString intray;   // the station's, with the batch's files in 3007/
 };
 
 struct Check {
-    QStringList command;  // %admin, %out and %log stand for the centre, the folder and the log
+    QStringList command;  // %admin, %out, %log, %intray: the centre, folders, log
     int exitCode;
     const char* says;
 };
@@ -77,7 +78,12 @@ const Case kCases[] = {
       {{"export-batch", "--connect", "%admin", "--all-closed", "--out", "%out", "--force"},
        0,
        "1 closed batches exported"},
-      {kVerifyLog, 0, "2 anchor(s) checked, records up to 3 vouched for"}}},
+      {kVerifyLog, 0, "2 anchor(s) checked, records up to 3 vouched for"},
+      {kVerify + QStringList{"--intray", "%intray"}, 0, "3 of 3 images match their seals."}}},
+    {"InTrayFileSwapped",
+     [](const Centre& c) { Sheet(kOtherBallot, c.intray + "/3007/300700001.tif"); },
+     {{kVerify + QStringList{"--intray", "%intray"}, 1,
+       "Station 3, batch 7: 300700001.tif in the in-tray differs from the centre's copy."}}},
     {"CopyChanged",
      [](const Centre& c) {
          ExecuteOn(c.admin, "UPDATE ImageFiles SET ImageData = X'4949' WHERE ImageSeq = 1");
@@ -138,7 +144,8 @@ class CentreImages : public CentreAdmin,
 TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
     const auto& [kind, row] = GetParam();
     std::unique_ptr<TestDataSource> sqlite;
-    Centre centre{{}, {}, home_.filePath("export")};
+    Centre centre{{}, {}, home_.filePath("export"), home_.filePath("intray")};
+    QDir().mkpath(centre.intray + "/3007");
     if (QLatin1StringView(kind) == u"MariaDB") {
         centre.station = StationConnectString(database_, "station3", CentreWithStation(3));
         centre.admin = AdminOnCentre();
@@ -155,7 +162,8 @@ TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
               "INSERT INTO Batches(SystemID,BatchNo,StartTime,EndTime,ImageCount) "
               "VALUES (3,7,'2026-12-08 09:00:00','2026-12-08 09:05:00',3)");
     for (int seq = 0; seq < 3; ++seq) {
-        scanned << Sheet(kSheets[seq], home_.filePath(QStringLiteral("%1.tif").arg(seq)));
+        scanned << Sheet(kSheets[seq],
+                         centre.intray + QStringLiteral("/3007/30070000%1.tif").arg(seq));
         seals.push_back(SealOf(scanned.last()));
         ExecuteOn(centre.station, QStringLiteral("INSERT INTO BallotImages(SystemID,BatchNo,"
                                                  "ImageSeq,BallotSN,Status,Error) VALUES "
@@ -181,6 +189,7 @@ TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
         QStringList command = check.command;
         command.replaceInStrings("%admin", centre.admin)
             .replaceInStrings("%out", centre.out)
+            .replaceInStrings("%intray", centre.intray)
             .replaceInStrings("%log", log);
         const AdminToolResult result =
             RunAdminTool(command, home_.path(), qEnvironmentVariable("ODBCINI"));
