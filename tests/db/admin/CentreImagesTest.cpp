@@ -42,9 +42,10 @@ const QStringList kExport = {"export-batch", "--connect", "%admin", "--system-id
                              "--batch",      "7",         "--out",  "%out"};
 const QStringList kVerifyLog = {"verify-log", "%log", "--connect", "%admin"};
 
-// The batch: header card, ballot, ender card; and a ballot that is none of them.
+// The batch: header card, ballot, ender card, their statuses; and a ballot that is none of them.
 const std::vector<std::vector<std::string>> kSheets = {
     {"header", "--type", "-6", "--batch", "7"}, {"ballot", "--marks", "1,5"}, {"ender"}};
+const int kStatuses[] = {9, 0, 10};
 const std::vector<std::string> kOtherBallot = {"ballot", "--marks", "2,40"};
 
 QByteArray Sheet(const std::vector<std::string>& args, const QString& path) {
@@ -169,7 +170,7 @@ TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
                                                  "ImageSeq,BallotSN,Status,Error) VALUES "
                                                  "(3,7,%1,30070000%1,%2,0)")
                                       .arg(seq)
-                                      .arg(QList{9, 0, 10}[seq]));
+                                      .arg(kStatuses[seq]));
         StoreSealAndCopy(centre.station, seq, scanned.last());
     }
     const QString log = home_.filePath("audit.jsonl");
@@ -205,7 +206,7 @@ TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
                 EXPECT_EQ(exported.readAll(), scanned[seq]);
                 manifest << QStringLiteral("30070000%1,%1,%2,0,%3")
                                 .arg(seq)
-                                .arg(QList{9, 0, 10}[seq])
+                                .arg(kStatuses[seq])
                                 .arg(QString::fromStdString(seals[seq]));
             }
             QFile written(centre.out + "/3007/manifest.csv");
