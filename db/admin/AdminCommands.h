@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTextStream>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -20,6 +21,8 @@ QTextStream& Out();
 // Refuses an option that does not belong to the command.
 void RequireOnly(const QCommandLineParser& parser, const QStringList& allowed);
 QString Required(const QCommandLineParser& parser, const QString& name);
+// The option's whole number; nothing when it is not given.
+std::optional<int> WholeNumber(const QCommandLineParser& parser, const QString& name);
 // --database, or the centre's default name.
 QString DatabaseName(const QCommandLineParser& parser);
 
@@ -57,3 +60,5 @@ int ShowLogCommand(const QCommandLineParser& parser);
 
 // On the stored images of closed batches and their seals in the centre.
 int VerifyImagesCommand(const QCommandLineParser& parser);
+// The images of closed batches from the centre into folders, for a recount.
+int ExportBatchCommand(const QCommandLineParser& parser);

@@ -7,25 +7,15 @@
 #include "database/Connection.h"
 #include "database/Recordset.h"
 
-namespace {
-
-struct Anchor {
-    int station;
-    QString logId;
-    qint64 sequence;
-    QByteArray hash;
-    QString anchored;  // "at TIME UTC by ACCOUNT"
-};
-
 QList<Anchor> AnchorsOf(Connection& connection, const QList<int>& stations) {
     QStringList numbers;
     for (const int station : stations) {
         numbers << QString::number(station);
     }
     Recordset rows;
-    rows.Open(QStringLiteral("SELECT SystemID, LogID, Sequence, Hash, AnchoredAt, Account FROM "
-                             "AuditAnchors WHERE SystemID IN (%1) ORDER BY SystemID, LogID, "
-                             "Sequence, AnchorKey")
+    rows.Open(QStringLiteral("SELECT SystemID, LogID, Sequence, Hash, AnchoredAt, Account, "
+                             "RecordLine FROM AuditAnchors WHERE SystemID IN (%1) ORDER BY "
+                             "SystemID, LogID, Sequence, AnchorKey")
                   .arg(numbers.join(u',')),
               connection);
     QList<Anchor> anchors;
@@ -38,10 +28,38 @@ QList<Anchor> AnchorsOf(Connection& connection, const QList<int>& stations) {
                                    ? at.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                                    : at.toString();
         anchors.append({text("SystemID").toInt(), text("LogID"), text("Sequence").toLongLong(),
-                        text("Hash").toLatin1(),
-                        QStringLiteral("at %1 UTC by %2").arg(atText, text("Account"))});
+                        text("Hash").toLatin1(), atText,
+                        QStringLiteral("at %1 UTC by %2").arg(atText, text("Account")),
+                        rows.Fields(QStringLiteral("RecordLine")).Value().toString().toUtf8()});
     }
     return anchors;
+}
+
+std::optional<audit::AuditRecord> RecordOfAnchor(const Anchor& anchor) {
+    audit::AuditRecord record;
+    QByteArray hash;
+    QJsonObject unhashed;
+    if (anchor.line.isEmpty() || !audit::ParseRecordLine(anchor.line, record, hash, unhashed) ||
+        !audit::IsCanonicalLine(anchor.line, unhashed, hash) || hash != anchor.hash ||
+        record.sequence != anchor.sequence) {
+        return std::nullopt;
+    }
+    return record;
+}
+
+namespace {
+
+// Whether the anchored line is the file's record: chained to the record before it in the file,
+// it gives the anchored hash.
+bool LineIsFileRecord(const Anchor& anchor, const audit::AnchorableLog& file) {
+    audit::AuditRecord record;
+    QByteArray hash;
+    QJsonObject unhashed;
+    const QByteArray previous =
+        anchor.sequence == 1 ? audit::kFirstPreviousHash : file.hashes.value(anchor.sequence - 1);
+    return audit::ParseRecordLine(anchor.line, record, hash, unhashed) &&
+           audit::IsCanonicalLine(anchor.line, unhashed, hash) &&
+           audit::RecordHash(previous, unhashed) == anchor.hash;
 }
 
 }  // namespace
@@ -95,6 +113,13 @@ AnchorCheck CheckAuditAnchors(Connection& connection, const QList<audit::Anchora
             check.findings << QStringLiteral(
                                   "%1 does not carry the anchored hash: the log was rewritten "
                                   "at or before that record.")
+                                  .arg(record);
+        } else if (!anchor.line.isEmpty() &&
+                   (anchor.sequence == 1 || file->hashes.contains(anchor.sequence - 1)) &&
+                   !LineIsFileRecord(anchor, *file)) {
+            check.findings << QStringLiteral(
+                                  "%1 is not the line anchored at the centre: that line was "
+                                  "made up by whoever added the anchor.")
                                   .arg(record);
         }
     }

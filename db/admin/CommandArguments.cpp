@@ -24,6 +24,18 @@ QString Required(const QCommandLineParser& parser, const QString& name) {
     return parser.value(name);
 }
 
+std::optional<int> WholeNumber(const QCommandLineParser& parser, const QString& name) {
+    if (!parser.isSet(name)) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const int value = parser.value(name).toInt(&ok);
+    if (!ok) {
+        throw UsageError("--" + name.toStdString() + " must be a whole number");
+    }
+    return value;
+}
+
 QString DatabaseName(const QCommandLineParser& parser) {
     return parser.isSet("database") ? parser.value("database") : QStringLiteral("lindhollow");
 }

@@ -1,4 +1,5 @@
-// lindhollow-admin's check of the stored ballot images against their seals in the centre.
+// lindhollow-admin's check of the stored ballot images against their seals: the centre's copies,
+// and with --intray the station's files.
 
 #include <QDir>
 #include <QFile>
@@ -6,48 +7,14 @@
 #include <optional>
 
 #include "admin/AdminCommands.h"
+#include "admin/CentreCopies.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
+#include "scanning/BatchFiles.h"
+#include "scanning/ImageNames.h"
 #include "scanning/ImageSeal.h"
 
 namespace {
-
-struct BatchKey {
-    int systemId;
-    int batchNo;
-};
-
-std::optional<int> WholeNumber(const QCommandLineParser& parser, const QString& option) {
-    if (!parser.isSet(option)) {
-        return std::nullopt;
-    }
-    bool ok = false;
-    const int value = parser.value(option).toInt(&ok);
-    if (!ok) {
-        throw UsageError("--" + option.toStdString() + " must be a whole number");
-    }
-    return value;
-}
-
-QList<BatchKey> ClosedBatches(Connection& connection, std::optional<int> systemId,
-                              std::optional<int> batchNo) {
-    QString query =
-        QStringLiteral("SELECT SystemID, BatchNo FROM Batches WHERE EndTime IS NOT NULL");
-    if (systemId) {
-        query += QStringLiteral(" AND SystemID = %1").arg(*systemId);
-    }
-    if (batchNo) {
-        query += QStringLiteral(" AND BatchNo = %1").arg(*batchNo);
-    }
-    Recordset rows;
-    rows.Open(query + QStringLiteral(" ORDER BY SystemID, BatchNo"), connection);
-    QList<BatchKey> batches;
-    for (; !rows.Eof(); rows.MoveNext()) {
-        batches.append({rows.Fields(QStringLiteral("SystemID")).Value().toInt(),
-                        rows.Fields(QStringLiteral("BatchNo")).Value().toInt()});
-    }
-    return batches;
-}
 
 struct Tally {
     int verified = 0;
@@ -57,18 +24,11 @@ struct Tally {
     int unsealed = 0;  // batches without a seal
 };
 
-// The batch folder of the station's INTRAY: the station number, the batch number in at least
-// three digits.
-QString BatchFolder(const QString& intray, const BatchKey& batch) {
-    return QDir(intray).filePath(
-        QStringLiteral("%1%2").arg(batch.systemId).arg(batch.batchNo, 3, 10, QChar(u'0')));
-}
-
-void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& batch,
-                 Tally& tally) {
-    const QString folder = BatchFolder(intray, batch);
-    const QString name =
-        QStringLiteral("Station %1, batch %2").arg(batch.systemId).arg(batch.batchNo);
+// The station's files of the batch in its INTRAY against their seals.
+void VerifyBatchFiles(Connection& connection, const QString& intray, const BatchKey& batch,
+                      Tally& tally) {
+    const QString folder = BatchFolderName(intray, batch.systemId, batch.batchNo);
+    const QString name = BatchName(batch);
     Recordset seals;
     seals.Open(QStringLiteral("SELECT BallotSN, SHA256 FROM ImageSeals WHERE SystemID = %1 AND "
                               "BatchNo = %2 ORDER BY ImageSeq")
@@ -79,12 +39,11 @@ void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& 
     int verified = 0;
     for (; !seals.Eof(); seals.MoveNext()) {
         const QString file =
-            seals.Fields(QStringLiteral("BallotSN")).Value().toString() + QStringLiteral(".tif");
+            ImageFile({}, seals.Fields(QStringLiteral("BallotSN")).Value().toString());
         const std::string seal =
             seals.Fields(QStringLiteral("SHA256")).Value().toString().toStdString();
         sealed.insert(file);
-        const std::string found =
-            SealOfFile(QFile::encodeName(QDir(folder).filePath(file)).toStdString());
+        const std::string found = SealOfFile(QFile::encodeName(folder + file).toStdString());
         if (found.empty()) {
             Out() << name << ": " << file << " is missing.\n";
             ++tally.missing;
@@ -100,9 +59,7 @@ void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& 
         Out() << name << ": has no seals, so its images cannot be verified.\n";
         ++tally.unsealed;
     }
-    const QStringList present = QDir(folder).entryList(
-        {QStringLiteral("*.tif"), QStringLiteral("*.TIF")}, QDir::Files, QDir::Name);
-    for (const QString& file : present) {
+    for (const QString& file : ImageFilesIn(folder)) {
         if (!sealed.contains(file)) {
             Out() << name << ": " << file << " is not an image of the batch.\n";
             ++tally.unexpected;
@@ -115,27 +72,95 @@ void VerifyBatch(Connection& connection, const QString& intray, const BatchKey& 
     tally.verified += verified;
 }
 
+// The centre's copies of the batch against their seals and the batch seal; with an INTRAY also
+// against the station's files. Returns the findings.
+int VerifyCentreCopies(Connection& connection, const StationBatchSeals& anchored,
+                       const std::optional<QString>& intray, const BatchKey& batch, Tally& centre,
+                       int& storedBefore, int& unvouched) {
+    const QString folder =
+        intray ? BatchFolderName(*intray, batch.systemId, batch.batchNo) : QString();
+    QStringList differing;
+    const CopyCheck check =
+        CheckCentreCopies(connection, anchored, batch, [&](const StoredImage& image, bool) {
+            if (!intray || !image.hasCopy) {
+                return;
+            }
+            const QString file = ImageFile({}, image.serial);
+            const std::string onDisk = SealOfFile(QFile::encodeName(folder + file).toStdString());
+            if (!onDisk.empty() && QString::fromStdString(onDisk) != image.copySeal) {
+                differing << QStringLiteral("%1: %2 in the in-tray differs from the centre's copy.")
+                                 .arg(BatchName(batch), file);
+            }
+        });
+    for (const QString& finding : check.findings + differing) {
+        Out() << finding << '\n';
+    }
+    if (check.storedBefore) {
+        Out() << StoredBeforeSentence(batch, check) << '\n';
+        ++storedBefore;
+    } else {
+        Out() << BatchName(batch) << ": " << check.matching << " of " << check.images
+              << " copies at the centre match their seals; " << BatchSealClause(check) << ".\n";
+        unvouched += check.vouched ? 0 : 1;
+    }
+    centre.verified += check.matching;
+    centre.changed += check.changed;
+    centre.missing += check.missing;
+    return int(check.findings.size() + differing.size());
+}
+
 }  // namespace
 
 int VerifyImagesCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"connect", "intray", "system-id", "batch"});
     const QString connect = Required(parser, "connect");
-    const QString intray = Required(parser, "intray");
-    if (!QDir(intray).exists()) {
-        throw std::runtime_error("the in-tray folder " + intray.toStdString() + " does not exist");
+    std::optional<QString> intray;
+    if (parser.isSet("intray")) {
+        intray = Required(parser, "intray");
+        if (!QDir(*intray).exists()) {
+            throw std::runtime_error("the in-tray folder " + intray->toStdString() +
+                                     " does not exist");
+        }
+        if (!intray->endsWith(u'/')) {
+            *intray += u'/';
+        }
     }
     const std::optional<int> systemId = WholeNumber(parser, QStringLiteral("system-id"));
     const std::optional<int> batchNo = WholeNumber(parser, QStringLiteral("batch"));
     Connection connection;
     connection.Open(connect);
     const QList<BatchKey> batches = ClosedBatches(connection, systemId, batchNo);
-    Tally tally;
+    Tally files;
+    Tally centre;
+    int findings = 0;
+    int storedBefore = 0;
+    int unvouched = 0;
+    QMap<int, StationBatchSeals> anchored;
     for (const BatchKey& batch : batches) {
-        VerifyBatch(connection, intray, batch, tally);
+        if (!anchored.contains(batch.systemId)) {
+            anchored.insert(batch.systemId, AnchoredBatchSeals(connection, batch.systemId));
+            for (const QString& line : anchored[batch.systemId].madeUpLines) {
+                Out() << line << '\n';
+                ++findings;
+            }
+        }
+        if (intray) {
+            VerifyBatchFiles(connection, *intray, batch, files);
+        }
+        findings += VerifyCentreCopies(connection, anchored[batch.systemId], intray, batch, centre,
+                                       storedBefore, unvouched);
     }
-    Out() << batches.size() << " closed batches checked: " << tally.verified
-          << " images match their seals, " << tally.changed << " changed, " << tally.missing
-          << " missing, " << tally.unexpected << " unexpected files, " << tally.unsealed
-          << " batches without seals.\n";
-    return tally.changed + tally.missing + tally.unexpected + tally.unsealed == 0 ? 0 : 1;
+    if (intray) {
+        Out() << batches.size() << " closed batches checked: " << files.verified
+              << " images match their seals, " << files.changed << " changed, " << files.missing
+              << " missing, " << files.unexpected << " unexpected files, " << files.unsealed
+              << " batches without seals.\n";
+    }
+    Out() << batches.size() << " closed batches checked at the centre: " << centre.verified
+          << " copies match their seals, " << centre.changed << " changed, " << centre.missing
+          << " missing; " << storedBefore
+          << " batches stored before images were kept at the centre, " << unvouched
+          << " batches without an anchored batch seal; " << findings << " findings.\n";
+    const bool filesHold = files.changed + files.missing + files.unexpected + files.unsealed == 0;
+    return filesHold && findings + storedBefore + unvouched == 0 ? 0 : 1;
 }

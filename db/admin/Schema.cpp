@@ -7,6 +7,7 @@
 #include "admin/CentreSafeguards.h"
 #include "database/Connection.h"
 #include "database/DatabaseError.h"
+#include "database/Recordset.h"
 
 namespace {
 
@@ -39,6 +40,18 @@ QStringList Statements(const QString& script) {
     return statements;
 }
 
+// SQLite cannot add a column only when it is missing, so columns added to a table after it was
+// first made are added here to an older table.
+void AddMissingSqliteColumns(Connection& connection) {
+    Recordset present;
+    present.Open(QStringLiteral("SELECT COUNT(*) AS v FROM pragma_table_info('AuditAnchors') "
+                                "WHERE name = 'RecordLine'"),
+                 connection);
+    if (present.Fields(QStringLiteral("v")).Value().toInt() == 0) {
+        connection.Execute(QStringLiteral("ALTER TABLE AuditAnchors ADD COLUMN RecordLine TEXT"));
+    }
+}
+
 }  // namespace
 
 void CreateSchema(Connection& connection) {
@@ -51,6 +64,9 @@ void CreateSchema(Connection& connection) {
     }
     for (const QString& statement : Statements(QString::fromUtf8(file.readAll()))) {
         connection.Execute(statement);
+    }
+    if (connection.IsSqlite()) {
+        AddMissingSqliteColumns(connection);
     }
     if (connection.IsMariaDb()) {
         KeepBatchHistory(connection);

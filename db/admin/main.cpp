@@ -56,8 +56,15 @@ const char* const kUsage =
     "                  centre against them\n"
     "  show-log        FILE [--batch N] [--event NAME]\n"
     "                  print an audit log as a table\n"
-    "  verify-images   --connect CS --intray DIR [--system-id N] [--batch N]\n"
-    "                  compare the image files of closed batches with their seals\n"
+    "  verify-images   --connect CS [--intray DIR] [--system-id N] [--batch N]\n"
+    "                  check the centre's copies of the images of closed batches against\n"
+    "                  their seals, and the seals against the batch seals their stations\n"
+    "                  anchored; with --intray also the station's image files\n"
+    "  export-batch    --connect CS (--system-id N --batch N | [--system-id N] --all-closed)\n"
+    "                  --out DIR [--force]\n"
+    "                  write the images of closed batches from the centre, each checked\n"
+    "                  against its seal, as the station named them, with a manifest.csv\n"
+    "                  per batch\n"
     "\n"
     "CS is an ODBC connect string; it defaults to \"DSN=Lindhollow;\".  NAME of --database\n"
     "defaults to lindhollow, PATTERN of --host to % (any host), N of --port to 3306.\n"
@@ -77,13 +84,13 @@ int main(int argc, char* argv[]) {
     parser.addPositionalArgument("command", "what to do");
     for (const char* name :
          {"connect", "user", "password", "privilege", "name", "sqlite", "database", "host",
-          "mariadb", "port", "account", "ssl-ca", "batch", "event"}) {
+          "mariadb", "port", "account", "ssl-ca", "batch", "event", "out"}) {
         parser.addOption({name, name, "value"});
     }
     for (const SettingOption& setting : SettingOptions()) {
         parser.addOption({setting.option, setting.option, "value"});
     }
-    for (const char* flag : {"replace", "force", "insecure"}) {
+    for (const char* flag : {"replace", "force", "insecure", "all-closed"}) {
         parser.addOption({flag, flag});
     }
     parser.addOption({{"h", "help"}, "show this help"});
@@ -105,6 +112,7 @@ int main(int argc, char* argv[]) {
         {"history", HistoryCommand},
         {"add-monitor", AddMonitorCommand},
         {"verify-images", VerifyImagesCommand},
+        {"export-batch", ExportBatchCommand},
     };
     const QStringList fileCommands = {"verify-log", "show-log"};
     try {

@@ -92,9 +92,9 @@ CREATE TABLE IF NOT EXISTS Users (
     PrivilegeLevel INT NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 
--- Anchors of the stations' audit logs: each the log id, sequence number and hash of a log's
--- latest record. Station accounts may only add them. The server, not the station, says who
--- added an anchor and when (UTC).
+-- Anchors of the stations' audit logs: each the log id, sequence number, hash and line of a
+-- log's latest record (no line in anchors made before they carried it). Station accounts may only
+-- add them. The server, not the station, says who added an anchor and when (UTC).
 CREATE TABLE IF NOT EXISTS AuditAnchors (
     SystemID   SMALLINT NOT NULL,
     LogID      CHAR(32) NOT NULL,
@@ -103,8 +103,10 @@ CREATE TABLE IF NOT EXISTS AuditAnchors (
     AnchoredAt DATETIME NOT NULL,
     Account    VARCHAR(128) NOT NULL,
     AnchorKey  BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY,
+    RecordLine TEXT NULL,
     INDEX AuditAnchorsByStation (SystemID, LogID, Sequence)
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+ALTER TABLE AuditAnchors ADD COLUMN IF NOT EXISTS RecordLine TEXT NULL;
 CREATE TRIGGER IF NOT EXISTS AuditAnchorsAccount BEFORE INSERT ON AuditAnchors FOR EACH ROW
     SET NEW.Account = SESSION_USER(), NEW.AnchoredAt = UTC_TIMESTAMP();
 

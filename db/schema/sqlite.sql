@@ -79,9 +79,10 @@ CREATE TABLE IF NOT EXISTS Users (
     PrivilegeLevel INTEGER
 );
 
--- Anchors of the stations' audit logs: each the log id, sequence number and hash of a log's
--- latest record. Account is the operating-system account that the station ran under, as the
--- station tells it: an SQLite file has no accounts of its own.
+-- Anchors of the stations' audit logs: each the log id, sequence number, hash and line of a
+-- log's latest record (no line in anchors made before they carried it; lindhollow-admin adds the
+-- column to an older table). Account is the operating-system account that the station ran under,
+-- as the station tells it: an SQLite file has no accounts of its own.
 CREATE TABLE IF NOT EXISTS AuditAnchors (
     SystemID   INTEGER NOT NULL,
     LogID      TEXT NOT NULL,
@@ -89,7 +90,8 @@ CREATE TABLE IF NOT EXISTS AuditAnchors (
     Hash       TEXT NOT NULL,
     AnchoredAt DATETIME NOT NULL,
     Account    TEXT NOT NULL,
-    AnchorKey  INTEGER PRIMARY KEY
+    AnchorKey  INTEGER PRIMARY KEY,
+    RecordLine TEXT
 );
 CREATE INDEX IF NOT EXISTS AuditAnchorsByStation ON AuditAnchors (SystemID, LogID, Sequence);
 

@@ -9,7 +9,7 @@ void AnchorAuditLog(AuditLog& log, const QString& connectString, qint16 systemId
         return;
     }
     if (!AddAuditAnchor(connectString, systemId, latest->logId, latest->sequence,
-                        QString::fromLatin1(latest->hash))) {
+                        QString::fromLatin1(latest->hash), QString::fromUtf8(latest->line))) {
         log.Append(QStringLiteral("audit-anchor-failed"),
                    {{"log_id", latest->logId}, {"seq", latest->sequence}});
     }

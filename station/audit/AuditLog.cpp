@@ -104,6 +104,7 @@ bool AuditLog::ResumeFromFile() {
     audit::AuditRecord record;
     QByteArray hash;
     QJsonObject unhashed;
+    QByteArray recordLine = line;
     if (!complete || !audit::ParseRecordLine(line, record, hash, unhashed)) {
         // The last record before it; further lines that are not records stay, for the
         // verification to name.
@@ -114,6 +115,7 @@ bool AuditLog::ResumeFromFile() {
                 return false;
             }
             if (audit::ParseRecordLine(earlier, record, hash, unhashed)) {
+                recordLine = earlier;
                 break;
             }
         }
@@ -133,6 +135,7 @@ bool AuditLog::ResumeFromFile() {
     if (record.sequence > 0) {
         lastSequence_ = record.sequence;
         lastHash_ = hash;
+        lastLine_ = recordLine;
     }
     logId_ = NamedLogIdOfFile(::lseek(fd_, 0, SEEK_END));
     return true;
@@ -189,7 +192,7 @@ std::optional<AuditLog::Anchor> AuditLog::LatestRecord() const {
     if (fd_ < 0 || logId_.isEmpty() || lastSequence_ == 0) {
         return std::nullopt;
     }
-    return Anchor{logId_, lastSequence_, lastHash_};
+    return Anchor{logId_, lastSequence_, lastHash_, lastLine_};
 }
 
 bool AuditLog::Append(const QString& event, const QJsonObject& details) {
@@ -242,11 +245,13 @@ bool AuditLog::WriteRecord(const QString& event, const QJsonObject& details) {
                                     event,
                                     CappedDetails(details)};
     QByteArray hash;
-    if (!WriteLine(audit::RecordLine(record, lastHash_, hash))) {
+    const QByteArray line = audit::RecordLine(record, lastHash_, hash);
+    if (!WriteLine(line)) {
         return false;
     }
     lastSequence_ = record.sequence;
     lastHash_ = hash;
+    lastLine_ = line.chopped(1);
     return true;
 }
 

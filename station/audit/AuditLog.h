@@ -38,11 +38,13 @@ class AuditLog {
     // details is capped (audit::kFreeTextLimit).
     bool Append(const QString& event, const QJsonObject& details = {});
 
-    // The latest record of this log file, as the centre anchors it.
+    // The latest record of this log file, as the centre anchors it: with its line (without the
+    // newline), so that the centre can read what the station recorded, a batch's seal above all.
     struct Anchor {
         QString logId;
         qint64 sequence = 0;
         QByteArray hash;
+        QByteArray line;
     };
     // Nothing while the file holds no record naming its log id.
     std::optional<Anchor> LatestRecord() const;
@@ -68,6 +70,7 @@ class AuditLog {
     QString operator_;
     qint64 lastSequence_ = 0;
     QByteArray lastHash_;
+    QByteArray lastLine_;
     QString logId_;        // empty until named in the file
     qint64 cutBytes_ = 0;  // of a last line found at start-up that was not a record
     bool cutWasComplete_ = false;

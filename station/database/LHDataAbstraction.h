@@ -54,7 +54,7 @@ bool UpdateBatchTallies(const QString& connectString, qint16 systemId, qint16 ba
 
 // Audit anchors (AuditAnchorRecords.cpp).
 
-// One anchor of the station's audit log: the log's id, and the sequence number and hash of its
-// latest record, stamped with the current UTC time. True when the row was added.
+// One anchor of the station's audit log: the log's id, and the sequence number, hash and line of
+// its latest record, stamped with the current UTC time. True when the row was added.
 bool AddAuditAnchor(const QString& connectString, qint16 systemId, const QString& logId,
-                    qint64 sequence, const QString& hash);
+                    qint64 sequence, const QString& hash, const QString& line);

@@ -117,6 +117,8 @@ void BatchCycle::EndBatchSteps() {
         ended.insert(QStringLiteral("seal"), QString::fromStdString(SealOfBatch(seals)));
     }
     audit_.Append(QStringLiteral("batch-ended"), ended);
+    // Anchored at once, so that the centre holds the batch's seal before the batch is closed.
+    AnchorAuditLog(audit_, settings_.DSNCONNECTSTR, settings_.SYSTEM_ID);
     dialogs_.MsgBox(
         QStringLiteral("Batch ") + QString::number(n) +
             QStringLiteral(" is closed.  Remove ballots from output tray before continuing.\r\n") +

@@ -13,6 +13,9 @@ std::string SealOfFile(const std::string& path);
 // The seal of bytes already read from an image's file.
 std::string SealOfBytes(std::string_view bytes);
 
+// The seal of a file's bytes held in memory, as of the centre's copy of an image.
+std::string SealOfBytes(std::string_view bytes);
+
 // The batch's seal: the SHA-256 over its images' seals in their order, each followed by a line
 // feed, so that `sha256sum *.tif | cut -c1-64 | sha256sum` over the batch folder gives it again.
 std::string SealOfBatch(const std::vector<std::string>& seals);

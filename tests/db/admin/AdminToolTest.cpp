@@ -55,6 +55,10 @@ INSTANTIATE_TEST_SUITE_P(
         UsageCase{{"list-operators", "extra"}, "unknown command line"},
         UsageCase{{"verify-log"}, "verify-log needs at least one FILE"},
         UsageCase{{"show-log", "a", "b"}, "show-log needs exactly one FILE"},
+        UsageCase{{"export-batch", "--connect", "x", "--out", "d"},
+                  "export-batch needs either --batch N or --all-closed"},
+        UsageCase{{"export-batch", "--connect", "x", "--out", "d", "--batch", "7"},
+                  "--batch of export-batch needs --system-id"},
         UsageCase{{"add-operator", "--user", "a", "--password", ""}, "--password is required"},
         UsageCase{{"add-operator", "--user", "a", "--password", "b", "--privilege", "high"},
                   "--privilege must be a whole number"},
@@ -134,15 +138,23 @@ TEST_P(AdminToolOnDatabase, GivesEveryTableAPrimaryKeyTheStationNeverNames) {
     }
 }
 
-// A database made before the surrogate keys, the image seals and the image bytes: MariaDB tables
-// get the keys, their rows numbered, and the seals and bytes get their tables; an SQLite table
-// cannot take a new primary key and keeps its rowid, which tells its rows apart.
+// A database made before the surrogate keys, the image seals, the image bytes and the anchored
+// lines: MariaDB tables get the keys, their rows numbered, the seals and bytes get their tables and
+// the anchors their column; an SQLite table cannot take a new primary key and keeps its rowid,
+// which tells its rows apart.
 TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
     const bool sqlite = source_->Kind() == u"SQLite";
     ExecuteOn(*source_, "DROP TABLE BallotImages");
     ExecuteOn(*source_, "DROP TABLE SystemStatus");
     ExecuteOn(*source_, "DROP TABLE ImageSeals");
     ExecuteOn(*source_, "DROP TABLE ImageFiles");
+    ExecuteOn(*source_, "DROP TABLE AuditAnchors");
+    ExecuteOn(*source_,
+              "CREATE TABLE AuditAnchors (SystemID INT NOT NULL, LogID CHAR(32) NOT NULL, "
+              "Sequence BIGINT NOT NULL, Hash CHAR(64) NOT NULL, AnchoredAt DATETIME "
+              "NOT NULL, Account VARCHAR(128) NOT NULL, AnchorKey INT PRIMARY KEY)");
+    ExecuteOn(*source_,
+              "INSERT INTO AuditAnchors VALUES (3,'a',1,'b','2026-12-08 10:00:00','x',1)");
     ExecuteOn(*source_,
               "CREATE TABLE BallotImages (SystemID INT NOT NULL, BatchNo INT NOT NULL, "
               "ImageSeq INT, BallotSN INT, Status INT, Error INT, HasWriteIns INT NOT "
@@ -170,6 +182,9 @@ TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
         }
         EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM ImageSeals"), "0");
         EXPECT_EQ(QueryOn(*source_, "SELECT Count(*) AS v FROM ImageFiles"), "0");
+        EXPECT_EQ(
+            QueryOn(*source_, "SELECT Count(*) AS v FROM AuditAnchors WHERE RecordLine IS NULL"),
+            "1");
     }
     if (!sqlite) {  // a MariaDB centre's history and the triggers that guard its rows, too
         EXPECT_EQ(

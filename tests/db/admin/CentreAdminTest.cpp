@@ -101,7 +101,7 @@ const Attempt kStationAttempts[] = {
     {"UPDATE SystemStatus SET Status = 'OFFLINE' WHERE SYSTEMID = 4", true},
     {"DELETE FROM SystemStatus WHERE SYSTEMID = 4", true},
     // Anchors are added, with the server's word on who and when; never read, changed or removed.
-    {"INSERT INTO AuditAnchors VALUES (4,'',1,'','2000-01-01 00:00:00','forged',NULL)", true},
+    {"INSERT INTO AuditAnchors VALUES (4,'',1,'','2000-01-01 00:00:00','forged',NULL,NULL)", true},
     {"SELECT Hash FROM AuditAnchors", false},
     {"UPDATE AuditAnchors SET Sequence = 2", false},
     {"DELETE FROM AuditAnchors", false},

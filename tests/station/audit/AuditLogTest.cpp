@@ -155,6 +155,8 @@ TEST_P(LogEndings, AreResumedFromWithoutStartingAgain) {
     EXPECT_EQ(verification.verified, records.size());
     EXPECT_EQ(log.LatestRecord()->logId + QString::number(log.LatestRecord()->sequence),
               audit::NamedLogId(records[0]) + QString::number(records.size()));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(log.LatestRecord()->line, file.readAll().trimmed().split('\n').last());
 }
 
 // A record of 100 KB, chained to the lines before, as a station wrote it before free text was
