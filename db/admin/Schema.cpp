@@ -55,5 +55,6 @@ void CreateSchema(Connection& connection) {
     if (connection.IsMariaDb()) {
         KeepBatchHistory(connection);
         InstallStationRowGuards(connection);
+        InstallClosedBatchGuards(connection);
     }
 }

@@ -36,6 +36,8 @@ struct BatchState {
     bool ScanningEnder = false;
     bool EnderPageDone = false;
     qint32 EndorserOffset = 0;
+    // The run under way prints each sheet's image serial on it as the sheet is fed.
+    bool Endorsing = false;
     // The seal of each image of the batch by sequence number (see ImageSeal.h), taken when its
     // page was done; the storage pass checks each file against it before reading it.
     std::vector<std::string> ImageSeals;
