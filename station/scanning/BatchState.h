@@ -42,6 +42,8 @@ struct BatchState {
     // page was done; the storage pass checks each file against it before reading it.
     std::vector<std::string> ImageSeals;
     std::optional<PageBeingWritten> PageEnded;
+    // The last page ended went on with another page of its sheet: the sheet is not yet an image.
+    bool SheetUnfinished = false;
     // Off only where the cost of sealing is measured against a pass without it.
     bool SealImages = true;
     // Tallies of the batch being stored.

@@ -46,7 +46,8 @@ void BatchCycle::Event12() {
         KScan1.write(KScan::OutputFile, b.NextImageFile);
     }
     // True while the sheet goes on with another page for the same image.
-    if (!std::get<bool>(KScan1.read(KScan::MorePages))) {
+    b.SheetUnfinished = std::get<bool>(KScan1.read(KScan::MorePages));
+    if (!b.SheetUnfinished) {
         if (!b.ScanningHeader) {
             b.BatchImages.at(b.ImageCounter).Serial = b.NextImageSerial.toInt();
         }
@@ -77,14 +78,17 @@ void BatchCycle::Event14() {
 }
 
 void BatchCycle::Event15(qint16& number, QString& description) {
-    // The page under way is settled first, so that the run ends with the images it wrote.
-    std::optional<qint32> takenBack;
+    // The page under way is settled first, so that the run ends with the images it wrote. A sheet
+    // whose image was not written has still been fed: its sequence number.
+    std::optional<qint32> notWritten;
     if (state_.PageEnded) {
         if (QFile::exists(state_.PageEnded->file)) {
             SealWrittenImage();
         } else {
-            takenBack = TakeBackUnwrittenImage();
+            notWritten = TakeBackUnwrittenImage();
         }
+    } else if (std::exchange(state_.SheetUnfinished, false)) {
+        notWritten = state_.ImageCounter;
     }
     AuditScannerError(number, description);
     if (state_.ScanningHeader) {
@@ -115,8 +119,9 @@ void BatchCycle::Event15(qint16& number, QString& description) {
         ShowScannerError(dialogs_, number, description);
     }
     // A card scan has its own step for a card that was not written.
-    if (takenBack && !state_.ScanningHeader && !state_.ScanningEnder) {
-        ShowSheetToFeedAgain(*takenBack);
+    if (notWritten && number == ScannerError::General && !state_.ScanningHeader &&
+        !state_.ScanningEnder) {
+        ShowSheetToFeedAgain(*notWritten);
     }
 
     // A card scan waits for its own flag and leaves the buttons to its step.
@@ -183,14 +188,16 @@ void BatchCycle::ShowSheetToFeedAgain(qint32 sequence) {
     const QString serial = ImageSerial(settings_.SYSTEM_ID, state_.CurrentBatch, sequence);
     const QString sheet = state_.Endorsing ? QStringLiteral("the sheet imprinted %1").arg(serial)
                                            : QStringLiteral("the last sheet fed");
-    QString text = QStringLiteral("The image of %1 was not stored.  If that sheet has come out of "
-                                  "the scanner, put it back on top of the feeder so that it is "
-                                  "fed first: it is scanned again as image %2.")
+    QString text = QStringLiteral(
+                       "The image of %1 was not stored.  If that sheet has come out of "
+                       "the scanner, put it back on top of the feeder so that it is "
+                       "fed first: it is scanned again as image %2.")
                        .arg(sheet, serial);
     if (state_.Endorsing) {
-        text += QStringLiteral("  Any other sheet fed first would be imprinted %1 as well and "
-                               "stored as image %1, and the sheet imprinted %1 would carry a "
-                               "second number when it is fed.")
+        text += QStringLiteral(
+                    "  Any other sheet fed first would be imprinted %1 as well and "
+                    "stored as image %1, and the sheet imprinted %1 would carry a "
+                    "second number when it is fed.")
                     .arg(serial);
     }
     dialogs_.MsgBox(text, Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
