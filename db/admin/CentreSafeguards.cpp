@@ -15,7 +15,7 @@ struct StationTable {
 };
 const StationTable kStationTables[] = {
     {"Batches", "SystemID"},      {"BallotImages", "SystemID"}, {"SystemStatus", "SYSTEMID"},
-    {"AuditAnchors", "SystemID"}, {"ImageSeals", "SystemID"},
+    {"AuditAnchors", "SystemID"}, {"ImageSeals", "SystemID"},   {"ImageFiles", "SystemID"},
 };
 
 const char* const kVersionedTables[] = {"Batches", "BallotImages", "ImageSeals"};
@@ -53,37 +53,19 @@ QString Expanded(const char* condition, const QString& column) {
             QStringLiteral("CAST(SUBSTRING(SUBSTRING_INDEX(SESSION_USER(), '@', 1), 8) AS INT)"));
 }
 
-// Inside a trigger CURRENT_USER() is the trigger's definer; SESSION_USER() is who connected,
-// "station3@host". These triggers run for every row a station writes, so a row that passes costs
-// one condition, and the refusal is put together only when it is needed.
-QString GuardTrigger(const StationTable& table, const RowEvent& row) {
-    const QString column = QString::fromLatin1(table.stationColumn);
-    const QString name = QString::fromLatin1(table.table);
-    const QString event = QString::fromLatin1(row.event);
-    const auto expanded = [&column](const char* text) { return Expanded(text, column); };
-    return QStringLiteral(
-               "CREATE OR REPLACE TRIGGER %1Station%2 BEFORE %3 ON %4 FOR EACH ROW "
-               "IF SESSION_USER() RLIKE '^station[0-9]+@' AND NOT (%5) THEN BEGIN "
-               "DECLARE refusal VARCHAR(128) DEFAULT CONCAT(SUBSTRING_INDEX(SESSION_USER(), '@', "
-               "1), ' may not %6 a row of station ', %7, ' in %4: a station account changes only "
-               "its own rows.'); "
-               "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = refusal; END; END IF")
-        .arg(name, event.left(1) + event.mid(1).toLower(), event, name, expanded(row.touched),
-             QString::fromLatin1(row.verb), expanded(row.offending));
-}
-
-// The tables that hold a batch's rows; an image's or a seal's batch is closed when its batch row
-// has an end time.
-const char* const kBatchTables[] = {"Batches", "BallotImages", "ImageSeals", "ImageFiles"};
-
 // The condition under which a station's own row event touches a closed batch, and that batch's
-// number; none for a batch row inserted, which is a batch of its own.
+// number; none for the tables that hold no batch's rows, and for a batch row inserted, which is a
+// batch of its own. An image's, a seal's or an image file's batch is closed when its batch row has
+// an end time.
 struct ClosedBatch {
     QString closed;
     QString batchNo;
 };
 std::optional<ClosedBatch> ClosedBatchOf(const QString& table, const RowEvent& row) {
     const QString event = QString::fromLatin1(row.event);
+    if (table == u"SystemStatus" || table == u"AuditAnchors") {
+        return std::nullopt;
+    }
     if (table == u"Batches") {
         if (event == u"INSERT") {
             return std::nullopt;
@@ -93,8 +75,8 @@ std::optional<ClosedBatch> ClosedBatchOf(const QString& table, const RowEvent& r
     }
     const auto closed = [](const char* row) {
         return QStringLiteral(
-                   "EXISTS (SELECT 1 FROM Batches WHERE SystemID = %1.SystemID AND "
-                   "BatchNo = %1.BatchNo AND EndTime IS NOT NULL)")
+                   "(SELECT EndTime FROM Batches WHERE SystemID = %1.SystemID AND "
+                   "BatchNo = %1.BatchNo) IS NOT NULL")
             .arg(QLatin1StringView(row));
     };
     if (event == u"INSERT") {
@@ -108,19 +90,39 @@ std::optional<ClosedBatch> ClosedBatchOf(const QString& table, const RowEvent& r
                        QStringLiteral("IF(%1, OLD.BatchNo, NEW.BatchNo)").arg(closed("OLD"))};
 }
 
-// A closed batch is final to its station: its rows are neither changed nor deleted, and it takes
-// no more images or seals. Closing is the update of a batch row that is still open, so it passes.
-// Rows of other stations are left to the station guards' refusal.
-QString ClosedBatchTrigger(const QString& table, const RowEvent& row, const ClosedBatch& batch) {
+// Inside a trigger CURRENT_USER() is the trigger's definer; SESSION_USER() is who connected,
+// "station3@host". These triggers run for every row a station writes, so a row that passes costs
+// one condition or two, and the refusal is put together only when it is needed: first a row of
+// another station; then a closed batch, which is final to its station (its rows are neither
+// changed nor deleted, and it takes no more images, seals or image files). Closing is the update
+// of a batch row that is still open, so it passes.
+QString GuardTrigger(const StationTable& table, const RowEvent& row) {
+    const QString column = QString::fromLatin1(table.stationColumn);
+    const QString name = QString::fromLatin1(table.table);
     const QString event = QString::fromLatin1(row.event);
+    const auto refusal = [](const QString& text) {
+        return QStringLiteral(
+                   "BEGIN DECLARE refusal VARCHAR(128) DEFAULT CONCAT("
+                   "SUBSTRING_INDEX(SESSION_USER(), '@', 1), %1); SIGNAL SQLSTATE "
+                   "'45000' SET MESSAGE_TEXT = refusal; END;")
+            .arg(text);
+    };
+    QString closedBatch;
+    if (const std::optional<ClosedBatch> batch = ClosedBatchOf(name, row)) {
+        closedBatch = QStringLiteral(" ELSEIF %1 THEN ").arg(batch->closed) +
+                      refusal(QStringLiteral("' may not change batch ', %1, ': a closed batch is "
+                                             "final'")
+                                  .arg(batch->batchNo));
+    }
     return QStringLiteral(
-               "CREATE OR REPLACE TRIGGER %1Closed%2 BEFORE %3 ON %1 FOR EACH ROW "
-               "IF SESSION_USER() RLIKE '^station[0-9]+@' AND %4 AND (%5) THEN BEGIN "
-               "DECLARE refusal VARCHAR(128) DEFAULT CONCAT(SUBSTRING_INDEX(SESSION_USER(), '@', "
-               "1), ' may not change batch ', %6, ': a closed batch is final'); "
-               "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = refusal; END; END IF")
-        .arg(table, event.left(1) + event.mid(1).toLower(), event,
-             Expanded(row.touched, QStringLiteral("SystemID")), batch.closed, batch.batchNo);
+               "CREATE OR REPLACE TRIGGER %1Station%2 BEFORE %3 ON %1 FOR EACH ROW "
+               "IF SESSION_USER() RLIKE '^station[0-9]+@' THEN IF NOT (%4) THEN ")
+               .arg(name, event.left(1) + event.mid(1).toLower(), event,
+                    Expanded(row.touched, column)) +
+           refusal(QStringLiteral("' may not %1 a row of station ', %2, ' in %3: a station "
+                                  "account changes only its own rows.'")
+                       .arg(QString::fromLatin1(row.verb), Expanded(row.offending, column), name)) +
+           closedBatch + QStringLiteral(" END IF; END IF");
 }
 
 }  // namespace
@@ -142,20 +144,6 @@ void InstallStationRowGuards(Connection& connection) {
         }
         for (const RowEvent& row : kRowEvents) {
             connection.Execute(GuardTrigger(table, row));
-        }
-    }
-}
-
-void InstallClosedBatchGuards(Connection& connection) {
-    for (const char* name : kBatchTables) {
-        const QString table = QString::fromLatin1(name);
-        if (TableType(connection, table).isEmpty()) {
-            continue;
-        }
-        for (const RowEvent& row : kRowEvents) {
-            if (const std::optional<ClosedBatch> batch = ClosedBatchOf(table, row)) {
-                connection.Execute(ClosedBatchTrigger(table, row, *batch));
-            }
         }
     }
 }

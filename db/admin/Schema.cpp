@@ -55,6 +55,5 @@ void CreateSchema(Connection& connection) {
     if (connection.IsMariaDb()) {
         KeepBatchHistory(connection);
         InstallStationRowGuards(connection);
-        InstallClosedBatchGuards(connection);
     }
 }

@@ -176,7 +176,7 @@ TEST_P(AdminToolOnDatabase, GivesOlderTablesTheirKeysWithoutLosingRows) {
                           "EVENT_OBJECT_TABLE IN ('batches', 'ballotimages', 'systemstatus'))) "
                           "AS v FROM information_schema.TABLES WHERE "
                           "TABLE_SCHEMA = DATABASE() AND TABLE_TYPE = 'SYSTEM VERSIONED'"),
-                  "3/14");
+                  "3/9");
     }
 }
 
