@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
+#include <utility>
 
 #include "CentreAdminFixture.h"
 #include "ClosedBatchAttempts.h"
 #include "HeadlessStation.h"
 #include "database/DatabaseError.h"
+#include "database/StatementObserver.h"
 #include "support/TestDataSource.h"
 
 namespace {
@@ -127,11 +129,13 @@ TEST_F(CentreAdmin, AStationsClosedBatchIsFinalAndTheClockTheServers) {
 }
 
 // A station scans on its own account, its closed batches guarded: it starts, removing the batch
-// its last run left open; scans a batch, then one lost while it is stored (the account may no
-// longer insert images) and scanned again; then a tally and a seal of the closed batch are
-// changed by an administrator. The history, its times left out, tells each step.
+// its last run left open; scans a batch whose close is done but not answered, then one lost while
+// it is stored (the account may no longer insert images) and scanned again; then a tally and a seal
+// of the closed batch are changed by an administrator. The history, its times left out, tells each
+// step.
 TEST_F(CentreAdmin, AStationsBatchLostAndScannedAgainShowsInItsHistory) {
-    HeadlessStation station(3, StationConnectString(database_, "station3", CentreWithStation(3)));
+    const QString station3 = StationConnectString(database_, "station3", CentreWithStation(3));
+    HeadlessStation station(3, station3);
     const QString leftOpen = QStringLiteral(
         "SELECT (SELECT Count(*) FROM Batches WHERE BatchNo = 7) + (SELECT Count(*) FROM "
         "BallotImages WHERE BatchNo = 7) + (SELECT Count(*) FROM ImageSeals WHERE BatchNo = 7) "
@@ -144,7 +148,21 @@ TEST_F(CentreAdmin, AStationsBatchLostAndScannedAgainShowsInItsHistory) {
     ASSERT_EQ(QueryOn(AdminOnCentre(), leftOpen), "3");
     station.Start();
     EXPECT_EQ(QueryOn(AdminOnCentre(), leftOpen), "0");
+    // Batch 1's close is done, but its answer lost: the batch stays closed, not lost.
+    bool closeDone = false;
+    SetStatementObserver([&](const QString& statement) {
+        if (statement.startsWith(u"UPDATE Batches SET ImageCount") &&
+            !std::exchange(closeDone, true)) {
+            ExecuteOn(station3, statement);
+            throw DatabaseError(QStringLiteral("Lost connection to server during query"));
+        }
+    });
     ASSERT_EQ(station.ScanBatch(1, 2), HeadlessStation::Outcome::Closed);
+    SetStatementObserver({});
+    EXPECT_EQ(QueryOn(AdminOnCentre(),
+                      "SELECT Count(*) AS v FROM Batches WHERE BatchNo = 1 AND "
+                      "EndTime IS NOT NULL"),
+              "1");
     const QString images = QStringLiteral(" INSERT ON %1.BallotImages %2 'station3'@'%'");
     Server().RunAsAdministrator(QStringLiteral("REVOKE") + images.arg(database_, "FROM"));
     ASSERT_EQ(station.ScanBatch(2, 2), HeadlessStation::Outcome::Lost);
