@@ -18,6 +18,7 @@ const QStringList kBatchColumns = {
     "WAITINGDUPE", "HAVEBEENREPAIRED", "HAVEBEENDUPED", "WRITEINSCHECK"};
 const QStringList kImageColumns = {"ImageSeq",    "BallotSN", "Status", "Error",
                                    "HasWriteIns", "Repaired", "Duped",  "WriteIn"};
+const QStringList kSealColumns = {"ImageSeq", "BallotSN", "SHA256"};
 
 // One version of a row: its values as text ("NULL" for none), from when until when it was the
 // row's content, and whether it still is.
@@ -76,18 +77,21 @@ QString Changes(const QStringList& columns, const QStringList& before, const QSt
                              : changes.join(QStringLiteral(", "));
 }
 
-// What happened to a row at one moment. Image rows are inserted one by one and deleted together,
-// so runs of them are told as one line.
+// What happened to a row at one moment. Image and seal rows are inserted many at a time and
+// deleted together, so runs of them are told as one line.
 struct Event {
-    enum Kind { Plain, ImageInserted, ImageDeleted };
+    enum Kind { Plain, Inserted, Deleted };
     QString time;
     Kind kind;
     QString text;  // Plain; the image's sequence number otherwise
+    QString row;   // "batch row", "image row", "seal row"
 };
 
 // The events of each row's versions: created, changed, deleted (and created again).
 void AddEvents(QList<Event>& events, const QList<Version>& versions, const QStringList& columns,
-               const QString& row, bool images) {
+               const QString& row) {
+    // Image and seal rows, one row per image.
+    const bool perImage = row != u"batch row";
     for (qsizetype i = 0; i < versions.size(); ++i) {
         const Version& version = versions[i];
         const bool continues =
@@ -96,20 +100,23 @@ void AddEvents(QList<Event>& events, const QList<Version>& versions, const QStri
         if (continues) {
             events << Event{version.from, Event::Plain,
                             QStringLiteral("%1 changed: %2")
-                                .arg(images ? row + u' ' + seq : row,
-                                     Changes(columns, versions[i - 1].values, version.values))};
-        } else if (images) {
-            events << Event{version.from, Event::ImageInserted, seq};
+                                .arg(perImage ? row + u' ' + seq : row,
+                                     Changes(columns, versions[i - 1].values, version.values)),
+                            row};
+        } else if (perImage) {
+            events << Event{version.from, Event::Inserted, seq, row};
         } else {
             events << Event{
                 version.from, Event::Plain,
-                QStringLiteral("%1 created: %2").arg(row, Changes(columns, {}, version.values))};
+                QStringLiteral("%1 created: %2").arg(row, Changes(columns, {}, version.values)),
+                row};
         }
         const bool replaced = i + 1 < versions.size() && versions[i + 1].key == version.key &&
                               versions[i + 1].from == version.to;
         if (!version.current && !replaced) {
-            events << (images ? Event{version.to, Event::ImageDeleted, seq}
-                              : Event{version.to, Event::Plain, row + QStringLiteral(" deleted")});
+            events << (perImage ? Event{version.to, Event::Deleted, seq, row}
+                                : Event{version.to, Event::Plain, row + QStringLiteral(" deleted"),
+                                        row});
         }
     }
 }
@@ -138,11 +145,14 @@ QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
     connection.Execute(QStringLiteral("SET time_zone = '+00:00'"));
     QList<Version> batchRows;
     QList<Version> imageRows;
+    QList<Version> sealRows;
     try {
         batchRows = Versions(connection, QStringLiteral("Batches"), QStringLiteral("0"),
                              kBatchColumns, systemId, batchNo);
         imageRows = Versions(connection, QStringLiteral("BallotImages"),
                              QStringLiteral("ImageRowKey"), kImageColumns, systemId, batchNo);
+        sealRows = Versions(connection, QStringLiteral("ImageSeals"), QStringLiteral("ImageSeq"),
+                            kSealColumns, systemId, batchNo);
     } catch (const DatabaseError& error) {
         if (error.nativeCode() != NotSystemVersioned) {
             throw;
@@ -153,8 +163,9 @@ QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
                                 .arg(error.message()));
     }
     QList<Event> events;
-    AddEvents(events, batchRows, kBatchColumns, QStringLiteral("batch row"), false);
-    AddEvents(events, imageRows, kImageColumns, QStringLiteral("image row"), true);
+    AddEvents(events, batchRows, kBatchColumns, QStringLiteral("batch row"));
+    AddEvents(events, imageRows, kImageColumns, QStringLiteral("image row"));
+    AddEvents(events, sealRows, kSealColumns, QStringLiteral("seal row"));
     std::stable_sort(events.begin(), events.end(),
                      [](const Event& a, const Event& b) { return a.time < b.time; });
 
@@ -164,7 +175,8 @@ QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
         const Event& first = events[i];
         QList<Event> run = {first};
         while (++i < events.size() && first.kind != Event::Plain && events[i].kind == first.kind &&
-               (first.kind == Event::ImageInserted || events[i].time == first.time)) {
+               events[i].row == first.row &&
+               (first.kind == Event::Inserted || events[i].time == first.time)) {
             run << events[i];
         }
         text += first.time + QStringLiteral("  ");
@@ -172,23 +184,25 @@ QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
             case Event::Plain:
                 text += first.text;
                 break;
-            case Event::ImageInserted:
-                text += QStringLiteral("image rows inserted: %1, the last at %2")
-                            .arg(Run(run), run.back().time);
+            case Event::Inserted:
+                text += QStringLiteral("%1s inserted: %2, the last at %3")
+                            .arg(first.row, Run(run), run.back().time);
                 break;
-            case Event::ImageDeleted:
-                text += QStringLiteral("image rows deleted: %1").arg(Run(run));
+            case Event::Deleted:
+                text += QStringLiteral("%1s deleted: %2").arg(first.row, Run(run));
                 break;
         }
         text += u'\n';
     }
-    const auto present = std::count_if(imageRows.begin(), imageRows.end(),
-                                       [](const Version& v) { return v.current; });
+    const auto current = [](const QList<Version>& rows) {
+        return std::count_if(rows.begin(), rows.end(), [](const Version& v) { return v.current; });
+    };
     const bool batchPresent =
         std::any_of(batchRows.begin(), batchRows.end(), [](const Version& v) { return v.current; });
     text +=
-        QStringLiteral("Now: %1, %2 image rows.\n")
+        QStringLiteral("Now: %1, %2 image rows, %3 seal rows.\n")
             .arg(batchPresent ? QStringLiteral("the batch row") : QStringLiteral("no batch row"))
-            .arg(present);
+            .arg(current(imageRows))
+            .arg(current(sealRows));
     return text;
 }

@@ -6,7 +6,7 @@
 class Connection;
 
 // The history of one batch on a MariaDB centre, for people: every version of its batch row, with
-// what changed from the one before, and when its image rows were inserted, changed and deleted,
-// in the order it happened, times in UTC. A batch that was lost and scanned again, or a tally
-// changed by hand, shows there. Throws DatabaseError where the database keeps no history.
+// what changed from the one before, and when its image and seal rows were inserted, changed and
+// deleted, in the order it happened, times in UTC. A batch that was lost and scanned again, or a
+// tally changed by hand, shows there. Throws DatabaseError where the database keeps no history.
 QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo);

@@ -146,6 +146,12 @@ int CreateCentreCommand(const QCommandLineParser& parser) {
     CheckDatabaseName(database);
     Connection connection;
     OpenDatabase(connection, parser);
+    if (connection.IsMariaDb()) {
+        const QString clock = SessionClockWarning(connection);
+        if (!clock.isEmpty()) {
+            Out() << "Warning: " << clock << '\n';
+        }
+    }
     const AdminAction action{"create-centre", database, database};
     Out() << RunRecorded(
                  connection, action,

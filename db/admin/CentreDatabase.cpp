@@ -45,6 +45,19 @@ void RequireCaseInsensitiveTableNames(Connection& connection) {
     }
 }
 
+QString SessionClockWarning(Connection& connection) {
+    Recordset setting;
+    setting.Open(QStringLiteral("SELECT @@secure_timestamp AS v"), connection);
+    if (setting.Fields(QStringLiteral("v")).Value().toString() != u"NO") {
+        return {};
+    }
+    return QStringLiteral(
+        "The server lets any account set its session clock (secure_timestamp = NO): a station's "
+        "account could date its audit anchors and its batches' history as it likes, and insert "
+        "history of its own.  Put secure_timestamp = REPLICATION into the server's configuration "
+        "(db/centre/lindhollow-centre.cnf does) and restart the server.");
+}
+
 void CreateCentreDatabase(Connection& connection, const QString& database) {
     CheckDatabaseName(database);
     if (!connection.IsMariaDb()) {

@@ -18,6 +18,10 @@ bool TableExists(Connection& connection, const QString& database, const QString&
 // without regard to it. Throws DatabaseError, saying how to set the server up, when it does not.
 void RequireCaseInsensitiveTableNames(Connection& connection);
 
+// Empty where the server keeps the session clock from station and monitor accounts; otherwise what
+// any account may then do, and how to set the server up.
+QString SessionClockWarning(Connection& connection);
+
 // Creates the counting centre's database on a MariaDB server when it is missing, makes it the
 // connection's database and creates its missing tables and indexes.
 void CreateCentreDatabase(Connection& connection, const QString& database);

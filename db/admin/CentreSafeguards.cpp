@@ -1,6 +1,7 @@
 #include "admin/CentreSafeguards.h"
 
 #include <QStringList>
+#include <optional>
 
 #include "database/Connection.h"
 #include "database/Recordset.h"
@@ -17,7 +18,7 @@ const StationTable kStationTables[] = {
     {"AuditAnchors", "SystemID"}, {"ImageSeals", "SystemID"},   {"ImageFiles", "SystemID"},
 };
 
-const char* const kVersionedTables[] = {"Batches", "BallotImages"};
+const char* const kVersionedTables[] = {"Batches", "BallotImages", "ImageSeals"};
 
 // TABLE_TYPE of the table in the connection's database; empty when it is missing.
 QString TableType(Connection& connection, const QString& table) {
@@ -43,28 +44,85 @@ const RowEvent kRowEvents[] = {
     {"DELETE", "delete", "OLD.%1 <=> %2", "OLD.%1"},
 };
 
+// A row event's condition with the row's station number column and the account's station.
+QString Expanded(const char* condition, const QString& column) {
+    return QString::fromLatin1(condition)
+        .replace(QStringLiteral("%1"), column)
+        .replace(
+            QStringLiteral("%2"),
+            QStringLiteral("CAST(SUBSTRING(SUBSTRING_INDEX(SESSION_USER(), '@', 1), 8) AS INT)"));
+}
+
+// The condition under which a station's own row event touches a closed batch, and that batch's
+// number; none for the tables that hold no batch's rows, and for a batch row inserted, which is a
+// batch of its own. An image's, a seal's or an image file's batch is closed when its batch row has
+// an end time.
+struct ClosedBatch {
+    QString closed;
+    QString batchNo;
+};
+std::optional<ClosedBatch> ClosedBatchOf(const QString& table, const RowEvent& row) {
+    const QString event = QString::fromLatin1(row.event);
+    if (table == u"SystemStatus" || table == u"AuditAnchors") {
+        return std::nullopt;
+    }
+    if (table == u"Batches") {
+        if (event == u"INSERT") {
+            return std::nullopt;
+        }
+        return ClosedBatch{QStringLiteral("OLD.EndTime IS NOT NULL"),
+                           QStringLiteral("OLD.BatchNo")};
+    }
+    const auto closed = [](const char* row) {
+        return QStringLiteral(
+                   "(SELECT EndTime FROM Batches WHERE SystemID = %1.SystemID AND "
+                   "BatchNo = %1.BatchNo) IS NOT NULL")
+            .arg(QLatin1StringView(row));
+    };
+    if (event == u"INSERT") {
+        return ClosedBatch{closed("NEW"), QStringLiteral("NEW.BatchNo")};
+    }
+    if (event == u"DELETE") {
+        return ClosedBatch{closed("OLD"), QStringLiteral("OLD.BatchNo")};
+    }
+    // Out of a closed batch, or into one.
+    return ClosedBatch{closed("OLD") + QStringLiteral(" OR ") + closed("NEW"),
+                       QStringLiteral("IF(%1, OLD.BatchNo, NEW.BatchNo)").arg(closed("OLD"))};
+}
+
 // Inside a trigger CURRENT_USER() is the trigger's definer; SESSION_USER() is who connected,
 // "station3@host". These triggers run for every row a station writes, so a row that passes costs
-// one condition, and the refusal is put together only when it is needed.
+// one condition or two, and the refusal is put together only when it is needed: first a row of
+// another station; then a closed batch, which is final to its station (its rows are neither
+// changed nor deleted, and it takes no more images, seals or image files). Closing is the update
+// of a batch row that is still open, so it passes.
 QString GuardTrigger(const StationTable& table, const RowEvent& row) {
     const QString column = QString::fromLatin1(table.stationColumn);
     const QString name = QString::fromLatin1(table.table);
     const QString event = QString::fromLatin1(row.event);
-    const auto expanded = [&column](const char* text) {
-        return QString::fromLatin1(text)
-            .replace(QStringLiteral("%1"), column)
-            .replace(QStringLiteral("%2"), QStringLiteral("CAST(SUBSTRING(SUBSTRING_INDEX("
-                                                          "SESSION_USER(), '@', 1), 8) AS INT)"));
+    const auto refusal = [](const QString& text) {
+        return QStringLiteral(
+                   "BEGIN DECLARE refusal VARCHAR(128) DEFAULT CONCAT("
+                   "SUBSTRING_INDEX(SESSION_USER(), '@', 1), %1); SIGNAL SQLSTATE "
+                   "'45000' SET MESSAGE_TEXT = refusal; END;")
+            .arg(text);
     };
+    QString closedBatch;
+    if (const std::optional<ClosedBatch> batch = ClosedBatchOf(name, row)) {
+        closedBatch = QStringLiteral(" ELSEIF %1 THEN ").arg(batch->closed) +
+                      refusal(QStringLiteral("' may not change batch ', %1, ': a closed batch is "
+                                             "final'")
+                                  .arg(batch->batchNo));
+    }
     return QStringLiteral(
-               "CREATE OR REPLACE TRIGGER %1Station%2 BEFORE %3 ON %4 FOR EACH ROW "
-               "IF SESSION_USER() RLIKE '^station[0-9]+@' AND NOT (%5) THEN BEGIN "
-               "DECLARE refusal VARCHAR(128) DEFAULT CONCAT(SUBSTRING_INDEX(SESSION_USER(), '@', "
-               "1), ' may not %6 a row of station ', %7, ' in %4: a station account changes only "
-               "its own rows.'); "
-               "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = refusal; END; END IF")
-        .arg(name, event.left(1) + event.mid(1).toLower(), event, name, expanded(row.touched),
-             QString::fromLatin1(row.verb), expanded(row.offending));
+               "CREATE OR REPLACE TRIGGER %1Station%2 BEFORE %3 ON %1 FOR EACH ROW "
+               "IF SESSION_USER() RLIKE '^station[0-9]+@' THEN IF NOT (%4) THEN ")
+               .arg(name, event.left(1) + event.mid(1).toLower(), event,
+                    Expanded(row.touched, column)) +
+           refusal(QStringLiteral("' may not %1 a row of station ', %2, ' in %3: a station "
+                                  "account changes only its own rows.'")
+                       .arg(QString::fromLatin1(row.verb), Expanded(row.offending, column), name)) +
+           closedBatch + QStringLiteral(" END IF; END IF");
 }
 
 }  // namespace

@@ -46,8 +46,9 @@ QString QuotedAccount(const QString& account) {
 class Checker {
   public:
     explicit Checker(QList<Finding>& findings) : findings_(findings) {}
-    void Fine(const QString& text) { findings_.append({false, text}); }
-    void Problem(const QString& text) { findings_.append({true, text}); }
+    void Fine(const QString& text) { findings_.append({Finding::Kind::Fine, text}); }
+    void Warning(const QString& text) { findings_.append({Finding::Kind::Warning, text}); }
+    void Problem(const QString& text) { findings_.append({Finding::Kind::Problem, text}); }
 
     void Settings(const StationSettings& settings) {
         const QString file = OpenStationSettingsStore()->fileName();
@@ -113,6 +114,10 @@ class Checker {
             Describe(connection, named);
             Encryption(connection, named);
             AccountOfStation(connection, named, systemId);
+            const QString clock = SessionClockWarning(connection);
+            if (!clock.isEmpty()) {
+                Warning(named + QStringLiteral(": ") + clock);
+            }
             try {
                 RequireCaseInsensitiveTableNames(connection);
             } catch (const DatabaseError& error) {

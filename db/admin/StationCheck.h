@@ -3,9 +3,11 @@
 #include <QList>
 #include <QString>
 
-// One thing found while checking a station's set-up, in plain words.
+// One thing found while checking a station's set-up, in plain words: fine, worth a warning (the
+// station scans, but the centre is not set up as it should be), or a problem to mend first.
 struct Finding {
-    bool problem;
+    enum class Kind { Fine, Warning, Problem };
+    Kind kind;
     QString text;
 };
 

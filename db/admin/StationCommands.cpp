@@ -114,8 +114,12 @@ int CheckStationCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"user"});
     int problems = 0;
     for (const Finding& finding : CheckStation(parser.value("user"))) {
-        Out() << (finding.problem ? "PROBLEM: " : "ok: ") << finding.text << '\n';
-        problems += finding.problem ? 1 : 0;
+        const bool problem = finding.kind == Finding::Kind::Problem;
+        Out() << (problem                                  ? "PROBLEM: "
+                  : finding.kind == Finding::Kind::Warning ? "WARNING: "
+                                                           : "ok: ")
+              << finding.text << '\n';
+        problems += problem ? 1 : 0;
     }
     if (problems > 0) {
         Out() << problems << (problems == 1 ? " problem" : " problems")

@@ -3,10 +3,11 @@
 -- Every statement creates only what is missing, so running the file again changes nothing.
 -- Every table has a primary key, which a Galera cluster needs to replicate row changes; where the
 -- station's columns are not unique, a surrogate key that the station never names comes last.
--- Batch and image rows are system-versioned: every change and every deletion keeps the row as it
--- was, with the time it stopped being current (lindhollow-admin history shows them). The triggers
--- that confine each station account to its own station's rows are made by lindhollow-admin after
--- this file, for every station table present.
+-- Batch, image and seal rows are system-versioned: every change and every deletion keeps the row
+-- as it was, with the time it stopped being current (lindhollow-admin history shows them). The
+-- triggers that confine each station account to its own station's rows, and keep its closed
+-- batches as they were closed, are made by lindhollow-admin after this file, for every station
+-- table present.
 
 -- The surrogate keys below are added to tables that may already keep their history.
 SET SESSION system_versioning_alter_history = KEEP;
@@ -55,7 +56,7 @@ CREATE TABLE IF NOT EXISTS ImageSeals (
     BallotSN INT      NOT NULL,
     SHA256   CHAR(64) NOT NULL,
     PRIMARY KEY (SystemID, BatchNo, ImageSeq)
-) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4 WITH SYSTEM VERSIONING;
 
 -- The bytes of each stored image's file, beside its seal: the centre keeps the evidence, so a
 -- station's disk is no single copy. Stored in the same transaction as the batch's image rows.

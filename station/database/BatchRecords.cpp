@@ -117,3 +117,16 @@ bool CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, q
                            QStringLiteral(" AND SystemID = ") + QString::number(systemId));
     });
 }
+
+bool BatchClosed(const QString& connectString, qint16 systemId, qint16 batchNo) {
+    bool closed = false;
+    OnConnection(connectString, [&](Connection& connection) {
+        Recordset rows;
+        rows.Open(QStringLiteral("SELECT EndTime FROM Batches WHERE BatchNo = ") +
+                      QString::number(batchNo) + QStringLiteral(" AND SystemID = ") +
+                      QString::number(systemId) + QStringLiteral(" AND EndTime IS NOT NULL"),
+                  connection);
+        closed = !rows.Eof();
+    });
+    return closed;
+}

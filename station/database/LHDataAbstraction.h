@@ -33,6 +33,9 @@ int DeleteOpenBatches(const QString& connectString, qint16 systemId);
 // command ran.
 bool CloseBatch(const QString& connectString, qint16 systemId, qint16 batchNo, qint32 imageCount,
                 qint32 ballotCount);
+// Whether the batch row has its end time: a close whose answer was lost may have been done.
+// Failure: false.
+bool BatchClosed(const QString& connectString, qint16 systemId, qint16 batchNo);
 
 // Station status rows (StationStatusRecords.cpp).
 

@@ -132,8 +132,11 @@ void BatchCycle::EndBatchSteps() {
             QStringLiteral("\r\n"),
         Dialogs::Buttons::OK, Dialogs::Icon::None,
         QStringLiteral("Batch ") + QString::number(n) + QStringLiteral(" Ended"));
+    // A close that the database did but whose answer was lost leaves the batch closed, and a
+    // closed batch is final: it is not lost, and its ballots are not to be scanned again.
     if (!CloseBatch(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n, b.ImageCounter,
-                    b.BallotCount)) {
+                    b.BallotCount) &&
+        !BatchClosed(settings_.DSNCONNECTSTR, settings_.SYSTEM_ID, n)) {
         LoseBatch();
         return;
     }

@@ -75,9 +75,13 @@ class BatchCycle {
     void StopFullBatch();
     // The page that has ended, once its file is written: its image is sealed. A page whose file
     // was not written (the write failed) is no image: its entry and counter step are taken back,
-    // and the sheet, still in the feeder, takes the same serial when it is fed again.
+    // and the sheet takes the same serial when it is fed again; returns that sequence number
+    // (none for a header card).
     void SealWrittenImage();
-    void TakeBackUnwrittenImage();
+    std::optional<qint32> TakeBackUnwrittenImage();
+    // After a run's page was taken back: which sheet the operator feeds again first, and what
+    // another sheet fed first would carry.
+    void ShowSheetToFeedAgain(qint32 sequence);
     // Image k and those after it are no longer part of the batch; the next page takes k.
     void GiveImageBack(qint32 k);
     // A scanner error into the audit log, with the end of the run it stops.

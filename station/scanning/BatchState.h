@@ -36,10 +36,14 @@ struct BatchState {
     bool ScanningEnder = false;
     bool EnderPageDone = false;
     qint32 EndorserOffset = 0;
+    // The run under way prints each sheet's image serial on it as the sheet is fed.
+    bool Endorsing = false;
     // The seal of each image of the batch by sequence number (see ImageSeal.h), taken when its
     // page was done; the storage pass checks each file against it before reading it.
     std::vector<std::string> ImageSeals;
     std::optional<PageBeingWritten> PageEnded;
+    // The last page ended went on with another page of its sheet: the sheet is not yet an image.
+    bool SheetUnfinished = false;
     // Off only where the cost of sealing is measured against a pass without it.
     bool SealImages = true;
     // Off only where the cost of keeping the images' bytes at the centre is measured.

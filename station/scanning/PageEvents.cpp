@@ -46,7 +46,8 @@ void BatchCycle::Event12() {
         KScan1.write(KScan::OutputFile, b.NextImageFile);
     }
     // True while the sheet goes on with another page for the same image.
-    if (!std::get<bool>(KScan1.read(KScan::MorePages))) {
+    b.SheetUnfinished = std::get<bool>(KScan1.read(KScan::MorePages));
+    if (!b.SheetUnfinished) {
         if (!b.ScanningHeader) {
             b.BatchImages.at(b.ImageCounter).Serial = b.NextImageSerial.toInt();
         }
@@ -77,13 +78,17 @@ void BatchCycle::Event14() {
 }
 
 void BatchCycle::Event15(qint16& number, QString& description) {
-    // The page under way is settled first, so that the run ends with the images it wrote.
+    // The page under way is settled first, so that the run ends with the images it wrote. A sheet
+    // whose image was not written has still been fed: its sequence number.
+    std::optional<qint32> notWritten;
     if (state_.PageEnded) {
         if (QFile::exists(state_.PageEnded->file)) {
             SealWrittenImage();
         } else {
-            TakeBackUnwrittenImage();
+            notWritten = TakeBackUnwrittenImage();
         }
+    } else if (std::exchange(state_.SheetUnfinished, false)) {
+        notWritten = state_.ImageCounter;
     }
     AuditScannerError(number, description);
     if (state_.ScanningHeader) {
@@ -112,6 +117,11 @@ void BatchCycle::Event15(qint16& number, QString& description) {
                         QStringLiteral("Paper Jam"));
     } else if (!Silent(number)) {
         ShowScannerError(dialogs_, number, description);
+    }
+    // A card scan has its own step for a card that was not written.
+    if (notWritten && number == ScannerError::General && !state_.ScanningHeader &&
+        !state_.ScanningEnder) {
+        ShowSheetToFeedAgain(*notWritten);
     }
 
     // A card scan waits for its own flag and leaves the buttons to its step.
@@ -158,16 +168,40 @@ void BatchCycle::SealWrittenImage() {
     seals[page.sequence] = SealOfFile(QFile::encodeName(page.file).toStdString());
 }
 
-void BatchCycle::TakeBackUnwrittenImage() {
+std::optional<qint32> BatchCycle::TakeBackUnwrittenImage() {
     const PageBeingWritten page = *std::exchange(state_.PageEnded, std::nullopt);
     // A header card that was not written leaves no batch to take anything back from.
     if (state_.ScanningHeader) {
-        return;
+        return std::nullopt;
     }
     audit_.Append(
         QStringLiteral("image-not-written"),
         {{"batch", state_.CurrentBatch}, {"serial", state_.BatchImages.at(page.sequence).Serial}});
     GiveImageBack(page.sequence);
+    return page.sequence;
+}
+
+// A scanner that feeds the sheet through has put it out before its image failed, imprinted with
+// the serial when the run endorses; the disk-import feeder keeps it on top. Fed again first, it
+// is scanned again under the same serial, the same number printed over the first.
+void BatchCycle::ShowSheetToFeedAgain(qint32 sequence) {
+    const QString serial = ImageSerial(settings_.SYSTEM_ID, state_.CurrentBatch, sequence);
+    const QString sheet = state_.Endorsing ? QStringLiteral("the sheet imprinted %1").arg(serial)
+                                           : QStringLiteral("the last sheet fed");
+    QString text = QStringLiteral(
+                       "The image of %1 was not stored.  If that sheet has come out of "
+                       "the scanner, put it back on top of the feeder so that it is "
+                       "fed first: it is scanned again as image %2.")
+                       .arg(sheet, serial);
+    if (state_.Endorsing) {
+        text += QStringLiteral(
+                    "  Any other sheet fed first would be imprinted %1 as well and "
+                    "stored as image %1, and the sheet imprinted %1 would carry a "
+                    "second number when it is fed.")
+                    .arg(serial);
+    }
+    dialogs_.MsgBox(text, Dialogs::Buttons::OK, Dialogs::Icon::Exclamation,
+                    QStringLiteral("Feed Sheet Again"));
 }
 
 void BatchCycle::GiveImageBack(qint32 k) {

@@ -62,6 +62,7 @@ void BatchCycle::StartScanner() {
     const bool endorserReady = std::get<bool>(KImgp1.read(KImgp::EndorserReady));
     const bool endorse =
         endorserReady && choice.activated && !state_.ScanningEnder && !state_.ScanningHeader;
+    state_.Endorsing = endorse;
     SetEndorser(KImgp1, endorse ? std::optional<EndorserSetting>(
                                       {state_.EndorserOffset,
                                        SerialPrefix(settings_.SYSTEM_ID, state_.CurrentBatch),

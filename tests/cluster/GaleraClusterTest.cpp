@@ -1,7 +1,8 @@
 // The counting centre on a three-node Galera cluster behind haproxy, every link encrypted, in the
 // short form that the test command runs: reads and changes that follow writes made on another
 // node, stations scanning on while a node dies or is cut off and comes back, which stations and
-// which nodes the cluster lets in. cluster-benchmark is the longer form.
+// which nodes the cluster lets in, what a station's own account may not do on any node.
+// cluster-benchmark is the longer form.
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@
 #include "ClusterFaults.h"
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
-#include "database/Recordset.h"
+#include "support/ClosedBatchAttempts.h"
 #include "support/GaleraTestCluster.h"
 #include "support/HaproxyTestFront.h"
 #include "support/QtPrinting.h"
@@ -279,6 +280,23 @@ TEST_F(GaleraCluster, EveryNodeKeepsTheSameHistoryOfABatch) {
     EXPECT_EQ(histories, QStringList(GaleraTestCluster::kNodes, histories[0]));
     EXPECT_TRUE(histories[0].contains(QStringLiteral("batch row deleted\n")))
         << histories[0].toStdString();
+}
+
+// Station 3's account through the proxy, one attempt of each kind: on its closed batch, with the
+// clock set back, with history asked for. Each node, read in turn, holds what it held before.
+TEST_F(GaleraCluster, AStationsClosedBatchIsFinalAndTheClockTheServersOnEveryNode) {
+    const QString& database = centre_->Database();
+    cluster_->Administer(0, QStringLiteral("CREATE USER IF NOT EXISTS 'station3'@'%' IDENTIFIED BY "
+                                           "'Station3pw'; GRANT SELECT, INSERT, UPDATE, DELETE ON "
+                                           "%1.* TO 'station3'@'%'; USE %1; ")
+                                    .arg(database) +
+                                ClosedBatchRows());
+    const QString station3 =
+        centre_->ThroughProxy() + QStringLiteral("UID=station3;PWD=Station3pw;");
+    // Closed batch 12's row; the anchor dated by the clock set back; the batch of history.
+    ExpectAttempt(station3, centre_->OnNode(0), kClockSettings[0], kStationAttempts[0]);
+    ExpectAttempt(station3, centre_->OnNode(1), kClockSettings[1], kStationAttempts[11]);
+    ExpectAttempt(station3, centre_->OnNode(2), kClockSettings[2], kStationAttempts[10]);
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, NodeLostWhileStoring, testing::Values(Cut::Death, Cut::Partition),

@@ -1,6 +1,7 @@
 #include "CentreFile.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <stdexcept>
 
 QString CentreFile(const QString& name) {
@@ -17,4 +18,16 @@ QString Replaced(QString text, const QString& from, const QString& to) {
                                  from.toStdString());
     }
     return text.replace(from, to);
+}
+
+QString CentreSetting(const QString& name, const QString& setting) {
+    const QRegularExpressionMatch line =
+        QRegularExpression(QStringLiteral("^%1\\s*=\\s*(\\S+)\\s*$").arg(setting),
+                           QRegularExpression::MultilineOption)
+            .match(CentreFile(name));
+    if (!line.hasMatch()) {
+        throw std::runtime_error("the centre's " + name.toStdString() + " sets no " +
+                                 setting.toStdString());
+    }
+    return line.captured(1);
 }

@@ -12,12 +12,20 @@
 #include <stdexcept>
 #include <vector>
 
+#include "support/CentreFile.h"
 #include "support/ChildProcess.h"
 
 extern char** environ;
 
 MariaDbTestServer& MariaDbTestServer::Instance() {
-    static MariaDbTestServer server{Options{}};
+    // The clock as the centre's server keeps it, so that what a station account may not do with
+    // it is tried where the tests' stations run.
+    static MariaDbTestServer server{
+        Options{.defaultsFile = {},
+                .arguments = {QStringLiteral("--lower-case-table-names=1"),
+                              QStringLiteral("--secure-timestamp=") +
+                                  CentreSetting(QStringLiteral("lindhollow-centre.cnf"),
+                                                QStringLiteral("secure_timestamp"))}}};
     return server;
 }
 

@@ -5,8 +5,9 @@
 
 // A MariaDB server of this test process alone: its own data folder, loopback
 // only, a free port. The shared one (Instance) compares identifiers without regard
-// to letter case, is started on first use and is stopped and removed when the
-// process ends; others live as long as their object.
+// to letter case, keeps the session clock as the centre's shipped configuration does, is started
+// on first use and is stopped and removed when the process ends; others live as long as their
+// object.
 class MariaDbTestServer {
   public:
     struct Options {

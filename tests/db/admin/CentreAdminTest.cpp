@@ -38,6 +38,7 @@ TEST_F(CentreAdmin, CreatesTheCentreOnceInUtf8mb4) {
             Run({"create-centre", "--connect", Admin(), "--database", database_});
         EXPECT_EQ(result.exitCode, 0) << result.errors.toStdString();
         EXPECT_TRUE(result.output.contains("is in place")) << result.output.toStdString();
+        EXPECT_FALSE(result.output.contains("Warning")) << result.output.toStdString();
     }
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT COUNT(*) AS v FROM information_schema.TABLES "
                                             "WHERE TABLE_SCHEMA = '%1'")
@@ -59,6 +60,11 @@ TEST_F(CentreAdmin, AServerComparingTableNamesByCaseIsRefusedWithTheFix) {
                       server.AdministratorConnectString() + QStringLiteral("DATABASE=bare")}}) {
         const AdminToolResult result = Run(command);
         EXPECT_EQ(result.exitCode, 1) << command.front().toStdString();
+        // Nor does this server keep the session clock from the stations' accounts.
+        EXPECT_EQ(result.output.contains("Warning: The server lets any account set its session "
+                                         "clock (secure_timestamp = NO)"),
+                  command.front() == u"create-centre")
+            << result.output.toStdString();
         EXPECT_TRUE(result.errors.contains("(lower_case_table_names = 0)") &&
                     result.errors.contains("Put lower_case_table_names = 1 into the server's "
                                            "configuration"))
@@ -355,7 +361,15 @@ INSTANTIATE_TEST_SUITE_P(
                      CaseSensitiveCentre();
                      t.WriteDataSource(CaseSensitiveServer().Port(), "cased", "pw");
                  },
-                 "(lower_case_table_names = 0)"}),
+                 "(lower_case_table_names = 0)"},
+        // The same server, also not set up for the centre's clock.
+        Breakage{"clock",
+                 [](StationSetUpCheck& t) {
+                     CaseSensitiveCentre();
+                     t.WriteDataSource(CaseSensitiveServer().Port(), "cased", "pw");
+                 },
+                 "WARNING: DSNCONNECTSTR (DSN=Lindhollow;): The server lets any account set its "
+                 "session clock (secure_timestamp = NO)"}),
     [](const testing::TestParamInfo<Breakage>& info) { return info.param.name; });
 
 }  // namespace

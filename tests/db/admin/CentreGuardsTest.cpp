@@ -4,10 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <QRegularExpression>
+#include <utility>
 
 #include "CentreAdminFixture.h"
+#include "ClosedBatchAttempts.h"
 #include "HeadlessStation.h"
 #include "database/DatabaseError.h"
+#include "database/StatementObserver.h"
 #include "support/TestDataSource.h"
 
 namespace {
@@ -115,13 +118,57 @@ TEST_F(CentreAdmin, AStationAccountChangesOnlyItsOwnStationsRows) {
     }
 }
 
-// A station scans on its own account: a batch, then one lost while it is stored (the account may
-// no longer insert images) and scanned again; then a tally is changed by hand. The history, its
-// times left out, tells each step.
+// Station 3's account on its closed batch and the clock: every attempt refused, or done at the
+// server's time, each as it is and after trying to set the clock back or to insert history.
+TEST_F(CentreAdmin, AStationsClosedBatchIsFinalAndTheClockTheServers) {
+    const QString station3 = StationConnectString(database_, "station3", CentreWithStation(3));
+    Server().RunAsAdministrator(
+        QStringLiteral("USE %1; GRANT SELECT, INSERT, DELETE ON ImageFiles TO 'station3'@'%';")
+            .arg(database_) +
+        ClosedBatchRows());
+    for (int setting = 0; setting < kClockSettingCount; ++setting) {
+        for (int attempt = 0; attempt < kStationAttemptCount; ++attempt) {
+            ExpectAttempt(station3, AdminOnCentre(), kClockSettings[setting],
+                          kStationAttempts[attempt]);
+        }
+    }
+}
+
+// A station scans on its own account, its closed batches guarded: it starts, removing the batch
+// its last run left open; scans a batch whose close is done but not answered, then one lost while
+// it is stored (the account may no longer insert images) and scanned again; then a tally and a seal
+// of the closed batch are changed by an administrator. The history, its times left out, tells each
+// step.
 TEST_F(CentreAdmin, AStationsBatchLostAndScannedAgainShowsInItsHistory) {
-    HeadlessStation station(3, StationConnectString(database_, "station3", CentreWithStation(3)));
+    const QString station3 = StationConnectString(database_, "station3", CentreWithStation(3));
+    HeadlessStation station(3, station3);
+    const QString leftOpen = QStringLiteral(
+        "SELECT (SELECT Count(*) FROM Batches WHERE BatchNo = 7) + (SELECT Count(*) FROM "
+        "BallotImages WHERE BatchNo = 7) + (SELECT Count(*) FROM ImageSeals WHERE BatchNo = 7) "
+        "AS v");
+    Server().RunAsAdministrator(
+        QStringLiteral("USE %1; INSERT INTO Batches(SystemID,BatchNo) VALUES (3,7); INSERT INTO "
+                       "BallotImages(SystemID,BatchNo,ImageSeq) VALUES (3,7,0); INSERT INTO "
+                       "ImageSeals VALUES (3,7,0,300700000,'a');")
+            .arg(database_));
+    ASSERT_EQ(QueryOn(AdminOnCentre(), leftOpen), "3");
     station.Start();
+    EXPECT_EQ(QueryOn(AdminOnCentre(), leftOpen), "0");
+    // Batch 1's close is done, but its answer lost: the batch stays closed, not lost.
+    bool closeDone = false;
+    SetStatementObserver([&](const QString& statement) {
+        if (statement.startsWith(u"UPDATE Batches SET ImageCount") &&
+            !std::exchange(closeDone, true)) {
+            ExecuteOn(station3, statement);
+            throw DatabaseError(QStringLiteral("Lost connection to server during query"));
+        }
+    });
     ASSERT_EQ(station.ScanBatch(1, 2), HeadlessStation::Outcome::Closed);
+    SetStatementObserver({});
+    EXPECT_EQ(QueryOn(AdminOnCentre(),
+                      "SELECT Count(*) AS v FROM Batches WHERE BatchNo = 1 AND "
+                      "EndTime IS NOT NULL"),
+              "1");
     const QString images = QStringLiteral(" INSERT ON %1.BallotImages %2 'station3'@'%'");
     Server().RunAsAdministrator(QStringLiteral("REVOKE") + images.arg(database_, "FROM"));
     ASSERT_EQ(station.ScanBatch(2, 2), HeadlessStation::Outcome::Lost);
@@ -130,6 +177,9 @@ TEST_F(CentreAdmin, AStationsBatchLostAndScannedAgainShowsInItsHistory) {
     station.Close();
     ExecuteOn(AdminOnCentre(),
               "UPDATE Batches SET ACCEPTED = 4 WHERE SystemID = 3 AND BatchNo = 2");
+    ExecuteOn(AdminOnCentre(),
+              "UPDATE ImageSeals SET SHA256 = 'corrected' WHERE SystemID = 3 "
+              "AND BatchNo = 2 AND ImageSeq = 1");
 
     const AdminToolResult history =
         Run({"history", "--connect", AdminOnCentre(), "--system-id", "3", "--batch", "2"});
@@ -145,12 +195,20 @@ TEST_F(CentreAdmin, AStationsBatchLostAndScannedAgainShowsInItsHistory) {
         "T  batch row deleted\n"
         "T  batch row created: StartTime T, UserID demo\n"
         "T  image rows inserted: 4 (sequence 0 to 3), the last at T\n"
+        "T  seal rows inserted: 4 (sequence 0 to 3), the last at T\n"
         "T  batch row changed: ACCEPTED NULL -> 0, REJECTED NULL -> 0, DELETED NULL -> 0, "
         "HAVEWRITEINS NULL -> 0, WAITINGREPAIR NULL -> 0, WAITINGDUPE NULL -> 0, "
         "HAVEBEENREPAIRED NULL -> 0, HAVEBEENDUPED NULL -> 0, WRITEINSCHECK NULL -> 0\n"
         "T  batch row changed: EndTime NULL -> T, ImageCount NULL -> 4, BallotCount NULL -> 2\n"
         "T  batch row changed: ACCEPTED 0 -> 4\n"
-        "Now: the batch row, 4 image rows.\n");
+        "T  seal row 1 changed: SHA256 " +
+            QueryOn(AdminOnCentre(),
+                    "SELECT SHA256 AS v FROM ImageSeals FOR SYSTEM_TIME ALL "
+                    "WHERE BatchNo = 2 AND ImageSeq = 1 AND SHA256 <> "
+                    "'corrected'")
+                .toStdString() +
+            " -> corrected\n"
+            "Now: the batch row, 4 image rows, 4 seal rows.\n");
 }
 
 // Commands that change operators, station accounts or the schema leave a row each, also when

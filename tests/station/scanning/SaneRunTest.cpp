@@ -2,13 +2,19 @@
 // imprinter and fault sensors.
 
 #include <gtest/gtest.h>
+#include <sys/mount.h>
 
 #include <QCheckBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
+#include <QStorageInfo>
 #include <QTest>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 #include "scanner/TiffPages.h"
 #include "scanning/ImageNames.h"
@@ -29,12 +35,13 @@ QString Imprint(const Page& front, int top) {
 
 class SaneRun : public testing::Test {
   protected:
-    void SetUp() override {
+    void SetUp() override { WriteScannerIni("ADF Duplex"); }
+    void WriteScannerIni(const char* feederSource) {
         QFile ini(station_.scanner.ini);
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
         ini.write(QStringLiteral("[KSCAN]\nSource = sane\nDevice = %1\nCardSource = ADF Front\n"
-                                 "FeederSource = ADF Duplex\n[KImgp]\nEndorser = yes\n")
-                      .arg(LindhollowDevice::name())
+                                 "FeederSource = %2\n[KImgp]\nEndorser = yes\n")
+                      .arg(LindhollowDevice::name(), QLatin1String(feederSource))
                       .toUtf8());
     }
 
@@ -92,6 +99,62 @@ TEST_F(SaneRun, ABatchOfBallotsCarriesTheImageNumbersPrintedByTheScanner) {
                              "endorser-bits=24",  "endorser-val=1",           "endorser-step=1",
                              "endorser-y=203.2",  "endorser-string=3007%05ud"};
     EXPECT_EQ(device_.optionsSet(), card + run + card);
+}
+
+// A ballot's image that cannot be written (the in-tray, a small tmpfs, is full) after its sheet
+// went through the imprinter into the output tray: the operator is told to feed the sheet
+// imprinted with its serial again first. Fed so, before the ballot behind it, each image carries
+// its own serial: the sheet fed again the one it carried, and no two images the same.
+TEST_F(SaneRun, ASheetWhoseImageWasNotWrittenIsFedAgainFirstUnderItsImprint) {
+    const QByteArray intray = QFile::encodeName(station_.Intray());
+    if (::mount("tmpfs", intray.constData(), "tmpfs", 0, "size=2m") != 0) {
+        GTEST_SKIP() << "cannot mount a tmpfs as the in-tray here: " << std::strerror(errno);
+    }
+    const auto unmount = qScopeGuard([&] { ::umount2(intray.constData(), MNT_DETACH); });
+    ASSERT_TRUE(setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1) == 0);
+    WriteScannerIni("ADF Front");
+    station_.SetSettings({{"BALLOTSIZE", "14"}});
+    window_ = &station_.Start();
+    window_->optSecond->setChecked(true);
+    Feed({"header", "--type", "-6", "--batch", "7"});
+    window_->cmdStartBatch->click();
+    ASSERT_EQ(station_.Batch().CurrentBatch, 7);
+    Feed({"ballot", "--marks", "1,5"});
+    Run();
+    // Room for half an image.
+    QFile filler(station_.Intray() + QStringLiteral("filler"));
+    ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+    const qint64 bytes =
+        QStorageInfo(station_.Intray()).bytesAvailable() - QFileInfo(File(1)).size() / 2;
+    ASSERT_EQ(filler.write(QByteArray(bytes, '\0')), bytes);
+    filler.close();
+    Feed({"ballot", "--marks", "2,6"});
+    station_.dialogs.shown.clear();
+    Run();
+
+    ASSERT_EQ(station_.dialogs.shown.size(), 2);
+    EXPECT_TRUE(station_.dialogs.shown[0].text.startsWith(u"Scanner Error 20100\r\n"));
+    // The second box names the sheet by its imprint, and what another sheet fed first carries.
+    const QString serial = ImageSerial(3, 7, 2);
+    EXPECT_EQ(station_.dialogs.shown[1].title, "Feed Sheet Again");
+    EXPECT_TRUE(station_.dialogs.shown[1].text.contains(
+        QStringLiteral("the sheet imprinted %1 was not stored").arg(serial)));
+    ASSERT_TRUE(filler.remove());
+    const QStringList putOut = TestStation::FilesIn(device_.tray());
+    // The header card, the stored ballot and the failed one.
+    ASSERT_EQ(putOut.size(), 3);
+    ASSERT_TRUE(QFile::rename(QDir(device_.tray()).filePath(putOut.back()),
+                              QDir(device_.feeder()).filePath(QStringLiteral("0000.tif"))));
+    Feed({"ballot", "--marks", "3,7"});
+    Run();
+
+    QStringList imprints;
+    for (qint32 i = 1; i <= 3; ++i) {
+        const std::vector<Page> sides = readTiffPages(QFile::encodeName(File(i)).toStdString());
+        ASSERT_FALSE(sides.empty()) << i;
+        imprints << Imprint(sides[0], 1600);
+    }
+    EXPECT_EQ(imprints, (QStringList{ImageSerial(3, 7, 1), serial, ImageSerial(3, 7, 3)}));
 }
 
 struct FaultCase {
