@@ -30,6 +30,7 @@ class CentreReader {
     void ReadTotals(CentreSnapshot& snapshot);
     void ReadPace(CentreSnapshot& snapshot, const QDateTime& now);
     void ReadAnchorLags(CentreSnapshot& snapshot);
+    void ReadBackups(CentreSnapshot& snapshot, const QDateTime& now);
     bool HasTable(const QString& name);
 
     struct LatestAnchor {
