@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
@@ -228,6 +232,74 @@ TEST_F(GaleraCluster, EveryNodeKeepsTheSameHistoryOfABatch) {
     EXPECT_EQ(histories, QStringList(GaleraTestCluster::kNodes, histories[0]));
     EXPECT_TRUE(histories[0].contains(QStringLiteral("batch row deleted\n")))
         << histories[0].toStdString();
+}
+
+// lindhollow-backup takes a full backup of node3, a node the stations do not write to, while a
+// station stores through haproxy; the cluster is then rebuilt from it as after the loss of every
+// node: one node founded on the restored backup, the other two by state transfer.
+TEST_F(GaleraCluster, ABackupOfOneNodeRebuildsTheCluster) {
+    if (QStandardPaths::findExecutable("mariadb-backup").isEmpty()) {
+        GTEST_SKIP() << "mariadb-backup is not installed";
+    }
+    const QTemporaryDir folder;
+    const QString password =
+        RunAdminTool(
+            {"add-backup-account", "--database", centre_->Database(), "--connect",
+             "Driver=MariaDB Unicode;SERVER=localhost;USER=root;SOCKET=" + cluster_->Socket(2)})
+            .trimmed()
+            .section(u'\n', -1);
+    QFile options(folder.filePath("backup.cnf"));
+    ASSERT_TRUE(options.open(QIODevice::WriteOnly));
+    const QString account =
+        "user=backup\npassword=\"" + password + "\"\nsocket=" + cluster_->Socket(2) + "\n";
+    options.write(("[client]\n" + account + "[mariadb-backup]\n" + account).toUtf8());
+    options.close();
+    QProcess script;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const auto& [name, value] :
+         {std::pair{"LINDHOLLOW_BACKUP_DEFAULTS", QString("/nonexistent")},
+          {"CLIENT_OPTIONS", options.fileName()},
+          {"BACKUP_DIR", folder.filePath("backups")},
+          {"CENTRE_DATABASE", centre_->Database()},
+          {"VERIFY_FULL", QString("no")}}) {
+        environment.insert(name, value);
+    }
+    script.setProcessEnvironment(environment);
+    const auto run = [&script](const QStringList& arguments) {
+        script.start(LINDHOLLOW_BACKUP, arguments);
+        return script.waitForStarted();
+    };
+
+    ScanningFloor floor(centre_->ThroughProxy(), 1, kBallots);
+    floor.ScanRound();
+    const int closedBefore = floor.NextBatch(0) - 1;
+    ASSERT_TRUE(run({"take", "--full"}));
+    int storedWhileCopying = 0;
+    for (; script.state() != QProcess::NotRunning; ++storedWhileCopying) {
+        floor.ScanNextBatch(0);
+    }
+    script.waitForFinished();
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    EXPECT_GT(storedWhileCopying, 0);
+    const QString backup = QString::fromUtf8(script.readAllStandardOutput()).section(u':', 0, 0);
+    EXPECT_TRUE(QFile::exists(backup + "/data/xtrabackup_galera_info"));
+    ASSERT_TRUE(run({"restore", backup, "--datadir", folder.filePath("restored")}));
+    ASSERT_TRUE(script.waitForFinished(300000));
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+
+    cluster_->RebuildFrom(folder.filePath("restored"));
+    const QStringList sums = centre_->Checksums();
+    ASSERT_EQ(sums.size(), GaleraTestCluster::kNodes);
+    EXPECT_EQ(sums, QStringList(GaleraTestCluster::kNodes, sums[0]));
+    EXPECT_EQ(cluster_
+                  ->Administer(0, QStringLiteral(
+                                      "SELECT COUNT(*) FROM %1.Batches b WHERE BatchNo <= %2 AND "
+                                      "ImageCount = (SELECT COUNT(*) FROM %1.BallotImages i WHERE "
+                                      "i.SystemID = b.SystemID AND i.BatchNo = b.BatchNo)")
+                                      .arg(centre_->Database())
+                                      .arg(closedBefore))
+                  .trimmed(),
+              QString::number(closedBefore));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, NodeLostWhileStoring, testing::Values(Cut::Death, Cut::Partition),
