@@ -51,8 +51,7 @@ QString BackupCentre::Stations() const {
         .arg(MariaDbTestServer::UserName(), MariaDbTestServer::Password());
 }
 
-BackupRun BackupCentre::Run(const QStringList& arguments) const {
-    QProcess script;
+void BackupCentre::Start(QProcess& script, const QStringList& arguments) const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("LINDHOLLOW_BACKUP_DEFAULTS", "/nonexistent");
     environment.insert("CLIENT_OPTIONS", folder_.filePath(QStringLiteral("backup.cnf")));
@@ -60,6 +59,11 @@ BackupRun BackupCentre::Run(const QStringList& arguments) const {
     environment.insert("VERIFY_FULL", "no");
     script.setProcessEnvironment(environment);
     script.start(QStringLiteral(LINDHOLLOW_BACKUP), arguments);
+}
+
+BackupRun BackupCentre::Run(const QStringList& arguments) const {
+    QProcess script;
+    Start(script, arguments);
     if (!script.waitForFinished(300000)) {
         throw std::runtime_error("lindhollow-backup did not end");
     }

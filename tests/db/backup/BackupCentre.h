@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -26,7 +27,9 @@ class BackupCentre {
     QString Stations() const;
     QString BackupFolder() const { return folder_.filePath(QStringLiteral("backups")); }
     QString Path(const QString& name) const { return folder_.filePath(name); }
-    // lindhollow-backup with the arguments, as the backup account, on BackupFolder().
+    // lindhollow-backup with the arguments, as the backup account, on BackupFolder(): started,
+    // or run to its end.
+    void Start(QProcess& script, const QStringList& arguments) const;
     BackupRun Run(const QStringList& arguments) const;
     // Runs SQL as the backup account; whether the server took it.
     bool RunAsBackupAccount(const QString& sql) const;
