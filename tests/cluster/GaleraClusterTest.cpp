@@ -6,13 +6,12 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
+#include "BackupScript.h"
 #include "ClusterCentre.h"
 #include "ClusterFaults.h"
 #include "database/Connection.h"
@@ -241,39 +240,12 @@ TEST_F(GaleraCluster, ABackupOfOneNodeRebuildsTheCluster) {
     if (QStandardPaths::findExecutable("mariadb-backup").isEmpty()) {
         GTEST_SKIP() << "mariadb-backup is not installed";
     }
-    const QTemporaryDir folder;
-    const QString password =
-        RunAdminTool(
-            {"add-backup-account", "--database", centre_->Database(), "--connect",
-             "Driver=MariaDB Unicode;SERVER=localhost;USER=root;SOCKET=" + cluster_->Socket(2)})
-            .trimmed()
-            .section(u'\n', -1);
-    QFile options(folder.filePath("backup.cnf"));
-    ASSERT_TRUE(options.open(QIODevice::WriteOnly));
-    const QString account =
-        "user=backup\npassword=\"" + password + "\"\nsocket=" + cluster_->Socket(2) + "\n";
-    options.write(("[client]\n" + account + "[mariadb-backup]\n" + account).toUtf8());
-    options.close();
+    const BackupScript backups(cluster_->Socket(2), centre_->Database());
     QProcess script;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const auto& [name, value] :
-         {std::pair{"LINDHOLLOW_BACKUP_DEFAULTS", QString("/nonexistent")},
-          {"CLIENT_OPTIONS", options.fileName()},
-          {"BACKUP_DIR", folder.filePath("backups")},
-          {"CENTRE_DATABASE", centre_->Database()},
-          {"VERIFY_FULL", QString("no")}}) {
-        environment.insert(name, value);
-    }
-    script.setProcessEnvironment(environment);
-    const auto run = [&script](const QStringList& arguments) {
-        script.start(LINDHOLLOW_BACKUP, arguments);
-        return script.waitForStarted();
-    };
-
     ScanningFloor floor(centre_->ThroughProxy(), 1, kBallots);
     floor.ScanRound();
     const int closedBefore = floor.NextBatch(0) - 1;
-    ASSERT_TRUE(run({"take", "--full"}));
+    backups.Start(script, {"take", "--full"});
     int storedWhileCopying = 0;
     for (; script.state() != QProcess::NotRunning; ++storedWhileCopying) {
         floor.ScanNextBatch(0);
@@ -283,11 +255,11 @@ TEST_F(GaleraCluster, ABackupOfOneNodeRebuildsTheCluster) {
     EXPECT_GT(storedWhileCopying, 0);
     const QString backup = QString::fromUtf8(script.readAllStandardOutput()).section(u':', 0, 0);
     EXPECT_TRUE(QFile::exists(backup + "/data/xtrabackup_galera_info"));
-    ASSERT_TRUE(run({"restore", backup, "--datadir", folder.filePath("restored")}));
-    ASSERT_TRUE(script.waitForFinished(300000));
-    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    const BackupRun restored =
+        backups.Run({"restore", backup, "--datadir", backups.Path("restored")});
+    ASSERT_EQ(restored.exitCode, 0) << restored.errors.toStdString();
 
-    cluster_->RebuildFrom(folder.filePath("restored"));
+    cluster_->RebuildFrom(backups.Path("restored"));
     const QStringList sums = centre_->Checksums();
     ASSERT_EQ(sums.size(), GaleraTestCluster::kNodes);
     EXPECT_EQ(sums, QStringList(GaleraTestCluster::kNodes, sums[0]));

@@ -6,32 +6,22 @@
 
 #include <QDeadlineTimer>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
-#include <functional>
 #include <memory>
 
-#include "BackupCentre.h"
+#include "BackupScript.h"
 #include "HeadlessStation.h"
 #include "support/ChildProcess.h"
 
 namespace {
 
 using Outcome = HeadlessStation::Outcome;
+constexpr const char* kMissing = "mariadb-backup is not installed (Debian package mariadb-backup)";
 
 bool Missing() {
     return QStandardPaths::findExecutable("mariadb-backup").isEmpty();
-}
-constexpr const char* kMissing = "mariadb-backup is not installed (Debian package mariadb-backup)";
-
-QString StationsOn(const MariaDbTestServer& server) {
-    return QStringLiteral(
-               "Driver=MariaDB Unicode;SERVER=127.0.0.1;PORT=%1;DATABASE=lindhollow;USER=%2;"
-               "PASSWORD=%3;OPTION=2;")
-        .arg(server.Port())
-        .arg(MariaDbTestServer::UserName(), MariaDbTestServer::Password());
 }
 
 // Two stations store batches; a full backup while station 2 scans its batch 2, more batches, an
@@ -42,8 +32,8 @@ TEST(BackupDrill, RestoresTheMomentBeforeAnAdministratorsDelete) {
     }
     BackupCentre centre;
     const QString source = centre.Server().Socket();
-    HeadlessStation one(1, centre.Stations());
-    HeadlessStation two(2, centre.Stations());
+    HeadlessStation one(1, BackupCentre::Stations(centre.Server()));
+    HeadlessStation two(2, BackupCentre::Stations(centre.Server()));
     one.Start();
     two.Start();
     ASSERT_EQ(one.ScanBatch(1, 3), Outcome::Closed);
@@ -51,53 +41,54 @@ TEST(BackupDrill, RestoresTheMomentBeforeAnAdministratorsDelete) {
     ASSERT_TRUE(two.OpenBatch(2));
     qint16 next = 2;
     for (const char* kind : {"--full", "--incremental"}) {
-        const BackupRun taken = centre.Run({"take", kind});
+        const BackupRun taken = centre.Script().Run({"take", kind});
         ASSERT_EQ(taken.exitCode, 0) << taken.errors.toStdString();
         ASSERT_EQ(one.ScanBatch(next++, 3), Outcome::Closed);
     }
     const QString sums = BackupCentre::Checksums(source);
-    // --until counts in whole seconds: the mistake comes in a later second than every write
-    // before it.
-    const QString before = BackupCentre::Value(source, "SELECT NOW()");
+    // --until counts whole seconds: the mistake comes in a later second than every write before.
+    const QString before = BackupCentre::Query(source, "SELECT NOW()").trimmed();
     QString moment = before;
     for (QDeadlineTimer bound(5000); moment == before && !bound.hasExpired(); QThread::msleep(50)) {
-        moment = BackupCentre::Value(source, "SELECT NOW()");
+        moment = BackupCentre::Query(source, "SELECT NOW()").trimmed();
     }
     centre.Server().RunAsAdministrator("DELETE FROM lindhollow.BallotImages WHERE SystemID = 1");
 
-    const QString data = centre.Path("restored");
-    const BackupRun restored = centre.Run(
-        {"restore", centre.BackupFolder(), "--until", moment, "--datadir", data, "--binlogs",
-         QFileInfo(BackupCentre::Value(source, "SELECT @@log_bin_basename")).path()});
+    const QString data = centre.Script().Path("restored");
+    const QString logs = QFileInfo(BackupCentre::Query(source, "SELECT @@log_bin_basename")).path();
+    const BackupRun restored =
+        centre.Script().Run({"restore", centre.Script().BackupFolder(), "--until", moment,
+                             "--datadir", data, "--binlogs", logs});
     ASSERT_EQ(restored.exitCode, 0) << restored.errors.toStdString();
     MariaDbTestServer copy{MariaDbTestServer::Options{}, data};
     EXPECT_EQ(BackupCentre::Checksums(copy.Socket()), sums);
-    const auto count = [&copy](const QString& where) {
-        return BackupCentre::Value(copy.Socket(),
-                                   "SELECT COUNT(*) FROM lindhollow.Batches b WHERE " + where);
+    const auto batches = [&copy](const QString& where) {
+        return BackupCentre::Query(copy.Socket(),
+                                   "SELECT COUNT(*) FROM lindhollow.Batches b WHERE " + where)
+            .trimmed();
     };
-    EXPECT_EQ(count("EndTime IS NOT NULL"), "4");
-    EXPECT_EQ(count("EndTime IS NOT NULL AND ImageCount <> (SELECT COUNT(*) FROM "
-                    "lindhollow.BallotImages i JOIN lindhollow.ImageSeals s USING (SystemID, "
-                    "BatchNo, ImageSeq) WHERE i.SystemID = b.SystemID AND i.BatchNo = b.BatchNo)"),
-              "0");
-    EXPECT_EQ(count("SystemID = 2 AND BatchNo = 2 AND EndTime IS NULL"), "1");
+    EXPECT_EQ(batches("EndTime IS NOT NULL"), "4");
+    EXPECT_EQ(
+        batches("EndTime IS NOT NULL AND ImageCount <> (SELECT COUNT(*) FROM "
+                "lindhollow.BallotImages i JOIN lindhollow.ImageSeals s USING (SystemID, "
+                "BatchNo, ImageSeq) WHERE i.SystemID = b.SystemID AND i.BatchNo = b.BatchNo)"),
+        "0");
+    EXPECT_EQ(batches("SystemID = 2 AND BatchNo = 2 AND EndTime IS NULL"), "1");
     // Station 2 starts on the restored centre: its start-up removes the batch it left open.
-    HeadlessStation again(2, StationsOn(copy));
-    again.Start();
-    EXPECT_EQ(count("EndTime IS NULL"), "0");
-    EXPECT_EQ(count("EndTime IS NOT NULL"), "4");
+    HeadlessStation(2, BackupCentre::Stations(copy)).Start();
+    EXPECT_EQ(batches("EndTime IS NULL"), "0");
+    EXPECT_EQ(batches("EndTime IS NOT NULL"), "4");
 }
 
 // One centre and one full backup of it for the cases below.
 class Backup : public testing::Test {
-  protected:
+  public:
     static void SetUpTestSuite() {
         if (Missing()) {
             return;
         }
         centre_ = std::make_unique<BackupCentre>();
-        const BackupRun taken = centre_->Run({"take", "--full"});
+        const BackupRun taken = centre_->Script().Run({"take", "--full"});
         ASSERT_EQ(taken.exitCode, 0) << taken.errors.toStdString();
         full_ = taken.output.section(u':', 0, 0);
     }
@@ -107,13 +98,10 @@ class Backup : public testing::Test {
             GTEST_SKIP() << kMissing;
         }
     }
-
-  public:
-    // A copy of the full backup that a case may spoil.
+    // A copy of the full backup in the folder, which a case may spoil.
     static QString Copy(const QTemporaryDir& folder) {
-        const QString copy = folder.filePath(QFileInfo(full_).fileName());
-        RunToEnd("cp", {"-a", full_, copy});
-        return copy;
+        RunToEnd("cp", {"-a", full_, folder.path()});
+        return folder.filePath(QFileInfo(full_).fileName());
     }
 
     static inline std::unique_ptr<BackupCentre> centre_;
@@ -122,11 +110,11 @@ class Backup : public testing::Test {
 
 struct BadCase {
     const char* name;
-    // Spoils what it needs in the folder and returns lindhollow-backup's arguments, or nothing
-    // when this host cannot set the case up.
-    std::function<QStringList(const QTemporaryDir&)> arrange;
-    QString expected;  // in the errors, beside the folder's path
-    int foldersLeft;   // in the folder afterwards
+    // Sets the case up in the folder; lindhollow-backup's arguments, or none when this host
+    // cannot set it up.
+    QStringList (*arrange)(const QTemporaryDir& folder);
+    const char* expected;  // in the errors, beside the folder's path
+    int foldersLeft;       // in the folder afterwards
 };
 
 class BackupBadCases : public Backup, public testing::WithParamInterface<BadCase> {};
@@ -137,13 +125,14 @@ TEST_P(BackupBadCases, FailWithTheReasonAndLeaveNothingLookingComplete) {
     if (arguments.isEmpty()) {
         GTEST_SKIP() << "this host cannot mount a small tmpfs (needs root)";
     }
-    const BackupRun run = centre_->Run(arguments);
+    const BackupRun run = centre_->Script().Run(arguments);
+    umount(folder.path().toUtf8());
     EXPECT_EQ(run.exitCode, 1) << run.output.toStdString();
     EXPECT_TRUE(run.errors.contains(folder.path()) && run.errors.contains(GetParam().expected))
         << run.errors.toStdString();
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden),
-              QDir(folder.path()).entryList({"20*"}, QDir::Dirs).mid(0, GetParam().foldersLeft));
-    umount(folder.path().toUtf8());
+    EXPECT_EQ(
+        QDir(folder.path()).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden).size(),
+        GetParam().foldersLeft);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -151,9 +140,7 @@ INSTANTIATE_TEST_SUITE_P(
     testing::Values(BadCase{"FileChanged",
                             [](const QTemporaryDir& folder) {
                                 const QString copy = Backup::Copy(folder);
-                                QFile file(copy + "/data/ibdata1");
-                                file.open(QIODevice::Append);
-                                file.write("x");
+                                RunToEnd("sh", {"-c", "echo x >> \"$0\"", copy + "/data/ibdata1"});
                                 return QStringList{"verify", copy};
                             },
                             "/data/ibdata1: changed", 1},
@@ -170,14 +157,14 @@ INSTANTIATE_TEST_SUITE_P(
                                                    "--until",   "2000-01-01 00:00:00",
                                                    "--datadir", folder.filePath("restored")};
                             },
-                            "ended at", 1},
+                            "a backup holds no earlier moment", 1},
                     BadCase{"NoSpace",
                             [](const QTemporaryDir& folder) {
-                                if (mount("tmpfs", folder.path().toUtf8(), "tmpfs", 0, "size=2m") !=
-                                    0) {
-                                    return QStringList{};
-                                }
-                                return QStringList{"take", "--full", "--target", folder.path()};
+                                return mount("tmpfs", folder.path().toUtf8(), "tmpfs", 0,
+                                             "size=2m") == 0
+                                           ? QStringList{"take", "--full", "--target",
+                                                         folder.path()}
+                                           : QStringList{};
                             },
                             "no space left in", 0}),
     [](const testing::TestParamInfo<BadCase>& info) { return std::string(info.param.name); });
@@ -188,27 +175,28 @@ class BackupAccount : public Backup,
                       public testing::WithParamInterface<std::pair<const char*, bool>> {};
 
 TEST_P(BackupAccount, MayOnlyAddBackupRows) {
-    EXPECT_EQ(centre_->RunAsBackupAccount(GetParam().first), GetParam().second);
+    EXPECT_EQ(centre_->Script().RunAsAccount(GetParam().first), GetParam().second);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Table, BackupAccount,
-    testing::Values(
-        std::pair{"INSERT INTO lindhollow.Backups (BackupName, Kind, Event, PeriodMinutes, "
-                  "SourceServer, Bytes) VALUES ('b', 'full', 'taken', 1, 's', 1)",
-                  true},
-        std::pair{"UPDATE lindhollow.Backups SET Bytes = 0", false},
-        std::pair{"DELETE FROM lindhollow.Backups", false},
-        std::pair{"INSERT INTO lindhollow.Batches (SystemID, BatchNo) VALUES (9, 9)", false},
-        std::pair{"DELETE FROM lindhollow.BallotImages", false},
-        std::pair{"UPDATE lindhollow.SystemStatus SET STATUS = 'X'", false},
-        std::pair{"INSERT INTO lindhollow.AdminLog (LoggedAt, Account, Command, Outcome) "
-                  "VALUES (NOW(), 'a', 'c', 'o')",
-                  false},
-        std::pair{"SELECT * FROM lindhollow.ImageFiles", false},
-        std::pair{"CREATE TABLE lindhollow.Other (i INT PRIMARY KEY)", false},
-        std::pair{"DROP TABLE lindhollow.AdminLog", false},
-        std::pair{"PURGE BINARY LOGS BEFORE NOW()", false},
-        std::pair{"CREATE USER intruder", false}));
+    testing::Values(std::pair{"INSERT INTO lindhollow.Backups (BackupName, Kind, Event, "
+                              "PeriodMinutes, SourceServer, Bytes) VALUES ('b', 'full', 'taken', "
+                              "1, 's', 1)",
+                              true},
+                    std::pair{"UPDATE lindhollow.Backups SET Bytes = 0", false},
+                    std::pair{"DELETE FROM lindhollow.Backups", false},
+                    std::pair{"INSERT INTO lindhollow.Batches (SystemID, BatchNo) VALUES (9, 9)",
+                              false},
+                    std::pair{"DELETE FROM lindhollow.BallotImages", false},
+                    std::pair{"UPDATE lindhollow.SystemStatus SET STATUS = 'X'", false},
+                    std::pair{"INSERT INTO lindhollow.AdminLog (LoggedAt, Account, Command, "
+                              "Outcome) VALUES (NOW(), 'a', 'c', 'o')",
+                              false},
+                    std::pair{"SELECT * FROM lindhollow.ImageFiles", false},
+                    std::pair{"CREATE TABLE lindhollow.Other (i INT PRIMARY KEY)", false},
+                    std::pair{"DROP TABLE lindhollow.AdminLog", false},
+                    std::pair{"PURGE BINARY LOGS BEFORE NOW()", false},
+                    std::pair{"CREATE USER intruder", false}));
 
 }  // namespace
