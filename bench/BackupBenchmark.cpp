@@ -14,8 +14,12 @@
 //
 // Run by hand: build/bench/backup-benchmark
 
+#include <unistd.h>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
+
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <stdexcept>
@@ -55,7 +59,9 @@ void StorageWhileBackingUp() {
     int batches[2] = {0, 0};
     int backups = 0;
     QProcess take;
-    for (int round = 0; round < 8; ++round) {
+    // As the shipped service runs it (Nice=10): the stations come first.
+    take.setChildProcessModifier([] { static_cast<void>(nice(10)); });
+    for (int round = 0; round < 16; ++round) {
         const int backing = round % 2;
         for (int i = 0; i < floor.Stations(); ++i) {
             if (backing && take.state() == QProcess::NotRunning) {
@@ -109,15 +115,19 @@ void IncrementalsAndTheDaysRestore() {
     const QString full =
         centre.Script().BackupFolder() + u'/' +
         Must(centre.Script().Run({"list"}), "list").output.section(u'\n', 1, 1).section(u' ', 0, 0);
-    int restores = 0;
+    // The quickest of three restores, each into a new data folder removed afterwards.
     const auto restore = [&](const QStringList& arguments) {
-        return Seconds([&] {
-            Must(centre.Script().Run(
-                     QStringList{"restore"} + arguments +
-                     QStringList{"--datadir", centre.Script().Path(
-                                                  QStringLiteral("restored%1").arg(++restores))}),
-                 "a restore");
-        });
+        double quickest = 1e9;
+        for (int run = 0; run < 3; ++run) {
+            const QString data = centre.Script().Path(QStringLiteral("restored"));
+            quickest = std::min(quickest, Seconds([&] {
+                                    Must(centre.Script().Run(QStringList{"restore"} + arguments +
+                                                             QStringList{"--datadir", data}),
+                                         "a restore");
+                                }));
+            QDir(data).removeRecursively();
+        }
+        return quickest;
     };
     const double fullOnly = restore({full});
     const double chain = restore({newest});
