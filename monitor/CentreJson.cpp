@@ -101,6 +101,24 @@ QJsonValue AnchorLags(const CentreView& view) {
     return lags;
 }
 
+QJsonValue Backups(const CentreView& view) {
+    if (!view.snapshot || !view.snapshot->backups) {
+        return QJsonValue::Null;
+    }
+    QJsonArray backups;
+    for (const BackupState& backup : *view.snapshot->backups) {
+        backups.append(QJsonObject{
+            {"kind", backup.kind},
+            {"name", backup.name},
+            {"finished", Time(backup.finished)},
+            {"verified", backup.verified},
+            {"periodMinutes", backup.periodMinutes},
+            {"late", backup.late},
+        });
+    }
+    return backups;
+}
+
 QJsonArray Pace(const CentreView& view) {
     QJsonArray bins;
     if (view.snapshot) {
@@ -145,6 +163,7 @@ QByteArray OverviewJson(const CentreView& view) {
             {"lastHourCount", view.snapshot ? view.snapshot->lastHourCount : 0},
             {"anchorLags", AnchorLags(view)},
             {"anchorAllowanceSeconds", kAnchorAllowanceSeconds},
+            {"backups", Backups(view)},
         },
         view);
 }

@@ -78,6 +78,7 @@ CentreSnapshot CentreReader::Read(const QDateTime& now) {
                connection_);
     snapshot.lastHourCount = count.Next() ? count["LastHour"].toInt() : 0;
     ReadAnchorLags(snapshot);
+    ReadBackups(snapshot, now);
     return snapshot;
 }
 
@@ -260,4 +261,30 @@ void CentreReader::ReadAnchorLags(CentreSnapshot& snapshot) {
         }
     }
     snapshot.anchorLags = lags;
+}
+
+void CentreReader::ReadBackups(CentreSnapshot& snapshot, const QDateTime& now) {
+    if (!HasTable(QStringLiteral("Backups"))) {
+        return;
+    }
+    QList<BackupState> backups;
+    for (const char* kind : {"full", "incremental"}) {
+        Rows newest(QStringLiteral("SELECT b.BackupName, b.RecordedAt, b.PeriodMinutes, (SELECT "
+                                   "COUNT(*) FROM Backups v WHERE v.BackupName = b.BackupName "
+                                   "AND v.Event = 'verified') AS Verified FROM Backups b WHERE "
+                                   "b.Kind = '%1' AND b.Event = 'taken' ORDER BY b.BackupKey "
+                                   "DESC LIMIT 1")
+                        .arg(kind),
+                    connection_);
+        if (!newest.Next()) {
+            continue;
+        }
+        const QDateTime recorded = ToDateTime(newest["RecordedAt"]);
+        BackupState backup{kind, newest["BackupName"].toString(),
+                           QDateTime(recorded.date(), recorded.time(), Qt::UTC),
+                           newest["Verified"].toInt() > 0, newest["PeriodMinutes"].toInt()};
+        backup.late = backup.finished.secsTo(now.toUTC()) > 2 * 60 * backup.periodMinutes;
+        backups.append(backup);
+    }
+    snapshot.backups = backups;
 }

@@ -32,6 +32,7 @@ class CentreReader {
     void ReadTotals(CentreSnapshot& snapshot);
     void ReadPace(CentreSnapshot& snapshot, const QDateTime& now);
     void ReadAnchorLags(CentreSnapshot& snapshot);
+    void ReadBackups(CentreSnapshot& snapshot, const QDateTime& now);
 
     struct LatestAnchor {
         qint64 key = 0;

@@ -56,6 +56,17 @@ struct AnchorLag {
     QDateTime lastBatchEvent;
 };
 
+// The newest backup of one kind that lindhollow-backup recorded.
+struct BackupState {
+    QString kind;  // "full" or "incremental"
+    QString name;
+    QDateTime finished;  // UTC
+    bool verified = false;
+    int periodMinutes = 0;
+    // Older than twice its period at the reading: a backup is missing.
+    bool late = false;
+};
+
 struct CentreSnapshot {
     QDateTime readAt;
     QList<StationRow> stations;
@@ -67,4 +78,6 @@ struct CentreSnapshot {
     int lastHourCount = 0;
     // Absent when the database has no audit anchors.
     std::optional<QList<AnchorLag>> anchorLags;
+    // Absent when the database has no Backups table; a kind never taken is left out.
+    std::optional<QList<BackupState>> backups;
 };

@@ -43,7 +43,12 @@ schema files.
 
 lindhollow-monitor serves the centre's live page for its supervisors, JSON
 and Prometheus metrics, read from the centre's database through an account
-that only reads; a systemd unit runs it as a system user of its own.")
+that only reads; a systemd unit runs it as a system user of its own.
+
+lindhollow-backup takes full and incremental backups of the centre's
+database with mariadb-backup while the stations store batches, keeps the
+binary logs, verifies the backups and restores them to any moment; systemd
+timers take them nightly and every 15 minutes.")
 # Chart.js is served by the monitor from Debian's package; adduser makes the monitor's user.
 set(CPACK_DEBIAN_CENTRE_PACKAGE_DEPENDS "libqt6sql6-odbc, libjs-chart.js, adduser")
 set(CPACK_DEBIAN_CENTRE_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_SOURCE_DIR}/centre/postinst)
@@ -51,7 +56,7 @@ set(CPACK_DEBIAN_CENTRE_PACKAGE_RECOMMENDS "odbc-mariadb | libsqliteodbc")
 # A centre's server, its Galera nodes (replication, full copies over TLS) and each station's
 # proxy in front of them.
 set(CPACK_DEBIAN_CENTRE_PACKAGE_SUGGESTS
-    "mariadb-server, galera-4, rsync, stunnel4, haproxy, mariadb-client")
+    "mariadb-server, galera-4, rsync, stunnel4, haproxy, mariadb-client, mariadb-backup")
 
 set(CPACK_DEBIAN_BARCODE_PACKAGE_SECTION utils)
 set(CPACK_COMPONENT_BARCODE_DESCRIPTION "barcode report functions for the Fernlowe barcode fonts

@@ -17,6 +17,8 @@ packages=(
     # the centre's database on a Galera cluster: its replication, the full copy a returning node
     # may need (over TLS through stunnel), and the proxy that sends the stations to a node that is up
     galera-4 rsync stunnel4 haproxy
+    # backups of the centre while the count runs: full and incremental copies of a running server
+    mariadb-backup
     # scanner and ballot images
     libtiff-dev libssl-dev libsane-dev sane-utils libzxing-dev libpng-dev zlib1g-dev
     # a display for the station window where the machine has none, and its screenshots;

@@ -48,6 +48,8 @@ int RemoveStationCommand(const QCommandLineParser& parser);
 int HistoryCommand(const QCommandLineParser& parser);
 // The centre monitor's account, which only reads.
 int AddMonitorCommand(const QCommandLineParser& parser);
+// The account of lindhollow-backup: the server's backup rights and adding rows to Backups.
+int AddBackupCommand(const QCommandLineParser& parser);
 
 // On a station: its data source, its settings file and the check of its set-up.
 int WriteDsnCommand(const QCommandLineParser& parser);

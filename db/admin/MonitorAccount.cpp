@@ -31,8 +31,8 @@ QStringList PresentTables(Connection& connection, const QString& database) {
 }  // namespace
 
 const QStringList& MonitorTables() {
-    static const QStringList tables = {"SystemStatus", "Batches",    "BallotImages",
-                                       "AuditAnchors", "ImageSeals", "ImageFiles"};
+    static const QStringList tables = {"SystemStatus", "Batches",    "BallotImages", "AuditAnchors",
+                                       "ImageSeals",   "ImageFiles", "Backups"};
     return tables;
 }
 

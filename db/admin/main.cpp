@@ -29,6 +29,11 @@ const char* const kUsage =
     "                  create the centre monitor's MariaDB account (NAME defaults to monitor),\n"
     "                  which may only read the station, batch, image and anchor tables;\n"
     "                  prints its new password\n"
+    "  add-backup-account [--connect CS] [--database NAME] [--account NAME] [--host PATTERN]\n"
+    "                  [--replace]\n"
+    "                  create the MariaDB account of lindhollow-backup (NAME defaults to\n"
+    "                  backup, PATTERN to localhost): the server's backup rights and adding\n"
+    "                  rows to Backups; prints its new password\n"
     "  add-operator    [--connect CS] --user ID [--privilege N] [--replace]\n"
     "                  the password is read from standard input (--password PW puts it on\n"
     "                  the command line instead)\n"
@@ -111,6 +116,7 @@ int main(int argc, char* argv[]) {
         {"show-log", ShowLogCommand},
         {"history", HistoryCommand},
         {"add-monitor", AddMonitorCommand},
+        {"add-backup-account", AddBackupCommand},
         {"verify-images", VerifyImagesCommand},
         {"export-batch", ExportBatchCommand},
     };

@@ -122,6 +122,25 @@ CREATE TABLE IF NOT EXISTS AdminLog (
     Outcome     VARCHAR(255) NOT NULL
 ) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
 
+-- The centre's backups (lindhollow-backup): a row when one is taken and when one is verified.
+-- Only the backup account may add rows, and nobody changes them; the monitor reads them. The
+-- server, not the backup command, says when (UTC) and by whom.
+CREATE TABLE IF NOT EXISTS Backups (
+    BackupName    VARCHAR(64) NOT NULL,
+    Kind          VARCHAR(16) NOT NULL,
+    Event         VARCHAR(16) NOT NULL,
+    PeriodMinutes INT NOT NULL,
+    SourceServer  VARCHAR(255) NOT NULL,
+    Gtid          VARCHAR(255) NULL,
+    Bytes         BIGINT NOT NULL,
+    RecordedAt    DATETIME NOT NULL,
+    Account       VARCHAR(128) NOT NULL,
+    BackupKey     BIGINT NOT NULL AUTO_INCREMENT PRIMARY KEY,
+    INDEX BackupsByKind (Kind, Event, RecordedAt)
+) ENGINE=InnoDB DEFAULT CHARSET=utf8mb4;
+CREATE TRIGGER IF NOT EXISTS BackupsAccount BEFORE INSERT ON Backups FOR EACH ROW
+    SET NEW.Account = SESSION_USER(), NEW.RecordedAt = UTC_TIMESTAMP();
+
 -- What the centre monitor reads on every refresh: the open batches, those closed lately and the
 -- totals (covered by BatchesByEndTime), and each station's latest batch start and end.
 CREATE INDEX IF NOT EXISTS BatchesByEndTime ON Batches

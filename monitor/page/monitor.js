@@ -97,6 +97,24 @@ function showAnchors(lags, allowance) {
                                      [when(a.lastBatchEvent)]]);
 }
 
+// The newest full and incremental backups; a notice when one is older than twice its period.
+function showBackups(backups) {
+  const summary = document.getElementById("backups-summary");
+  const table = document.getElementById("backups");
+  table.hidden = !backups || backups.length === 0;
+  if (backups === null) {
+    summary.textContent = "Nothing to show: this database keeps no record of backups.";
+    return;
+  }
+  const late = backups.filter((b) => b.late).map((b) => "the last " + b.kind + " backup");
+  summary.textContent = backups.length === 0 ? "No backup has been taken yet."
+    : late.length > 0 ? "Late: " + late.join(" and ") + " is older than twice its period."
+    : "Every kind of backup is on time.";
+  summary.classList.toggle("alert", backups.length === 0 || late.length > 0);
+  fillTable("backups", backups, (b) => [[b.kind], [when(b.finished) + " UTC", b.late ? "alert" : ""],
+                                        [b.verified ? "yes" : "no"], [b.periodMinutes + " min"], [b.name]]);
+}
+
 function showPace(bins) {
   if (typeof Chart === "undefined") return;
   const labels = bins.map((b) => b.from.slice(11, 16));
@@ -132,6 +150,7 @@ async function refresh() {
       showTotals(view.totals, view.totals.lostCountedSince);
       showBatches(view.lastHour, view.lastHourCount);
       showAnchors(view.anchorLags, view.anchorAllowanceSeconds);
+      showBackups(view.backups);
       showPace(view.pace);
     }
     document.getElementById("updated").textContent =

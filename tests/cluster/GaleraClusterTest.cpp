@@ -8,10 +8,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <memory>
 
+#include "BackupScript.h"
 #include "ClusterCentre.h"
 #include "ClusterFaults.h"
 #include "database/Connection.h"
@@ -297,6 +299,47 @@ TEST_F(GaleraCluster, AStationsClosedBatchIsFinalAndTheClockTheServersOnEveryNod
     ExpectAttempt(station3, centre_->OnNode(0), kClockSettings[0], kStationAttempts[0]);
     ExpectAttempt(station3, centre_->OnNode(1), kClockSettings[1], kStationAttempts[11]);
     ExpectAttempt(station3, centre_->OnNode(2), kClockSettings[2], kStationAttempts[10]);
+}
+
+// lindhollow-backup takes a full backup of node3, a node the stations do not write to, while a
+// station stores through haproxy; the cluster is then rebuilt from it as after the loss of every
+// node: one node founded on the restored backup, the other two by state transfer.
+TEST_F(GaleraCluster, ABackupOfOneNodeRebuildsTheCluster) {
+    if (QStandardPaths::findExecutable("mariadb-backup").isEmpty()) {
+        GTEST_SKIP() << "mariadb-backup is not installed";
+    }
+    const BackupScript backups(cluster_->Socket(2), centre_->Database());
+    QProcess script;
+    ScanningFloor floor(centre_->ThroughProxy(), 1, kBallots);
+    floor.ScanRound();
+    const int closedBefore = floor.NextBatch(0) - 1;
+    backups.Start(script, {"take", "--full"});
+    int storedWhileCopying = 0;
+    for (; script.state() != QProcess::NotRunning; ++storedWhileCopying) {
+        floor.ScanNextBatch(0);
+    }
+    script.waitForFinished();
+    ASSERT_EQ(script.exitCode(), 0) << script.readAllStandardError().toStdString();
+    EXPECT_GT(storedWhileCopying, 0);
+    const QString backup = QString::fromUtf8(script.readAllStandardOutput()).section(u':', 0, 0);
+    EXPECT_TRUE(QFile::exists(backup + "/data/xtrabackup_galera_info"));
+    const BackupRun restored =
+        backups.Run({"restore", backup, "--datadir", backups.Path("restored")});
+    ASSERT_EQ(restored.exitCode, 0) << restored.errors.toStdString();
+
+    cluster_->RebuildFrom(backups.Path("restored"));
+    const QStringList sums = centre_->Checksums();
+    ASSERT_EQ(sums.size(), GaleraTestCluster::kNodes);
+    EXPECT_EQ(sums, QStringList(GaleraTestCluster::kNodes, sums[0]));
+    EXPECT_EQ(cluster_
+                  ->Administer(0, QStringLiteral(
+                                      "SELECT COUNT(*) FROM %1.Batches b WHERE BatchNo <= %2 AND "
+                                      "ImageCount = (SELECT COUNT(*) FROM %1.BallotImages i WHERE "
+                                      "i.SystemID = b.SystemID AND i.BatchNo = b.BatchNo)")
+                                      .arg(centre_->Database())
+                                      .arg(closedBefore))
+                  .trimmed(),
+              QString::number(closedBefore));
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, NodeLostWhileStoring, testing::Values(Cut::Death, Cut::Partition),

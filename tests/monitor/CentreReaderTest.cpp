@@ -173,6 +173,42 @@ TEST_P(CentreReading, StationsWhoseAnchorsLagBehindTheirBatches) {
     EXPECT_EQ(lagging(), expected);
 }
 
+TEST_P(CentreReading, TheNewestBackupOfEachKindAndWhetherItIsLate) {
+    if (QLatin1StringView(GetParam()) == u"SQLite") {
+        EXPECT_FALSE(Read().backups.has_value()) << "only a MariaDB centre keeps backups";
+        return;
+    }
+    Run(QStringLiteral("DROP TRIGGER BackupsAccount"));  // the times are set here
+    const struct {
+        const char* name;
+        const char* kind;
+        const char* event;
+        int minutesAgo;
+        int period;
+    } rows[] = {
+        {"old", "full", "taken", 3000, 1440},
+        {"full", "full", "taken", 2870, 1440},  // within twice its period
+        {"full", "full", "verified", 2860, 1440},
+        {"incremental", "incremental", "taken", 31, 15},  // a minute beyond twice its period
+    };
+    for (const auto& row : rows) {
+        Run(QStringLiteral("INSERT INTO Backups (BackupName, Kind, Event, PeriodMinutes, "
+                           "SourceServer, Bytes, RecordedAt, Account) VALUES ('%1', '%2', '%3', "
+                           "%4, 's', 1, %5, 'b')")
+                .arg(row.name, row.kind, row.event)
+                .arg(row.period)
+                .arg(At(kNow.addSecs(-60 * row.minutesAgo).toUTC())));
+    }
+    const QList<BackupState> backups = Read().backups.value();
+    ASSERT_EQ(backups.size(), 2);
+    EXPECT_EQ(backups[0].name, "full");
+    EXPECT_TRUE(backups[0].verified);
+    EXPECT_FALSE(backups[0].late);
+    EXPECT_EQ(backups[1].name, "incremental");
+    EXPECT_FALSE(backups[1].verified);
+    EXPECT_TRUE(backups[1].late);
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, CentreReading, testing::Values("SQLite", "MariaDB"));
 
 }  // namespace

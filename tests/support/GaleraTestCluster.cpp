@@ -317,6 +317,24 @@ void GaleraTestCluster::WaitUntilSynced(int node) {
     }
 }
 
+void GaleraTestCluster::RebuildFrom(const QString& restoredData) {
+    for (int node = 0; node < kNodes; ++node) {
+        Kill(node);
+        EmptyData(node);
+    }
+    const QString data = nodes_[0].folder + QStringLiteral("/data");
+    QDir().rmdir(data);
+    if (!QDir().rename(restoredData, data)) {
+        throw std::runtime_error("cannot move the restored data to " + data.toStdString());
+    }
+    StartWithRetries(0, {QStringLiteral("--wsrep-new-cluster")});
+    WaitUntilSynced(0);
+    for (int node = 1; node < kNodes; ++node) {
+        StartWithRetries(node, {});
+        WaitUntilSynced(node);
+    }
+}
+
 void GaleraTestCluster::Isolate(int node) {
     Administer(node, QStringLiteral("SET GLOBAL wsrep_provider_options = 'gmcast.isolate=1'"));
 }

@@ -68,6 +68,12 @@ class GaleraTestCluster {
     void Isolate(int node);
     void Heal(int node);
 
+    // The cluster is started anew from a restored data folder, as after the loss of every node:
+    // the first node founds it on that data, the other two copy it from the first.
+    void RebuildFrom(const QString& restoredData);
+    // The node's socket, for clients of its administrator.
+    QString Socket(int node) const;
+
     // A fourth server with the given certificate, set up as the nodes are, tries to join as a
     // new node; whether the cluster took it in, which also means that it received a copy of all
     // data. It is stopped either way, and the cluster is back to its three nodes.
@@ -93,7 +99,6 @@ class GaleraTestCluster {
     bool Start(int node, const QStringList& arguments);
     void StartWithRetries(int node, const QStringList& arguments);
     QString OptionFile(int node) const;
-    QString Socket(int node) const;
 
     QString Status(int node, const QString& variable) const;
     // A new data folder for a node that copies it from the others.

@@ -136,11 +136,15 @@ void HeadlessStation::Put(const QStringList& sheet, const QString& file) {
     }
 }
 
+bool HeadlessStation::OpenBatch(qint16 batchNo) {
+    Put(Header(batchNo), Home(home_, "paper/cards/card.tif"));
+    window_->cmdStartBatch->click();
+    return window_->Cycle().State().CurrentBatch == batchNo;
+}
+
 HeadlessStation::Outcome HeadlessStation::ScanBatch(qint16 batchNo, int ballots) {
     VrelScan& window = *window_;
-    Put(Header(batchNo), Home(home_, "paper/cards/card.tif"));
-    window.cmdStartBatch->click();
-    if (window.Cycle().State().CurrentBatch != batchNo) {
+    if (!OpenBatch(batchNo)) {
         return Outcome::Refused;
     }
     for (int i = 0; i < ballots; ++i) {

@@ -29,6 +29,8 @@ class HeadlessStation {
     // Start Scanner over the ballots, End Batch with the ender card. Throws when the station does
     // not end in "BATCH CLOSED" or "BATCH LOST".
     Outcome ScanBatch(qint16 batchNo, int ballots);
+    // Start Batch alone, with a header card carrying the number: whether the batch is open.
+    bool OpenBatch(qint16 batchNo);
     // The operator closes the window: the end of the shift.
     void Close();
 

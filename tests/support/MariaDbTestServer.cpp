@@ -29,19 +29,21 @@ MariaDbTestServer& MariaDbTestServer::Instance() {
     return server;
 }
 
-MariaDbTestServer::MariaDbTestServer(Options options) : options_(std::move(options)) {
+MariaDbTestServer::MariaDbTestServer(Options options, QString data)
+    : options_(std::move(options)), data_(std::move(data)) {
     QTemporaryDir folder(QDir::tempPath() + QStringLiteral("/lindhollow-mariadb-XXXXXX"));
     folder.setAutoRemove(false);
     folder_ = folder.path();
     // Servers of test programs running side by side each keep their temporary tables in a
     // folder of their own; in the shared /tmp one server's bootstrap can lose its own.
     QDir().mkpath(folder_ + QStringLiteral("/tmp"));
-    RunToEnd(QStringLiteral("mariadb-install-db"),
-             {QStringLiteral("--no-defaults"),
-              QStringLiteral("--datadir=") + folder_ + QStringLiteral("/data"),
-              QStringLiteral("--tmpdir=") + folder_ + QStringLiteral("/tmp"),
-              QStringLiteral("--auth-root-authentication-method=normal"),
-              QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
+    if (data_.isEmpty()) {
+        RunToEnd(QStringLiteral("mariadb-install-db"),
+                 {QStringLiteral("--no-defaults"), QStringLiteral("--datadir=") + DataFolder(),
+                  QStringLiteral("--tmpdir=") + folder_ + QStringLiteral("/tmp"),
+                  QStringLiteral("--auth-root-authentication-method=normal"),
+                  QStringLiteral("--skip-test-db"), QStringLiteral("--user=root")});
+    }
 
     // Another test program may take the free port before this server binds it; the server
     // then ends at once, and a new port is tried.
@@ -57,9 +59,14 @@ MariaDbTestServer::MariaDbTestServer(Options options) : options_(std::move(optio
     }
     QString password = Password();
     password.replace(u'\\', QStringLiteral("\\\\")).replace(u'\'', QStringLiteral("\\'"));
-    RunAsAdministrator(QStringLiteral("CREATE USER '%1'@'%' IDENTIFIED BY '%2'; "
-                                      "CREATE USER '%1'@'localhost' IDENTIFIED BY '%2';")
+    RunAsAdministrator(QStringLiteral("CREATE USER IF NOT EXISTS '%1'@'%' IDENTIFIED BY '%2'; "
+                                      "CREATE USER IF NOT EXISTS '%1'@'localhost' IDENTIFIED BY "
+                                      "'%2';")
                            .arg(UserName(), password));
+}
+
+QString MariaDbTestServer::DataFolder() const {
+    return data_.isEmpty() ? folder_ + QStringLiteral("/data") : data_;
 }
 
 QString MariaDbTestServer::Socket() const {
@@ -79,7 +86,7 @@ bool MariaDbTestServer::Start() {
         arguments.emplace_back(option);
     }
     for (const auto& [option, value] :
-         {std::pair{"--datadir=", folder_ + QStringLiteral("/data")},
+         {std::pair{"--datadir=", DataFolder()},
           {"--tmpdir=", folder_ + QStringLiteral("/tmp")},
           {"--socket=", Socket()},
           {"--port=", QString::number(port_)},

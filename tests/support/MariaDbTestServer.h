@@ -18,13 +18,15 @@ class MariaDbTestServer {
     };
 
     static MariaDbTestServer& Instance();
-    explicit MariaDbTestServer(Options options);
+    // `data`: a data folder to start on, as a restore leaves it; a new one when empty.
+    explicit MariaDbTestServer(Options options, QString data = {});
     ~MariaDbTestServer();
     MariaDbTestServer(const MariaDbTestServer&) = delete;
     MariaDbTestServer& operator=(const MariaDbTestServer&) = delete;
 
     int Port() const { return port_; }
     QString Socket() const;
+    QString DataFolder() const;
     // An account that may do anything on the databases that tests grant it.
     static QString UserName() { return QStringLiteral("station"); }
     static QString Password() { return QStringLiteral("pass'word\\1"); }
@@ -43,6 +45,7 @@ class MariaDbTestServer {
     bool Start();
 
     Options options_;
+    QString data_;
     QString folder_;
     int port_ = 0;
     int pid_ = 0;

@@ -43,7 +43,7 @@ TEST_F(CentreAdmin, CreatesTheCentreOnceInUtf8mb4) {
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT COUNT(*) AS v FROM information_schema.TABLES "
                                             "WHERE TABLE_SCHEMA = '%1'")
                                  .arg(database_)),
-              "8");
+              "9");
     EXPECT_EQ(Query(Admin(), QStringLiteral("SELECT DEFAULT_CHARACTER_SET_NAME AS v FROM "
                                             "information_schema.SCHEMATA WHERE SCHEMA_NAME = '%1'")
                                  .arg(database_)),
