@@ -10,24 +10,29 @@ namespace {
 // MariaDB's error numbers for a table that is missing, a statement the account may not run, and
 // a column an insert leaves out (raised only once the insert was allowed).
 constexpr int NoSuchTable = 1146;
+constexpr int NoSuchColumn = 1054;
 constexpr int StatementDenied = 1142;
 constexpr int NoDefaultForField = 1364;
 
 struct Need {
     const char* table;
-    const char* what;  // what the station does, as the message says it
+    const char* column;  // one the station writes that older centres lack, or null
+    const char* what;    // what the station does, as the message says it
     const char* statement;
 };
 
 const Need kNeeds[] = {
-    {"AuditAnchors", "add rows to",
-     "INSERT INTO AuditAnchors (SystemID) SELECT 0 FROM (SELECT 1) AS n WHERE 1 = 0"},
-    {"ImageSeals", "add rows to",
+    {"AuditAnchors", "RecordLine", "add rows to",
+     "INSERT INTO AuditAnchors (SystemID, RecordLine) SELECT 0, NULL FROM (SELECT 1) AS n "
+     "WHERE 1 = 0"},
+    {"ImageSeals", nullptr, "add rows to",
      "INSERT INTO ImageSeals (SystemID) SELECT 0 FROM (SELECT 1) AS n WHERE 1 = 0"},
-    {"ImageSeals", "remove rows from", "DELETE FROM ImageSeals WHERE SystemID = %1 AND 1 = 0"},
-    {"ImageFiles", "add rows to",
+    {"ImageSeals", nullptr, "remove rows from",
+     "DELETE FROM ImageSeals WHERE SystemID = %1 AND 1 = 0"},
+    {"ImageFiles", nullptr, "add rows to",
      "INSERT INTO ImageFiles (SystemID) SELECT 0 FROM (SELECT 1) AS n WHERE 1 = 0"},
-    {"ImageFiles", "remove rows from", "DELETE FROM ImageFiles WHERE SystemID = %1 AND 1 = 0"},
+    {"ImageFiles", nullptr, "remove rows from",
+     "DELETE FROM ImageFiles WHERE SystemID = %1 AND 1 = 0"},
 };
 
 }  // namespace
@@ -39,11 +44,11 @@ QString MissingCentreNeeds(const QString& connectString, qint16 systemId) {
     } catch (const DatabaseError&) {
         return {};
     }
-    QStringList missingTables;
+    QStringList missing;  // tables, and columns of older centres
     QStringList denied;
     for (const Need& need : kNeeds) {
-        const QString table = QString::fromLatin1(need.table);
-        if (missingTables.contains(table)) {
+        const QString table = QStringLiteral("table ") + QLatin1StringView(need.table);
+        if (missing.contains(table)) {
             continue;
         }
         try {
@@ -51,7 +56,11 @@ QString MissingCentreNeeds(const QString& connectString, qint16 systemId) {
                                    .replace(QStringLiteral("%1"), QString::number(systemId)));
         } catch (const DatabaseError& error) {
             if (error.nativeCode() == NoSuchTable || error.message().contains(u"no such table")) {
-                missingTables << table;
+                missing << table;
+            } else if (need.column && (error.nativeCode() == NoSuchColumn ||
+                                       error.message().contains(u"no column named"))) {
+                missing << QStringLiteral("column %1.%2")
+                               .arg(QLatin1StringView(need.table), QLatin1StringView(need.column));
             } else if (error.nativeCode() == StatementDenied) {
                 denied << QStringLiteral("%1 %2").arg(QLatin1StringView(need.what), table);
             } else if (error.nativeCode() != NoDefaultForField) {
@@ -59,13 +68,12 @@ QString MissingCentreNeeds(const QString& connectString, qint16 systemId) {
             }
         }
     }
-    if (missingTables.isEmpty() && denied.isEmpty()) {
+    if (missing.isEmpty() && denied.isEmpty()) {
         return {};
     }
     QString message = QStringLiteral("The centre's database cannot store this station's batches:");
-    if (!missingTables.isEmpty()) {
-        message +=
-            QStringLiteral(" it has no table %1.").arg(missingTables.join(QStringLiteral(", ")));
+    if (!missing.isEmpty()) {
+        message += QStringLiteral(" it has no %1.").arg(missing.join(QStringLiteral(", ")));
     }
     if (!denied.isEmpty()) {
         message += QStringLiteral(" This station's account may not %1.")

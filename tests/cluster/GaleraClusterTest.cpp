@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -16,7 +17,6 @@
 #include "BackupScript.h"
 #include "ClusterCentre.h"
 #include "ClusterFaults.h"
-#include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
 #include "support/ClosedBatchAttempts.h"
 #include "support/GaleraTestCluster.h"
@@ -172,19 +172,23 @@ TEST_F(GaleraCluster, StationsScanOnWhileANodeServingNoneDiesAndComesBack) {
     EXPECT_EQ(floor.BatchesLost(), 0);
 }
 
-// The images of a batch as the centre keeps them, in their order, read through the connect string.
+// The images of a batch exported for a recount through the connect string, in their files' order.
 QList<QByteArray> ImagesAtTheCentre(const QString& connectString, qint16 station, qint16 batch) {
-    Connection connection;
-    connection.Open(connectString);
-    Recordset rows;
-    rows.Open(QStringLiteral("SELECT ImageData FROM ImageFiles WHERE SystemID = %1 AND BatchNo = "
-                             "%2 ORDER BY ImageSeq")
-                  .arg(station)
-                  .arg(batch),
-              connection);
+    QTemporaryDir out;
+    RunAdminTool({"export-batch", "--connect", connectString, "--system-id",
+                  QString::number(station), "--batch", QString::number(batch), "--out",
+                  out.path()});
     QList<QByteArray> images;
-    for (; !rows.Eof(); rows.MoveNext()) {
-        images << rows.Fields(QStringLiteral("ImageData")).Value().toByteArray();
+    QDirIterator files(out.path(), {QStringLiteral("*.tif")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    QStringList names;
+    while (files.hasNext()) {
+        names << files.next();
+    }
+    names.sort();
+    for (const QString& name : names) {
+        QFile file(name);
+        images << (file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray());
     }
     return images;
 }

@@ -21,6 +21,8 @@ const Lack kLacks[] = {
     {"DROP TABLE AuditAnchors", "it has no table AuditAnchors."},
     {"DROP TABLE ImageSeals", "it has no table ImageSeals."},
     {"DROP TABLE ImageFiles", "it has no table ImageFiles."},
+    {"ALTER TABLE AuditAnchors DROP COLUMN RecordLine",
+     "it has no column AuditAnchors.RecordLine."},
     {"REVOKE INSERT ON %1.AuditAnchors FROM 'station3'@'%'",
      "This station's account may not add rows to AuditAnchors."},
     {"REVOKE DELETE ON %1.ImageSeals FROM 'station3'@'%'",
