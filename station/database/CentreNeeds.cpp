@@ -62,7 +62,8 @@ QString MissingCentreNeeds(const QString& connectString, qint16 systemId) {
                 missing << QStringLiteral("column %1.%2")
                                .arg(QLatin1StringView(need.table), QLatin1StringView(need.column));
             } else if (error.nativeCode() == StatementDenied) {
-                denied << QStringLiteral("%1 %2").arg(QLatin1StringView(need.what), table);
+                denied << QStringLiteral("%1 %2").arg(QLatin1StringView(need.what),
+                                                      QLatin1StringView(need.table));
             } else if (error.nativeCode() != NoDefaultForField) {
                 return {};  // the centre stopped answering: not a lack of the centre's
             }

@@ -5,14 +5,14 @@
 //   open I B      station I's batch B row is created       -> ok
 //   lose I B      ... and deleted, as a lost batch is      -> ok
 //   write SQL     the monitor's account runs SQL           -> refused | accepted
-//   keep I B      the centre keeps the bytes of station I's -> kept N FOLDER
-//                 batch B's images, as read from FOLDER
+//   keep I B      how many of station I's batch B images   -> kept N FOLDER
+//                 the centre keeps; FOLDER the station's
+//   forget I B    the centre's copies of them are removed,  -> ok
+//                 as for a batch stored before it kept them
 //   kill, restart the server dies at once, or comes back   -> ok
 // The first line it prints is "monitor CONNECT-STRING".
 
 #include <QApplication>
-#include <QDir>
-#include <QFile>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -27,29 +27,17 @@
 
 namespace {
 
-// Stores the image files of a closed batch at the centre, each beside its seal.
-QString KeepImages(const QString& centre, const QString& folder, int station, int batch) {
+// How many of the batch's images the centre keeps, as its station stored them.
+QString KeptImages(const QString& centre, const QString& folder, int station, int batch) {
     Connection connection;
     connection.Open(centre);
-    Recordset seals;
-    seals.Open(QStringLiteral("SELECT ImageSeq, BallotSN, SHA256 FROM ImageSeals WHERE SystemID = "
-                              "%1 AND BatchNo = %2")
-                   .arg(station)
-                   .arg(batch),
-               connection);
-    QStringList rows;
-    for (; !seals.Eof(); seals.MoveNext()) {
-        QFile file(QDir(folder).filePath(seals.Fields("BallotSN").Value().toString() + ".tif"));
-        file.open(QIODevice::ReadOnly);
-        rows << QStringLiteral("(%1, %2, %3, '%4', X'%5')")
-                    .arg(station)
-                    .arg(batch)
-                    .arg(seals.Fields("ImageSeq").Value().toInt())
-                    .arg(seals.Fields("SHA256").Value().toString(), file.readAll().toHex());
-    }
-    seals.Close();
-    connection.Execute("INSERT INTO ImageFiles VALUES " + rows.join(u','));
-    return QStringLiteral("kept %1 %2").arg(rows.size()).arg(folder);
+    Recordset kept;
+    kept.Open(QStringLiteral("SELECT Count(*) AS n FROM ImageFiles WHERE SystemID = %1 AND "
+                             "BatchNo = %2")
+                  .arg(station)
+                  .arg(batch),
+              connection);
+    return QStringLiteral("kept %1 %2").arg(kept.Fields("n").Value().toInt()).arg(folder);
 }
 
 QString Answer(const QStringList& command, ScanningFloor& floor, const QString& stations,
@@ -77,8 +65,15 @@ QString Answer(const QStringList& command, ScanningFloor& floor, const QString& 
         }
     } else if (verb == u"keep") {
         const int batch = command.value(2).toInt();
-        return KeepImages(stations, floor.Station(station - 1).BatchFolder(qint16(batch)), station,
+        return KeptImages(stations, floor.Station(station - 1).BatchFolder(qint16(batch)), station,
                           batch);
+    } else if (verb == u"forget") {
+        Connection connection;
+        connection.Open(stations);
+        connection.Execute(
+            QStringLiteral("DELETE FROM ImageFiles WHERE SystemID = %1 AND BatchNo = %2")
+                .arg(station)
+                .arg(command.value(2).toInt()));
     } else if (verb == u"kill") {
         MariaDbTestServer::Instance().Kill();
     } else if (verb == u"restart") {

@@ -305,6 +305,7 @@ class MonitorPage(unittest.TestCase):
 
     def test_7_look_up_by_station_and_batch(self):
         batch = self.scan(2)
+        self.assertEqual(self.centre.command(f"forget 2 {batch}"), "ok")
         self.page.get(self.centre.url)
         form = self.page.find_element(By.CSS_SELECTOR, "main .find-batch")
         form.find_element(By.NAME, "station").send_keys("2")

@@ -91,11 +91,13 @@ const Case kCases[] = {
      },
      {{kVerify, 1, "the centre's copy of 300700001.tif does not match its seal"},
       {kExport, 1, "the centre's copy of 300700001.tif does not match its seal"}}},
-    {"SealsReplacedByTheStationsAccount",
+    // A closed batch is final to its station's account; an account not bound by that swaps a
+    // copy and its seal together.
+    {"SealAndCopyReplaced",
      [](const Centre& c) {
-         ExecuteOn(c.station, "DELETE FROM ImageSeals WHERE SystemID = 3 AND ImageSeq = 1");
-         ExecuteOn(c.station, "DELETE FROM ImageFiles WHERE SystemID = 3 AND ImageSeq = 1");
-         StoreSealAndCopy(c.station, 1, Sheet(kOtherBallot, c.out + ".tif"));
+         ExecuteOn(c.admin, "DELETE FROM ImageSeals WHERE SystemID = 3 AND ImageSeq = 1");
+         ExecuteOn(c.admin, "DELETE FROM ImageFiles WHERE SystemID = 3 AND ImageSeq = 1");
+         StoreSealAndCopy(c.admin, 1, Sheet(kOtherBallot, c.out + ".tif"));
      },
      {{kVerify, 1,
        "Station 3, batch 7: its seals do not give the batch seal that its station anchored when "
@@ -150,9 +152,6 @@ TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
     if (QLatin1StringView(kind) == u"MariaDB") {
         centre.station = StationConnectString(database_, "station3", CentreWithStation(3));
         centre.admin = AdminOnCentre();
-        Server().RunAsAdministrator(
-            QStringLiteral("GRANT SELECT, INSERT, DELETE ON %1.ImageFiles TO 'station3'@'%'")
-                .arg(database_));
     } else {
         sqlite = MakeSqliteDataSource();
         centre.admin = centre.station = sqlite->ConnectString();
@@ -160,8 +159,8 @@ TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
     QList<QByteArray> scanned;
     std::vector<std::string> seals;
     ExecuteOn(centre.station,
-              "INSERT INTO Batches(SystemID,BatchNo,StartTime,EndTime,ImageCount) "
-              "VALUES (3,7,'2026-12-08 09:00:00','2026-12-08 09:05:00',3)");
+              "INSERT INTO Batches(SystemID,BatchNo,StartTime,ImageCount) "
+              "VALUES (3,7,'2026-12-08 09:00:00',3)");
     for (int seq = 0; seq < 3; ++seq) {
         scanned << Sheet(kSheets[seq],
                          centre.intray + QStringLiteral("/3007/30070000%1.tif").arg(seq));
@@ -173,6 +172,9 @@ TEST_P(CentreImages, AreExportedAndVerifiedFromTheCentreAlone) {
                                       .arg(kStatuses[seq]));
         StoreSealAndCopy(centre.station, seq, scanned.last());
     }
+    ExecuteOn(
+        centre.station,
+        "UPDATE Batches SET EndTime = '2026-12-08 09:05:00' WHERE SystemID = 3 AND BatchNo = 7");
     const QString log = home_.filePath("audit.jsonl");
     {
         AuditLog audit(log);
