@@ -20,25 +20,11 @@
 #include "admin/MonitorAccount.h"
 #include "database/Connection.h"
 #include "database/LHDataAbstraction.h"
-#include "database/Recordset.h"
 #include "support/MariaDbTestServer.h"
 #include "support/ScanningFloor.h"
 #include "support/TestDataSource.h"
 
 namespace {
-
-// How many of the batch's images the centre keeps, as its station stored them.
-QString KeptImages(const QString& centre, const QString& folder, int station, int batch) {
-    Connection connection;
-    connection.Open(centre);
-    Recordset kept;
-    kept.Open(QStringLiteral("SELECT Count(*) AS n FROM ImageFiles WHERE SystemID = %1 AND "
-                             "BatchNo = %2")
-                  .arg(station)
-                  .arg(batch),
-              connection);
-    return QStringLiteral("kept %1 %2").arg(kept.Fields("n").Value().toInt()).arg(folder);
-}
 
 QString Answer(const QStringList& command, ScanningFloor& floor, const QString& stations,
                const QString& monitor) {
@@ -64,16 +50,19 @@ QString Answer(const QStringList& command, ScanningFloor& floor, const QString& 
             return QStringLiteral("refused");
         }
     } else if (verb == u"keep") {
+        // How many of the batch's images the centre keeps, as its station stored them.
         const int batch = command.value(2).toInt();
-        return KeptImages(stations, floor.Station(station - 1).BatchFolder(qint16(batch)), station,
-                          batch);
+        return QStringLiteral("kept %1 %2")
+            .arg(QueryOn(stations, QStringLiteral("SELECT Count(*) AS v FROM ImageFiles WHERE "
+                                                  "SystemID = %1 AND BatchNo = %2")
+                                       .arg(station)
+                                       .arg(batch)),
+                 floor.Station(station - 1).BatchFolder(qint16(batch)));
     } else if (verb == u"forget") {
-        Connection connection;
-        connection.Open(stations);
-        connection.Execute(
-            QStringLiteral("DELETE FROM ImageFiles WHERE SystemID = %1 AND BatchNo = %2")
-                .arg(station)
-                .arg(command.value(2).toInt()));
+        ExecuteOn(stations,
+                  QStringLiteral("DELETE FROM ImageFiles WHERE SystemID = %1 AND BatchNo = %2")
+                      .arg(station)
+                      .arg(command.value(2).toInt()));
     } else if (verb == u"kill") {
         MariaDbTestServer::Instance().Kill();
     } else if (verb == u"restart") {

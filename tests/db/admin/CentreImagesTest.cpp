@@ -113,11 +113,7 @@ const Case kCases[] = {
        "copy of its 3 images and no batch seal of it."},
       {kExport, 1, "Station 3, batch 7: stored before images were kept at the centre"}}},
     {"CopyMissing",
-     [](const Centre& c) {
-         ExecuteOn(c.admin,
-                   "DELETE FROM ImageFiles WHERE "
-                   "ImageSeq = 2");
-     },
+     [](const Centre& c) { ExecuteOn(c.admin, "DELETE FROM ImageFiles WHERE ImageSeq = 2"); },
      {{kVerify, 1, "Station 3, batch 7: 300700002.tif has no copy at the centre."},
       {kExport, 1, "Station 3, batch 7: 300700002.tif has no copy at the centre."}}},
     {"AnchoredLineMadeUp",

@@ -57,6 +57,16 @@ class SaneRun : public testing::Test {
         ASSERT_TRUE(QFile::copy(MadeSheet(QStringLiteral(MAKE_SHEET_TOOL), sheet),
                                 QDir(device_.feeder()).filePath(name)));
     }
+    // 14-inch ballots, endorser at the second position: the header card of batch 7 opens it.
+    void StartBatch7On14InchBallots() {
+        ASSERT_TRUE(setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1) == 0);
+        station_.SetSettings({{"BALLOTSIZE", "14"}});
+        window_ = &station_.Start();
+        window_->optSecond->setChecked(true);
+        Feed({"header", "--type", "-6", "--batch", "7"});
+        window_->cmdStartBatch->click();
+        ASSERT_EQ(station_.Batch().CurrentBatch, 7);
+    }
     QString File(qint32 sequence) {
         return ImageFile(station_.Batch().BatchFolder, ImageSerial(3, 7, sequence));
     }
@@ -71,13 +81,7 @@ class SaneRun : public testing::Test {
 // 1/200 inch): the header card, three ballots through the duplex feeder, the ender card. The
 // scanner prints each ballot's image serial on its front, and nothing on the cards.
 TEST_F(SaneRun, ABatchOfBallotsCarriesTheImageNumbersPrintedByTheScanner) {
-    ASSERT_TRUE(setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1) == 0);
-    station_.SetSettings({{"BALLOTSIZE", "14"}});
-    window_ = &station_.Start();
-    window_->optSecond->setChecked(true);
-    Feed({"header", "--type", "-6", "--batch", "7"});
-    window_->cmdStartBatch->click();
-    ASSERT_EQ(station_.Batch().CurrentBatch, 7);
+    ASSERT_NO_FATAL_FAILURE(StartBatch7On14InchBallots());
     for (int i = 0; i < 3; ++i)
         Feed({"ballot", "--marks", "1,5"});
     Run();
@@ -111,14 +115,8 @@ TEST_F(SaneRun, ASheetWhoseImageWasNotWrittenIsFedAgainFirstUnderItsImprint) {
         GTEST_SKIP() << "cannot mount a tmpfs as the in-tray here: " << std::strerror(errno);
     }
     const auto unmount = qScopeGuard([&] { ::umount2(intray.constData(), MNT_DETACH); });
-    ASSERT_TRUE(setenv("LINDHOLLOW_LHDLL", LHDLL_LIBRARY, 1) == 0);
-    WriteScannerIni("ADF Front");
-    station_.SetSettings({{"BALLOTSIZE", "14"}});
-    window_ = &station_.Start();
-    window_->optSecond->setChecked(true);
-    Feed({"header", "--type", "-6", "--batch", "7"});
-    window_->cmdStartBatch->click();
-    ASSERT_EQ(station_.Batch().CurrentBatch, 7);
+    ASSERT_NO_FATAL_FAILURE(WriteScannerIni("ADF Front"));
+    ASSERT_NO_FATAL_FAILURE(StartBatch7On14InchBallots());
     Feed({"ballot", "--marks", "1,5"});
     Run();
     // Room for half an image.
