@@ -3,6 +3,7 @@
 #include <QSet>
 #include <algorithm>
 
+#include "admin/AdminCommands.h"
 #include "admin/AuditAnchorCheck.h"
 #include "scanning/ImageSeal.h"
 
@@ -90,4 +91,16 @@ QStringList CheckBatchSeal(const StationBatchSeals& anchored, const BatchKey& ba
                         .arg(name, found->where);
     }
     return findings;
+}
+
+const StationBatchSeals& SealsAnchoredBy(Connection& connection, int station,
+                                         QMap<int, StationBatchSeals>& read, int& findings) {
+    if (!read.contains(station)) {
+        read.insert(station, AnchoredBatchSeals(connection, station));
+        for (const QString& line : read[station].madeUpLines) {
+            Out() << line << '\n';
+            ++findings;
+        }
+    }
+    return read[station];
 }

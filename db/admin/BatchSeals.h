@@ -33,6 +33,11 @@ struct StationBatchSeals {
 
 StationBatchSeals AnchoredBatchSeals(Connection& connection, int station);
 
+// The seals that `station` anchored, read from the centre once for all of its batches (`read` keeps
+// them): the first time, each made-up anchored line is printed and counted in `findings`.
+const StationBatchSeals& SealsAnchoredBy(Connection& connection, int station,
+                                         QMap<int, StationBatchSeals>& read, int& findings);
+
 // The batch's seals (in sequence order) and image rows against what its station anchored: each
 // finding a sentence naming the batch; none when they agree. `vouched` tells whether an anchored
 // batch seal vouched for them.

@@ -104,14 +104,9 @@ int ExportBatchCommand(const QCommandLineParser& parser) {
     Tally tally;
     QMap<int, StationBatchSeals> anchored;
     for (const BatchKey& batch : batches) {
-        if (!anchored.contains(batch.systemId)) {
-            anchored.insert(batch.systemId, AnchoredBatchSeals(connection, batch.systemId));
-            for (const QString& line : anchored[batch.systemId].madeUpLines) {
-                Out() << line << '\n';
-                ++tally.findings;
-            }
-        }
-        ExportBatch(connection, anchored[batch.systemId], out, batch, tally);
+        ExportBatch(connection,
+                    SealsAnchoredBy(connection, batch.systemId, anchored, tally.findings), out,
+                    batch, tally);
     }
     Out() << batches.size() << " closed batches exported to " << QDir::toNativeSeparators(out)
           << ": " << tally.written << " images written; " << tally.storedBefore

@@ -137,18 +137,13 @@ int VerifyImagesCommand(const QCommandLineParser& parser) {
     int unvouched = 0;
     QMap<int, StationBatchSeals> anchored;
     for (const BatchKey& batch : batches) {
-        if (!anchored.contains(batch.systemId)) {
-            anchored.insert(batch.systemId, AnchoredBatchSeals(connection, batch.systemId));
-            for (const QString& line : anchored[batch.systemId].madeUpLines) {
-                Out() << line << '\n';
-                ++findings;
-            }
-        }
+        const StationBatchSeals& seals =
+            SealsAnchoredBy(connection, batch.systemId, anchored, findings);
         if (intray) {
             VerifyBatchFiles(connection, *intray, batch, files);
         }
-        findings += VerifyCentreCopies(connection, anchored[batch.systemId], intray, batch, centre,
-                                       storedBefore, unvouched);
+        findings +=
+            VerifyCentreCopies(connection, seals, intray, batch, centre, storedBefore, unvouched);
     }
     if (intray) {
         Out() << batches.size() << " closed batches checked: " << files.verified
