@@ -1,9 +1,9 @@
 #pragma once
 
 // The batch seals that a station anchored at the centre, each in the line of its batch-ended
-// record, and the check of a batch's seals against them. The station's account may delete and
-// insert seals, but may only add anchors: seals replaced after a batch was stored no longer give
-// the batch seal anchored when it ended.
+// record, and the check of a batch's seals against them. A station's account may only add
+// anchors: seals replaced after a batch was stored, by whatever account, no longer give the batch
+// seal anchored when it ended.
 
 #include <QMap>
 #include <QString>
