@@ -40,8 +40,12 @@ uninstall=$(value QuietUninstallString)
 folder=$(value InstallLocation)
 echo "uninstall with: $uninstall"
 [[ $uninstall =~ ^\"([^\"]+)\"\ (.*)$ ]] || uninstall='"(missing)" '
-# The uninstaller copies itself away and runs from there: wait for every program of the prefix.
-check "silent uninstall" 'wine run "${BASH_REMATCH[1]}" ${BASH_REMATCH[2]} && wine wait'
+# The uninstaller copies itself away and runs from there: wait for every program of the prefix,
+# whatever the first one answered, so that the checks below see what the copy left.
+exit_code=0
+wine run "${BASH_REMATCH[1]}" ${BASH_REMATCH[2]} || exit_code=$?
+wine wait
+check "silent uninstall (exit code $exit_code)" '[ "$exit_code" -eq 0 ]'
 check "the DLL is gone" '[ ! -e "$system/cruflFernlowe.dll" ]'
 check "the uninstaller's folder is gone" \
     '[ -n "$folder" ] && [ ! -e "$(wine run winepath -u "$folder" 2>/dev/null | tr -d "\r")" ]'
