@@ -7,7 +7,8 @@
 // One line of a station's audit log. The hash chains the line to the one before it: SHA-256 over
 // the previous line's hash (hex) followed by the line's compact JSON without the "hash" member.
 // A line is exactly its record's canonical form: Qt's compact JSON of the object, members sorted
-// by name, which an auditor can rebuild byte for byte in any language (the README shows how).
+// by name, which an auditor can rebuild byte for byte in any language (docs/audit-and-evidence.md
+// shows how).
 namespace audit {
 
 // The hash that the first line of a log follows.
