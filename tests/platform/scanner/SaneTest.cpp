@@ -9,10 +9,13 @@
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 
 namespace {
@@ -29,6 +32,39 @@ class Sane : public testing::Test {
                options;
     }
 };
+
+QString threadName(const QString& task) {
+    QFile file(QStringLiteral("/proc/self/task/%1/comm").arg(task));
+    return file.open(QIODevice::ReadOnly) ? QString::fromLatin1(file.readAll()).trimmed()
+                                          : QString();
+}
+
+// The threads other than the main one that carry its name: those started from it, among them
+// the reader that the test backend's sane_start begins.
+QStringList threadsNamedAsMain() {
+    const QString main = QString::number(QCoreApplication::applicationPid());
+    const QString name = threadName(main);
+    QStringList found;
+    for (const QString& task :
+         QDir(QStringLiteral("/proc/self/task")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (task != main && threadName(task) == name)
+            found.append(task);
+    }
+    return found;
+}
+
+// Waits, for at most ten seconds, until every such thread not in `before` has ended.
+bool threadsStartedSinceEnd(const QStringList& before) {
+    const QDeadlineTimer deadline(10000);
+    while (!deadline.hasExpired()) {
+        const QStringList now = threadsNamedAsMain();
+        if (std::all_of(now.begin(), now.end(),
+                        [&](const QString& task) { return before.contains(task); }))
+            return true;
+        QThread::yieldCurrentThread();
+    }
+    return false;
+}
 
 QStringList numbered(const QString& folder, int count) {
     QStringList files;
@@ -143,8 +179,12 @@ TEST_F(Sane, StatusesBecomeScannerErrors) {
         EventLog log(station.KScan1, {station.path("intray/a.tif")});
         // The test backend fails the first read at once, and the station then cancels the
         // page; the backend cancels its reader thread asynchronously, which leaves it stuck
-        // in the C library's allocator if it is still starting. Let it get past its start.
-        QObject::connect(&station.KScan1, &KScan::event11, [] { QThread::msleep(200); });
+        // in the C library's allocator if it is still starting. The page is small enough for
+        // the reader to hand all of it over and end: wait for that.
+        const QStringList before = threadsNamedAsMain();
+        QObject::connect(&station.KScan1, &KScan::event11, [&] {
+            EXPECT_TRUE(threadsStartedSinceEnd(before)) << "the backend's reader still runs";
+        });
         station.startRun(false);
         ASSERT_TRUE(log.waitForEnd()) << c.status;
         EXPECT_EQ(log.events, QStringList({"10", "11", QStringLiteral("15 %1").arg(c.error)}))

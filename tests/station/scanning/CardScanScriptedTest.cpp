@@ -148,7 +148,10 @@ TEST_P(ScriptedCardScan, ALastPageArrivingDuringTheEnderBoxStaysABallot) {
     Window().cmdStopScanner_Click();
     ASSERT_EQ(Batch().ImageCounter, 1);  // the page under way has not ended yet
 
-    station->dialogs.onShown = [](const ShownBox&) { QTest::qWait(100); };
+    // The box stays open until the page under way has ended.
+    station->dialogs.onShown = [this](const ShownBox&) {
+        EXPECT_TRUE(QTest::qWaitFor([this] { return Batch().ImageCounter >= 2; }, 30000));
+    };
     End();
     EXPECT_EQ(station->ImageRows(7),
               QStringList({"0 300700000 9 0", "1 300700001 0 0", "2 300700002 10 0"}));
