@@ -4,7 +4,7 @@
 #include <QList>
 
 #include "CentreSnapshot.h"
-#include "Refresher.h"
+#include "CentreView.h"
 
 // The JSON documents of the endpoints. Batch times are the stations' local times without an
 // offset ("2026-12-07T14:05:00"), anchor times UTC with a Z; a value the database leaves empty is

@@ -1,10 +1,12 @@
 #include "Refresher.h"
 
 #include <cstdio>
-#include <memory>
 
 #include "CentreReader.h"
 #include "database/Connection.h"
+
+Refresher::Session::Session() = default;
+Refresher::Session::~Session() = default;
 
 Refresher::Refresher(QString connectString, std::chrono::milliseconds period)
     : connectString_(std::move(connectString)), period_(period) {
@@ -23,16 +25,8 @@ Refresher::~Refresher() {
 
 CentreView Refresher::Current() const {
     std::lock_guard lock(mutex_);
-    CentreView view = view_;
-    // A reading that hangs, on a server that stopped answering without closing the connection,
-    // leaves the last figures standing: after a few refresh periods they are stale all the same.
-    const qint64 limit = std::max<qint64>(5 * period_.count(), 15000);
-    if (view.databaseUp && view.snapshot &&
-        view.snapshot->readAt.msecsTo(QDateTime::currentDateTime()) > limit) {
-        view.databaseUp = false;
-        view.downSince = view.snapshot->readAt;
-    }
-    return view;
+    return AsShownAt(view_, QDateTime::currentDateTime(),
+                     std::max<qint64>(5 * period_.count(), 15000));
 }
 
 QList<BatchRow> Refresher::BatchesSince(const QDateTime& since) const {
@@ -46,83 +40,53 @@ QList<BatchRow> Refresher::BatchesSince(const QDateTime& since) const {
 
 void Refresher::Run() {
     // The connection belongs to this thread, as Qt's database connections must.
-    std::unique_ptr<Connection> connection;
-    // Lives as long as its connection: it remembers the audit anchors read so far.
-    std::unique_ptr<CentreReader> reader;
+    Session session;
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         lock.unlock();
         const QDateTime now = QDateTime::currentDateTime();
         const auto started = std::chrono::steady_clock::now();
-        std::optional<CentreSnapshot> snapshot;
-        try {
-            if (!connection) {
-                connection = std::make_unique<Connection>();
-                connection->Open(connectString_);
-                reader = std::make_unique<CentreReader>(*connection);
-            }
-            snapshot = reader->Read(now);
-            // A batch seen open that is now neither open nor closed under the same start was
-            // deleted before it was closed: the station lost it.
-            QList<OpenBatch> open;
-            for (const StationRow& station : snapshot->stations) {
-                if (station.openBatch) {
-                    open.append({station.systemId, *station.openBatch, station.openSince});
-                }
-            }
-            for (const OpenBatch& batch : openBefore_) {
-                if (!open.contains(batch) &&
-                    !reader->BatchStillThere(batch.systemId, batch.batchNo, batch.startTime)) {
-                    ++lost_;
-                }
-            }
-            openBefore_ = open;
-        } catch (const std::exception& error) {
-            // The driver's text names the server, never the password; it goes to the log only,
-            // once an outage.
-            if (view_.databaseUp || view_.refreshes == 0) {
-                std::fprintf(stderr,
-                             "lindhollow-monitor: the centre's database cannot be read: %s\n",
-                             error.what());
-            }
-            reader.reset();
-            connection.reset();
-            snapshot.reset();
-        }
-        const qint64 elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                   std::chrono::steady_clock::now() - started)
-                                   .count();
-        if (snapshot) {
-            for (StationRow& station : snapshot->stations) {
-                const QString row =
-                    station.userId + u'\n' + station.status + u'\n' + station.currentTask;
-                SeenStatus& seen = seenStatus_[station.systemId];
-                if (!seen.row.isNull() && seen.row != row) {
-                    seen.changedAt = now;
-                }
-                seen.row = row;
-                station.lastActivity = std::max(station.lastActivity, seen.changedAt);
-            }
-            snapshot->totals.batchesLost = lost_;
-        }
+        std::optional<CentreSnapshot> snapshot = Read(session, now);
+        const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+            std::chrono::steady_clock::now() - started);
         lock.lock();
-        view_.checkedAt = now;
-        ++view_.refreshes;
-        if (snapshot) {
-            if (!view_.databaseUp && view_.refreshes > 1) {
-                std::fprintf(stderr, "lindhollow-monitor: the centre's database answers again\n");
-            }
-            view_.snapshot = std::move(snapshot);
-            view_.databaseUp = true;
-            view_.downSince = {};
-            view_.refreshMilliseconds = elapsed;
-        } else {
-            ++view_.failedRefreshes;
-            if (view_.databaseUp || !view_.downSince.isValid()) {
-                view_.downSince = now;
-            }
-            view_.databaseUp = false;
-        }
+        Record(std::move(snapshot), now, elapsed.count());
         wake_.wait_for(lock, period_, [this] { return stopping_; });
     }
+}
+
+std::optional<CentreSnapshot> Refresher::Read(Session& session, const QDateTime& now) {
+    try {
+        if (!session.connection) {
+            session.connection = std::make_unique<Connection>();
+            session.connection->Open(connectString_);
+            session.reader = std::make_unique<CentreReader>(*session.connection);
+        }
+        CentreSnapshot snapshot = session.reader->Read(now);
+        snapshot.totals.batchesLost = lost_.Count(
+            snapshot.stations,
+            [&reader = *session.reader](int station, int batch, const QDateTime& start) {
+                return reader.BatchStillThere(station, batch, start);
+            });
+        statusChanges_.Mark(snapshot.stations, now);
+        return snapshot;
+    } catch (const std::exception& error) {
+        // The driver's text names the server, never the password; it goes to the log only, once
+        // an outage. Only this thread writes the view, so it reads it without the lock.
+        if (view_.databaseUp || view_.refreshes == 0) {
+            std::fprintf(stderr, "lindhollow-monitor: the centre's database cannot be read: %s\n",
+                         error.what());
+        }
+        session.reader.reset();
+        session.connection.reset();
+        return std::nullopt;
+    }
+}
+
+void Refresher::Record(std::optional<CentreSnapshot> snapshot, const QDateTime& now,
+                       qint64 milliseconds) {
+    if (snapshot && !view_.databaseUp && view_.refreshes > 0) {
+        std::fprintf(stderr, "lindhollow-monitor: the centre's database answers again\n");
+    }
+    RecordReading(view_, std::move(snapshot), now, milliseconds);
 }

@@ -2,27 +2,21 @@
 
 #include <QDateTime>
 #include <QList>
-#include <QMap>
 #include <QString>
 #include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <thread>
 
 #include "CentreSnapshot.h"
+#include "CentreView.h"
+#include "LostBatches.h"
+#include "StatusChanges.h"
 
-// What the page and the endpoints show: the last snapshot read, and whether it is still fresh.
-struct CentreView {
-    std::optional<CentreSnapshot> snapshot;  // the last one read; kept while the database is away
-    bool databaseUp = false;
-    QDateTime checkedAt;      // the last attempt, successful or not
-    QDateTime downSince;      // the first failed attempt of the current outage
-    QDateTime countingSince;  // when the monitor started to watch for lost batches
-    qint64 refreshMilliseconds = 0;
-    qint64 refreshes = 0;
-    qint64 failedRefreshes = 0;
-};
+class Connection;
+class CentreReader;
 
 // Reads the centre's database every `period` on a thread of its own, with one connection that
 // it opens again after a failure, so that the monitor recovers by itself when the database
@@ -41,18 +35,21 @@ class Refresher {
     QList<BatchRow> BatchesSince(const QDateTime& since) const;
 
   private:
-    struct OpenBatch {
-        int systemId;
-        int batchNo;
-        QDateTime startTime;
-        bool operator==(const OpenBatch&) const = default;
-    };
-    struct SeenStatus {
-        QString row;
-        QDateTime changedAt;
+    // The refresh thread's connection, opened again after a failure.
+    struct Session {
+        std::unique_ptr<Connection> connection;
+        // Lives as long as its connection: it remembers the audit anchors read so far.
+        std::unique_ptr<CentreReader> reader;
+        Session();
+        ~Session();
     };
 
     void Run();
+    // One reading at `now`, with the lost batches and status changes it shows; none when the
+    // database cannot be read, which closes the session.
+    std::optional<CentreSnapshot> Read(Session& session, const QDateTime& now);
+    // Called with mutex_ held.
+    void Record(std::optional<CentreSnapshot> snapshot, const QDateTime& now, qint64 milliseconds);
 
     const QString connectString_;
     const std::chrono::milliseconds period_;
@@ -62,8 +59,7 @@ class Refresher {
     bool stopping_ = false;
     CentreView view_;
     // Kept by the refresh thread alone.
-    QList<OpenBatch> openBefore_;
-    QMap<int, SeenStatus> seenStatus_;
-    qint64 lost_ = 0;
+    LostBatches lost_;
+    StatusChanges statusChanges_;
     std::thread thread_;
 };

@@ -1,154 +1,108 @@
 #include "WebServer.h"
 
 #include <httplib.h>
+#include <pthread.h>
 #include <signal.h>
 
-#include <QFile>
 #include <cstdio>
-#include <memory>
+#include <stdexcept>
 #include <thread>
 
-#include "CentreJson.h"
-#include "ImageRoutes.h"
-#include "Metrics.h"
+#include "MonitorRoutes.h"
 
 namespace {
 
-std::string Resource(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        throw std::runtime_error("cannot read " + path.toStdString());
+std::unique_ptr<httplib::Server> MakeServer(const WebOptions& options) {
+    if (options.certificate.isEmpty()) {
+        return std::make_unique<httplib::Server>();
     }
-    return file.readAll().toStdString();
-}
-
-void Json(httplib::Response& response, const QByteArray& body, int status = 200) {
-    response.status = status;
-    response.set_header("Cache-Control", "no-store");
-    response.set_content(body.toStdString(), "application/json");
-}
-
-void Routes(httplib::Server& server, const WebOptions& options, const Refresher& refresher) {
-    const struct {
-        const char* path;
-        std::string body;
-        const char* type;
-    } files[] = {
-        {"/", Resource(QStringLiteral(":/page/index.html")), "text/html; charset=utf-8"},
-        {"/monitor.js", Resource(QStringLiteral(":/page/monitor.js")), "text/javascript"},
-        {"/monitor.css", Resource(QStringLiteral(":/page/monitor.css")), "text/css"},
-        {"/images.html", Resource(QStringLiteral(":/page/images.html")),
-         "text/html; charset=utf-8"},
-        {"/images.js", Resource(QStringLiteral(":/page/images.js")), "text/javascript"},
-        {"/chart.js", Resource(options.chartJs), "text/javascript"},
-    };
-    for (const auto& file : files) {
-        server.Get(file.path, [body = file.body, type = file.type](const httplib::Request&,
-                                                                   httplib::Response& response) {
-            response.set_content(body, type);
-        });
+    auto secure = std::make_unique<httplib::SSLServer>(qPrintable(options.certificate),
+                                                       qPrintable(options.key));
+    if (!secure->is_valid()) {
+        throw std::runtime_error("cannot use the certificate " + options.certificate.toStdString() +
+                                 " with key " + options.key.toStdString());
     }
-    server.Get("/api/overview", [&](const httplib::Request&, httplib::Response& response) {
-        Json(response, OverviewJson(refresher.Current()));
-    });
-    server.Get("/api/stations", [&](const httplib::Request&, httplib::Response& response) {
-        Json(response, StationsJson(refresher.Current()));
-    });
-    server.Get("/api/totals", [&](const httplib::Request&, httplib::Response& response) {
-        Json(response, TotalsJson(refresher.Current()));
-    });
-    server.Get("/api/batches", [&](const httplib::Request& request, httplib::Response& response) {
-        const CentreView view = refresher.Current();
-        QDateTime since =
-            request.has_param("since")
-                ? QDateTime::fromString(QString::fromStdString(request.get_param_value("since")),
-                                        Qt::ISODate)
-                : QDateTime::currentDateTime().addSecs(-3600);
-        if (!since.isValid()) {
-            Json(response, R"({"error":"since must be a date and time, as 2026-12-07T14:00:00"})",
-                 400);
-            return;
-        }
-        try {
-            Json(response, BatchesJson(view, refresher.BatchesSince(since.toLocalTime())));
-        } catch (const std::exception& error) {
-            std::fprintf(stderr, "lindhollow-monitor: batches since %s: %s\n",
-                         qPrintable(since.toString(Qt::ISODate)), error.what());
-            Json(response, R"({"error":"the centre's database cannot be reached"})", 503);
-        }
-    });
-    AddImageRoutes(server, refresher.ConnectString());
-    server.Get("/metrics", [&](const httplib::Request&, httplib::Response& response) {
-        response.set_content(MetricsText(refresher.Current()).toStdString(),
-                             "text/plain; version=0.0.4; charset=utf-8");
-    });
-    server.set_post_routing_handler([](const httplib::Request&, httplib::Response& response) {
-        // The page takes nothing from outside the centre, and no other site may frame it.
-        response.set_header("Content-Security-Policy",
-                            "default-src 'self'; frame-ancestors 'none'");
-        response.set_header("X-Content-Type-Options", "nosniff");
-    });
-    if (options.passwords) {
-        server.set_pre_routing_handler(
-            [&passwords = *options.passwords](const httplib::Request& request,
-                                              httplib::Response& response) {
-                if (passwords.Accepts(
-                        QString::fromStdString(request.get_header_value("Authorization")))) {
-                    return httplib::Server::HandlerResponse::Unhandled;
-                }
-                response.status = 401;
-                response.set_header("WWW-Authenticate",
-                                    "Basic realm=\"Lindhollow centre monitor\", charset=\"UTF-8\"");
-                response.set_content("Sign in to see the counting centre.\n", "text/plain");
-                return httplib::Server::HandlerResponse::Handled;
-            });
-    }
+    return secure;
 }
 
 }  // namespace
 
-int Serve(const WebOptions& options, const Refresher& refresher) {
-    std::unique_ptr<httplib::Server> server;
-    if (options.certificate.isEmpty()) {
-        server = std::make_unique<httplib::Server>();
-    } else {
-        auto secure = std::make_unique<httplib::SSLServer>(qPrintable(options.certificate),
-                                                           qPrintable(options.key));
-        if (!secure->is_valid()) {
-            std::fprintf(stderr, "lindhollow-monitor: cannot use the certificate %s with key %s\n",
-                         qPrintable(options.certificate), qPrintable(options.key));
-            return 1;
-        }
-        server = std::move(secure);
-    }
+WebServer::WebServer(const WebOptions& options, const Refresher& refresher)
+    : secure_(!options.certificate.isEmpty()),
+      address_(options.address.toStdString()),
+      server_(MakeServer(options)) {
     // A few supervisors' browsers and a metrics scraper: four threads serve them.
-    server->new_task_queue = [] { return new httplib::ThreadPool(4); };
-    Routes(*server, options, refresher);
-    const std::string address = options.address.toStdString();
-    const int port = options.port == 0
-                         ? server->bind_to_any_port(address)
-                         : (server->bind_to_port(address, options.port) ? options.port : -1);
-    if (port < 0) {
-        std::fprintf(stderr, "lindhollow-monitor: cannot listen on %s:%d\n", address.c_str(),
-                     options.port);
-        return 1;
+    server_->new_task_queue = [] { return new httplib::ThreadPool(4); };
+    AddMonitorRoutes(*server_, options, refresher);
+    port_ = options.port == 0 ? server_->bind_to_any_port(address_)
+                              : (server_->bind_to_port(address_, options.port) ? options.port : -1);
+    if (port_ < 0) {
+        throw std::runtime_error("cannot listen on " + address_ + ":" +
+                                 std::to_string(options.port));
     }
-    // SIGTERM (systemd's stop) and SIGINT end the service in order; the stopSignals are blocked in
-    // every thread and taken here.
+}
+
+WebServer::~WebServer() {
+    Stop();
+}
+
+std::string WebServer::Url() const {
+    const bool bracketed = address_.find(':') != std::string::npos;
+    return std::string(secure_ ? "https" : "http") + "://" + (bracketed ? "[" : "") + address_ +
+           (bracketed ? "]" : "") + ":" + std::to_string(port_) + "/";
+}
+
+bool WebServer::Listen() {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopped_) {
+            return true;
+        }
+        listening_ = true;
+    }
+    const bool served = server_->listen_after_bind();
+    std::lock_guard lock(mutex_);
+    listening_ = false;
+    ended_.notify_all();
+    return served;
+}
+
+void WebServer::Stop() {
+    std::unique_lock lock(mutex_);
+    stopped_ = true;
+    // The server ignores a stop until its loop runs, which it starts a moment after Listen()
+    // is called: asked again until Listen() has returned.
+    while (listening_) {
+        server_->stop();
+        ended_.wait_for(lock, std::chrono::milliseconds(20));
+    }
+}
+
+int Serve(const WebOptions& options, const Refresher& refresher) {
+    // SIGTERM (systemd's stop) and SIGINT end the service in order: blocked here, inherited by
+    // the stopper, which takes them.
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGTERM);
     sigaddset(&stopSignals, SIGINT);
-    std::thread stopper([&] {
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::optional<WebServer> server;
+    try {
+        server.emplace(options, refresher);
+    } catch (const std::runtime_error& error) {
+        std::fprintf(stderr, "lindhollow-monitor: %s\n", error.what());
+        return 1;
+    }
+    std::thread stopper([&server, stopSignals] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
-        server->stop();
+        server->Stop();
     });
-    stopper.detach();
-    const bool bracketed = address.find(':') != std::string::npos;
-    std::printf("lindhollow-monitor: listening on %s://%s%s%s:%d/\n",
-                options.certificate.isEmpty() ? "http" : "https", bracketed ? "[" : "",
-                address.c_str(), bracketed ? "]" : "", port);
+    std::printf("lindhollow-monitor: listening on %s\n", server->Url().c_str());
     std::fflush(stdout);
-    return server->listen_after_bind() ? 0 : 1;
+    const bool served = server->Listen();
+    // Where serving ended by itself the stopper still waits: this wakes it, blocked as it is.
+    pthread_kill(stopper.native_handle(), SIGTERM);
+    stopper.join();
+    return served ? 0 : 1;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Starts the station program on a virtual display against the embedded default, set up in a
 # throw-away home folder; logs in as the demo operator by typing into the login dialog; and
-# saves pictures of the login dialog and of the main window into docs/.
+# saves pictures of the login dialog and of the main window into docs/. The monitor's browser test
+# takes the monitor's page, which is copied beside them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$root/build}
@@ -55,4 +56,14 @@ click 204 112 # End Batch
 answer '^Scan Ender Card$'
 answer '^Batch [0-9]+ Ended$' "$docs/batch-summary.png"
 SHOT
-echo "Saved $root/docs/login.png, $root/docs/main-window.png and $root/docs/batch-summary.png"
+
+monitor=$build/tests/monitor/monitor.png
+rm -f "$monitor"
+ctest --test-dir "$build" -R '^monitor-page-test$' --output-on-failure
+if [ ! -f "$monitor" ]; then
+    echo "No picture of the monitor's page: its browser test was skipped (see above)" >&2
+    exit 1
+fi
+cp "$monitor" "$root/docs/monitor.png"
+echo "Saved $root/docs/login.png, $root/docs/main-window.png, $root/docs/batch-summary.png and" \
+    "$root/docs/monitor.png"

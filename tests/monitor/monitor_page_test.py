@@ -4,6 +4,7 @@ its driver or selenium is missing."""
 
 import argparse
 import base64
+import datetime
 import hashlib
 import io
 import json
@@ -75,7 +76,8 @@ class Centre:
 
 
 class MonitorPage(unittest.TestCase):
-    """One centre for all tests, which run in the order of their names."""
+    """One centre for all cases; each makes the rows it checks and measures from the totals it
+    finds, so that any runs alone and in any order."""
 
     @classmethod
     def setUpClass(cls):
@@ -85,6 +87,10 @@ class MonitorPage(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.centre.close()
+
+    def setUp(self):
+        if self.page.current_url != self.centre.url:
+            self.page.get(self.centre.url)
 
     def wait_for(self, condition, what, seconds=20):
         WebDriverWait(self.page, seconds, poll_frequency=0.2).until(
@@ -110,48 +116,67 @@ class MonitorPage(unittest.TestCase):
         except urllib.error.HTTPError as error:
             return error.code, error.read().decode()
 
-    def test_1_rows_and_totals_follow_the_batches(self):
+    def settled_totals(self):
+        """The totals of a reading begun in a later second than this call, so that they hold
+        every row an earlier case wrote."""
+        called = datetime.datetime.now().strftime("%Y-%m-%dT%H:%M:%S")
+        document = {}
+
+        def read_later():
+            document.update(json.loads(self.get("/api/totals")[1]))
+            return not document["stale"] and document["readAt"] > called
+        self.wait_for(read_later, "a reading after the call")
+        return document["totals"]
+
+    def test_rows_and_totals_follow_the_batches(self):
         self.wait_for(lambda: self.station_cells(1)[1:4] == ["ONLINE", "STANDING BY", "demo"],
                       "station 1 standing by")
         self.assertEqual(self.station_cells(2)[1:4], ["ONLINE", "STANDING BY", "demo"])
-        closed = 0
-        for station in [1, 2, 1]:
-            self.assertRegex(self.centre.command(f"scan {station}"), r"^closed \d+$")
-            closed += 1
-            self.wait_for(lambda: self.figure("batchesClosed") == str(closed),
-                          f"{closed} batches closed")
+        before = self.settled_totals()
+        batches = []
+        for station in [1, 2]:
+            batches.insert(0, f"{station}/{self.scan(station)}")
+            closed = len(batches)
+            self.wait_for(lambda: int(self.figure("batchesClosed")) ==
+                          before["batchesClosed"] + closed, f"{closed} more batches closed")
             # A header card, three ballots and an ender card per batch.
-            self.assertEqual(self.figure("ballots"), str(3 * closed))
-            self.assertEqual(self.figure("images"), str(5 * closed))
-        batches = self.page.execute_script(
+            self.assertEqual(int(self.figure("ballots")), before["ballots"] + 3 * closed)
+            self.assertEqual(int(self.figure("images")), before["images"] + 5 * closed)
+        shown = self.page.execute_script(
             "return Array.from(document.querySelectorAll('#batches tbody tr'), "
             "row => row.dataset.batch)")
-        self.assertEqual(batches, ["1/2", "2/1", "1/1"])
+        self.assertEqual(shown[:len(batches)], batches)
         self.assertIn("anchored after its latest batch",
                       self.page.find_element(By.ID, "anchors-summary").text)
 
-    def test_2_an_open_batch_then_lost(self):
-        self.assertEqual(self.centre.command("open 2 7"), "ok")
-        self.wait_for(lambda: self.station_cells(2)[4] == "7", "station 2 shows batch 7 open")
-        self.assertEqual(self.figure("batchesOpen"), "1")
-        self.assertEqual(self.centre.command("lose 2 7"), "ok")
-        self.wait_for(lambda: self.figure("batchesLost") == "1", "one batch lost")
+    def test_an_open_batch_then_lost(self):
+        before = self.settled_totals()
+        # A number the scans of these cases never reach.
+        self.assertEqual(self.centre.command("open 2 97"), "ok")
+        self.wait_for(lambda: self.station_cells(2)[4] == "97", "station 2 shows batch 97 open")
+        self.assertEqual(int(self.figure("batchesOpen")), before["batchesOpen"] + 1)
+        self.assertEqual(self.centre.command("lose 2 97"), "ok")
+        self.wait_for(lambda: int(self.figure("batchesLost")) == before["batchesLost"] + 1,
+                      "one more batch lost")
         self.assertEqual(self.station_cells(2)[4], "-")
-        self.assertEqual(self.figure("batchesOpen"), "0")
+        self.assertEqual(int(self.figure("batchesOpen")), before["batchesOpen"])
 
-    def test_3_stale_while_the_server_is_away(self):
+    def test_stale_while_the_server_is_away(self):
         notice = self.page.find_element(By.ID, "stale-notice")
-        self.assertFalse(notice.is_displayed())
+        before = self.settled_totals()
+        self.wait_for(lambda: not notice.is_displayed(), "no stale notice while the server runs")
         self.assertEqual(self.centre.command("kill"), "ok")
         self.wait_for(notice.is_displayed, "the stale notice")
         self.assertIn("cannot be reached", notice.text)
-        self.assertEqual(self.figure("batchesClosed"), "3", "the last figures stay")
+        self.assertEqual(int(self.figure("batchesClosed")), before["batchesClosed"],
+                         "the last figures stay")
         self.assertEqual(self.centre.command("restart"), "ok")
         self.wait_for(lambda: not notice.is_displayed(), "the notice gone", seconds=60)
-        self.assertRegex(self.centre.command("scan 2"), r"^closed \d+$")
-        self.wait_for(lambda: self.figure("batchesClosed") == "4", "figures after the outage")
+        self.scan(2)
+        self.wait_for(lambda: int(self.figure("batchesClosed")) == before["batchesClosed"] + 1,
+                      "figures after the outage")
 
-    def test_3_stale_while_the_server_hangs(self):
+    def test_stale_while_the_server_hangs(self):
         port = re.search(r"PORT=(\d+)", self.centre.monitor_connect).group(1)
         server = int(subprocess.run(["pgrep", "-f", f"mariadbd .*--port={port}( |$)"],
                                     check=True, capture_output=True, text=True).stdout.split()[0])
@@ -163,12 +188,16 @@ class MonitorPage(unittest.TestCase):
             os.kill(server, signal.SIGCONT)
         self.wait_for(lambda: not notice.is_displayed(), "the notice gone", seconds=40)
 
-    def test_4_json_endpoints(self):
+    def test_json_endpoints(self):
+        totals = self.settled_totals()
+        closed = totals["batchesClosed"]
         cases = [
             ("/api/stations", 200, lambda d: [s["station"] for s in d["stations"]] == [1, 2]),
-            ("/api/totals", 200, lambda d: (d["totals"]["batchesClosed"], d["totals"]["ballots"],
-                                            d["stale"]) == (4, 12, False)),
-            ("/api/batches?since=2000-01-01T00:00:00", 200, lambda d: len(d["batches"]) == 4),
+            # Each batch of the floor: a header card, three ballots and an ender card.
+            ("/api/totals", 200, lambda d: (d["totals"]["ballots"], d["totals"]["images"],
+                                            d["stale"]) == (3 * closed, 5 * closed, False)),
+            ("/api/batches?since=2000-01-01T00:00:00", 200,
+             lambda d: len(d["batches"]) == closed + totals["batchesOpen"]),
             ("/api/batches?since=2999-01-01T00:00:00", 200, lambda d: d["batches"] == []),
             ("/api/batches?since=yesterday", 400, lambda d: "since" in d["error"]),
         ]
@@ -179,14 +208,15 @@ class MonitorPage(unittest.TestCase):
                 self.assertTrue(check(json.loads(body)), body)
         code, metrics = self.get("/metrics")
         self.assertEqual(code, 200)
-        for line in ["lindhollow_monitor_database_up 1", "lindhollow_batches_closed 4",
-                     "lindhollow_batches_lost_total 1", 'lindhollow_station_up{station="2",'
+        for line in ["lindhollow_monitor_database_up 1", f"lindhollow_batches_closed {closed}",
+                     f"lindhollow_batches_lost_total {totals['batchesLost']}",
+                     'lindhollow_station_up{station="2",'
                      'task="STANDING BY"} 1']:
             self.assertIn(line + "\n", metrics)
         self.assertNotIn(self.centre.monitor_connect.split("PASSWORD=")[1].split(";")[0],
                          metrics + self.page.page_source)
 
-    def test_5_the_monitors_account_cannot_write(self):
+    def test_the_monitors_account_cannot_write(self):
         statements = [
             "INSERT INTO Batches(SystemID, BatchNo) VALUES (9, 9)",
             "UPDATE SystemStatus SET STATUS = 'OFFLINE'",
@@ -200,7 +230,7 @@ class MonitorPage(unittest.TestCase):
                 self.assertEqual(self.centre.command("write " + statement), "refused")
         self.assertEqual(self.centre.command("write SELECT COUNT(*) FROM Batches"), "accepted")
 
-    def test_5_https_with_passwords(self):
+    def test_https_with_passwords(self):
         folder = tempfile.mkdtemp(prefix="monitor-tls-")
         self.addCleanup(shutil.rmtree, folder, ignore_errors=True)
         cert, key, passwords = (os.path.join(folder, name) for name in ["c.pem", "k.pem", "pw"])
@@ -236,7 +266,10 @@ class MonitorPage(unittest.TestCase):
                     self.assertEqual(error.code, status)
                     self.assertIn("Basic", error.headers["WWW-Authenticate"])
 
-    def test_6_fits_laptop_and_tablet_and_screenshot(self):
+    def test_fits_laptop_and_tablet_and_screenshot(self):
+        # A batch on the page, whichever cases ran before.
+        self.scan(1)
+        self.addCleanup(self.page.set_window_size, 1280, 1000)
         for width, height in [(820, 1180), (1366, 768), (1280, 1000)]:
             with self.subTest(width=width):
                 self.page.set_window_size(width, height)
@@ -245,7 +278,8 @@ class MonitorPage(unittest.TestCase):
                     "return document.documentElement.scrollWidth <= window.innerWidth"),
                     f"no sideways scrolling at {width} pixels", seconds=5)
         self.page.refresh()
-        self.wait_for(lambda: self.figure("batchesClosed") == "4", "figures after reload")
+        self.wait_for(lambda: self.figure("batchesClosed") == str(json.loads(
+            self.get("/api/totals")[1])["totals"]["batchesClosed"]), "figures after reload")
         # The whole page in one picture: the window as tall as the page, the browser's own
         # frame added.
         frame = self.page.get_window_size()["height"] - self.page.execute_script(
@@ -265,11 +299,10 @@ class MonitorPage(unittest.TestCase):
             "return Array.from(document.querySelectorAll('#images tbody tr'), "
             "row => Array.from(row.cells, cell => cell.innerText.trim()))")
 
-    def test_7_a_batchs_images_open_from_its_row(self):
+    def test_a_batchs_images_open_from_its_row(self):
         batch = self.scan(1)
         kept, count, folder = self.centre.command(f"keep 1 {batch}").split(" ", 2)
         self.assertEqual((kept, count), ("kept", "5"))
-        self.page.get(self.centre.url)
         link = f'#batches tr[data-batch="1/{batch}"] a'
         # Found and clicked in one script: the page redraws its rows at every refresh.
         self.wait_for(lambda: self.page.execute_script(
@@ -303,10 +336,9 @@ class MonitorPage(unittest.TestCase):
                          tiff.size[0])
         self.assertEqual(png.convert("L").tobytes(), tiff.convert("L").tobytes())
 
-    def test_7_look_up_by_station_and_batch(self):
+    def test_look_up_by_station_and_batch(self):
         batch = self.scan(2)
         self.assertEqual(self.centre.command(f"forget 2 {batch}"), "ok")
-        self.page.get(self.centre.url)
         form = self.page.find_element(By.CSS_SELECTOR, "main .find-batch")
         form.find_element(By.NAME, "station").send_keys("2")
         form.find_element(By.NAME, "batch").send_keys(str(batch))
