@@ -14,9 +14,9 @@
 #include "database/DatabaseError.h"
 #include "database/Recordset.h"
 #include "scanner/EndorserCheck.h"
-#include "shell/LoadStationSettings.h"
-#include "shell/StationSettings.h"
-#include "shell/StationSettingsStore.h"
+#include "settings/LoadStationSettings.h"
+#include "settings/StationSettings.h"
+#include "settings/StationSettingsStore.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "scanning/ImageSeal.h"
+#include "images/ImageSeal.h"
 
 #include <fcntl.h>
 #include <openssl/evp.h>
