@@ -7,3 +7,18 @@ QString SqlDateTimeText(const QDateTime& moment) {
     }
     return moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
+
+QDateTime SqlDateTimeValue(const QVariant& value) {
+    if (value.isNull()) {
+        return {};
+    }
+    if (value.metaType() == QMetaType::fromType<QDateTime>()) {
+        return value.toDateTime();
+    }
+    const QString text = value.toString().trimmed();
+    QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
+    if (!moment.isValid()) {
+        moment = QDateTime(QDate::fromString(text, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
+    }
+    return moment;
+}

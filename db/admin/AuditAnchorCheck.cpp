@@ -6,6 +6,7 @@
 
 #include "database/Connection.h"
 #include "database/Recordset.h"
+#include "database/SqlDateTime.h"
 
 QList<Anchor> AnchorsOf(Connection& connection, const QList<int>& stations) {
     QStringList numbers;
@@ -24,8 +25,9 @@ QList<Anchor> AnchorsOf(Connection& connection, const QList<int>& stations) {
             return rows.Fields(QLatin1String(column)).Value().toString().trimmed();
         };
         const QVariant at = rows.Fields(QStringLiteral("AnchoredAt")).Value();
-        const QString atText = at.metaType() == QMetaType::fromType<QDateTime>()
-                                   ? at.toDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
+        const QDateTime moment = SqlDateTimeValue(at);
+        const QString atText = moment.isValid()
+                                   ? moment.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))
                                    : at.toString();
         anchors.append({text("SystemID").toInt(), text("LogID"), text("Sequence").toLongLong(),
                         text("Hash").toLatin1(), atText,

@@ -8,13 +8,11 @@
 int AddBackupCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"connect", "database", "host", "account", "replace"});
     const QString database = DatabaseName(parser);
-    const QString name =
-        parser.isSet("account") ? parser.value("account") : QStringLiteral("backup");
+    const QString name = ValueOr(parser, QStringLiteral("account"), QStringLiteral("backup"));
     // mariadb-backup copies the server's files, so it runs on the server's machine.
-    const QString host = parser.isSet("host") ? parser.value("host") : QStringLiteral("localhost");
+    const QString host = ValueOr(parser, QStringLiteral("host"), QStringLiteral("localhost"));
     Connection connection;
-    connection.Open(parser.isSet("connect") ? parser.value("connect")
-                                            : QStringLiteral("DSN=Lindhollow;"));
+    OpenDatabase(connection, parser);
     QString password;
     const QString account = QStringLiteral("'%1'@'%2'").arg(name, host);
     RunRecorded(connection, {"add-backup-account", account, database}, [&] {

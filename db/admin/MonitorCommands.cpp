@@ -8,12 +8,10 @@
 int AddMonitorCommand(const QCommandLineParser& parser) {
     RequireOnly(parser, {"connect", "database", "host", "account", "replace"});
     const QString database = DatabaseName(parser);
-    const QString name =
-        parser.isSet("account") ? parser.value("account") : QStringLiteral("monitor");
-    const QString host = parser.isSet("host") ? parser.value("host") : QStringLiteral("%");
+    const QString name = ValueOr(parser, QStringLiteral("account"), QStringLiteral("monitor"));
+    const QString host = ValueOr(parser, QStringLiteral("host"), QStringLiteral("%"));
     Connection connection;
-    connection.Open(parser.isSet("connect") ? parser.value("connect")
-                                            : QStringLiteral("DSN=Lindhollow;"));
+    OpenDatabase(connection, parser);
     QStringList granted;
     QString password;
     const QString account = QStringLiteral("'%1'@'%2'").arg(name, host);
