@@ -32,6 +32,18 @@ QString DatabaseName(const QCommandLineParser& parser);
 // Opens the connection on --connect, or on the centre's data source.
 void OpenDatabase(Connection& connection, const QCommandLineParser& parser);
 
+// The server account that add-monitor and add-backup-account create: --account, or `name`, from
+// --host, or `host`, with rights in --database.
+struct ServerAccountOptions {
+    QString database;
+    QString name;
+    QString host;
+    QString quoted;  // 'name'@'host', as GRANT writes it
+};
+// Refuses any option but --connect, --database, --host, --account and --replace.
+ServerAccountOptions ServerAccountOf(const QCommandLineParser& parser, const QString& name,
+                                     const QString& host);
+
 // A value of the station settings file that write-settings takes as an option.
 struct SettingOption {
     const char* option;

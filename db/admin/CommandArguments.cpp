@@ -46,6 +46,17 @@ QString DatabaseName(const QCommandLineParser& parser) {
     return ValueOr(parser, QStringLiteral("database"), QStringLiteral("lindhollow"));
 }
 
+ServerAccountOptions ServerAccountOf(const QCommandLineParser& parser, const QString& name,
+                                     const QString& host) {
+    RequireOnly(parser, {"connect", "database", "host", "account", "replace"});
+    ServerAccountOptions account{DatabaseName(parser),
+                                 ValueOr(parser, QStringLiteral("account"), name),
+                                 ValueOr(parser, QStringLiteral("host"), host),
+                                 {}};
+    account.quoted = QStringLiteral("'%1'@'%2'").arg(account.name, account.host);
+    return account;
+}
+
 void OpenDatabase(Connection& connection, const QCommandLineParser& parser) {
     connection.Open(ValueOr(parser, QStringLiteral("connect"), QStringLiteral("DSN=Lindhollow;")));
 }
