@@ -20,7 +20,7 @@
 #include "admin/StationAccounts.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 #include "support/MariaDbTestServer.h"
 #include "support/OdbcUserFile.h"
 #include "support/TestStation.h"

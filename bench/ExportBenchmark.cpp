@@ -28,7 +28,7 @@
 #include "audit/AuditLog.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
-#include "scanning/ImageSeal.h"
+#include "images/ImageSeal.h"
 #include "support/SheetFiles.h"
 #include "support/TestDataSource.h"
 

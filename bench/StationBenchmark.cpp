@@ -6,9 +6,9 @@
 #include <stdexcept>
 
 #include "database/LHDataAbstraction.h"
-#include "scanning/BatchFiles.h"
-#include "scanning/ImageNames.h"
-#include "scanning/ImageSeal.h"
+#include "images/BatchFiles.h"
+#include "images/ImageNames.h"
+#include "images/ImageSeal.h"
 #include "support/TestStation.h"
 
 namespace {

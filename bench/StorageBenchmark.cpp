@@ -35,8 +35,8 @@
 
 #include "StationBenchmark.h"
 #include "database/Connection.h"
-#include "scanning/ImageNames.h"
-#include "scanning/ImageSeal.h"
+#include "images/ImageNames.h"
+#include "images/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
 #include "support/TestStation.h"
 

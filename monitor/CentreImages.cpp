@@ -2,8 +2,8 @@
 
 #include <QVariant>
 
-#include "CentreReader.h"
 #include "database/Recordset.h"
+#include "database/TableExists.h"
 
 namespace {
 
@@ -23,9 +23,8 @@ QString OfImage(int systemId, int batchNo, int sequence) {
 
 CentreImages::CentreImages(const QString& connectString) {
     connection_.Open(connectString);
-    CentreReader tables(connection_);
-    keepsFiles_ = tables.HasTable(QStringLiteral("ImageFiles"));
-    keepsSeals_ = tables.HasTable(QStringLiteral("ImageSeals"));
+    keepsFiles_ = TableExists(connection_, QStringLiteral("ImageFiles"));
+    keepsSeals_ = TableExists(connection_, QStringLiteral("ImageSeals"));
 }
 
 bool CentreImages::HasBatch(int systemId, int batchNo) {

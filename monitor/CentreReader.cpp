@@ -5,25 +5,10 @@
 
 #include "database/Connection.h"
 #include "database/Recordset.h"
+#include "database/SqlDateTime.h"
+#include "database/TableExists.h"
 
 namespace {
-
-// The stations write their times as "yyyy-MM-dd HH:mm:ss", or the date alone at midnight; the
-// ODBC drivers hand them over as date-times or as that text.
-QDateTime ToDateTime(const QVariant& value) {
-    if (value.isNull()) {
-        return {};
-    }
-    if (value.metaType() == QMetaType::fromType<QDateTime>()) {
-        return value.toDateTime();
-    }
-    const QString text = value.toString().trimmed();
-    QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyy-MM-dd HH:mm:ss"));
-    if (!moment.isValid()) {
-        moment = QDateTime(QDate::fromString(text, QStringLiteral("yyyy-MM-dd")), QTime(0, 0));
-    }
-    return moment;
-}
 
 std::optional<int> ToOptionalInt(const QVariant& value) {
     return value.isNull() ? std::nullopt : std::optional<int>(value.toInt());
@@ -106,7 +91,7 @@ void CentreReader::ReadStations(CentreSnapshot& snapshot) {
             // A station has one batch open at a time; the latest wins should an older one be
             // left over until the station's next start removes it.
             row->openBatch = open["BatchNo"].toInt();
-            row->openSince = ToDateTime(open["StartTime"]);
+            row->openSince = SqlDateTimeValue(open["StartTime"]);
         }
     }
     // Each on an index of its own, a few rows a station rather than every batch. The text of
@@ -118,7 +103,7 @@ void CentreReader::ReadStations(CentreSnapshot& snapshot) {
                     connection_);
         while (latest.Next()) {
             if (StationRow* row = byStation.value(latest["SystemID"].toInt())) {
-                row->lastActivity = std::max(row->lastActivity, ToDateTime(latest["Latest"]));
+                row->lastActivity = std::max(row->lastActivity, SqlDateTimeValue(latest["Latest"]));
             }
         }
     }
@@ -189,8 +174,8 @@ QList<BatchRow> CentreReader::BatchesSince(const QDateTime& since, int limit, Or
         row.systemId = rows["SystemID"].toInt();
         row.batchNo = rows["BatchNo"].toInt();
         row.userId = rows["UserID"].toString();
-        row.startTime = ToDateTime(rows["StartTime"]);
-        row.endTime = ToDateTime(rows["EndTime"]);
+        row.startTime = SqlDateTimeValue(rows["StartTime"]);
+        row.endTime = SqlDateTimeValue(rows["EndTime"]);
         row.imageCount = ToOptionalInt(rows["ImageCount"]);
         row.ballotCount = ToOptionalInt(rows["BallotCount"]);
         row.waitingRepair = ToOptionalInt(rows["WAITINGREPAIR"]);
@@ -205,23 +190,11 @@ bool CentreReader::BatchStillThere(int systemId, int batchNo, const QDateTime& s
                   .arg(systemId)
                   .arg(batchNo),
               connection_);
-    return rows.Next() && ToDateTime(rows["StartTime"]) == startTime;
-}
-
-bool CentreReader::HasTable(const QString& name) {
-    const QString statement = connection_.IsSqlite()
-                                  ? QStringLiteral(
-                                        "SELECT name FROM sqlite_master WHERE type = 'table' AND "
-                                        "lower(name) = '%1'")
-                                  : QStringLiteral(
-                                        "SELECT TABLE_NAME FROM information_schema.TABLES WHERE "
-                                        "TABLE_SCHEMA = DATABASE() AND LOWER(TABLE_NAME) = '%1'");
-    Rows rows(statement.arg(name.toLower()), connection_);
-    return rows.Next();
+    return rows.Next() && SqlDateTimeValue(rows["StartTime"]) == startTime;
 }
 
 void CentreReader::ReadAnchorLags(CentreSnapshot& snapshot) {
-    if (!HasTable(QStringLiteral("AuditAnchors"))) {
+    if (!TableExists(connection_, QStringLiteral("AuditAnchors"))) {
         return;
     }
     // Anchors are only ever added, each with a greater key, so a station's latest is its row of
@@ -243,7 +216,7 @@ void CentreReader::ReadAnchorLags(CentreSnapshot& snapshot) {
         const qint64 key = anchors["AnchorKey"].toLongLong();
         LatestAnchor& latest = latestAnchors_[anchors["SystemID"].toInt()];
         if (key > latest.key) {
-            latest = {key, ToDateTime(anchors["AnchoredAt"])};
+            latest = {key, SqlDateTimeValue(anchors["AnchoredAt"])};
             latest.at.setTimeSpec(Qt::UTC);
         }
         anchorsReadUpTo_ = std::max(anchorsReadUpTo_, key);
@@ -264,7 +237,7 @@ void CentreReader::ReadAnchorLags(CentreSnapshot& snapshot) {
 }
 
 void CentreReader::ReadBackups(CentreSnapshot& snapshot, const QDateTime& now) {
-    if (!HasTable(QStringLiteral("Backups"))) {
+    if (!TableExists(connection_, QStringLiteral("Backups"))) {
         return;
     }
     QList<BackupState> backups;
@@ -279,7 +252,7 @@ void CentreReader::ReadBackups(CentreSnapshot& snapshot, const QDateTime& now) {
         if (!newest.Next()) {
             continue;
         }
-        const QDateTime recorded = ToDateTime(newest["RecordedAt"]);
+        const QDateTime recorded = SqlDateTimeValue(newest["RecordedAt"]);
         BackupState backup{kind, newest["BackupName"].toString(),
                            QDateTime(recorded.date(), recorded.time(), Qt::UTC),
                            newest["Verified"].toInt() > 0, newest["PeriodMinutes"].toInt()};

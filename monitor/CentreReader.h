@@ -24,8 +24,6 @@ class CentreReader {
     // Whether station `systemId`'s batch `batchNo`, started at `startTime`, is still in the
     // database, open or closed.
     bool BatchStillThere(int systemId, int batchNo, const QDateTime& startTime);
-    // Whether the database has the table and this account may read it.
-    bool HasTable(const QString& name);
 
   private:
     void ReadStations(CentreSnapshot& snapshot);

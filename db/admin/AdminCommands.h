@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <vector>
 
+class Connection;
+
 // Bad command lines exit with 2, failures with 1.
 struct UsageError : std::invalid_argument {
     using std::invalid_argument::invalid_argument;
@@ -23,8 +25,24 @@ void RequireOnly(const QCommandLineParser& parser, const QStringList& allowed);
 QString Required(const QCommandLineParser& parser, const QString& name);
 // The option's whole number; nothing when it is not given.
 std::optional<int> WholeNumber(const QCommandLineParser& parser, const QString& name);
+// The option's value, or `fallback` when it is not given.
+QString ValueOr(const QCommandLineParser& parser, const QString& name, const QString& fallback);
 // --database, or the centre's default name.
 QString DatabaseName(const QCommandLineParser& parser);
+// Opens the connection on --connect, or on the centre's data source.
+void OpenDatabase(Connection& connection, const QCommandLineParser& parser);
+
+// The server account that add-monitor and add-backup-account create: --account, or `name`, from
+// --host, or `host`, with rights in --database.
+struct ServerAccountOptions {
+    QString database;
+    QString name;
+    QString host;
+    QString quoted;  // 'name'@'host', as GRANT writes it
+};
+// Refuses any option but --connect, --database, --host, --account and --replace.
+ServerAccountOptions ServerAccountOf(const QCommandLineParser& parser, const QString& name,
+                                     const QString& host);
 
 // A value of the station settings file that write-settings takes as an option.
 struct SettingOption {

@@ -5,11 +5,12 @@
 #include "admin/CentreDatabase.h"
 #include "admin/StationAccounts.h"
 #include "database/Connection.h"
+#include "database/TableExists.h"
 
 QString AddBackupAccount(Connection& connection, const QString& database, const QString& name,
                          const QString& host, bool replace) {
     CheckDatabaseName(database);
-    if (!TableExists(connection, database, QStringLiteral("Backups"))) {
+    if (!TableExists(connection, QStringLiteral("Backups"), database)) {
         throw std::invalid_argument("the database " + database.toStdString() +
                                     " has no table Backups; bring the centre's database up to "
                                     "date first (create-centre)");

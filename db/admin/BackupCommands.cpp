@@ -6,24 +6,20 @@
 #include "database/Connection.h"
 
 int AddBackupCommand(const QCommandLineParser& parser) {
-    RequireOnly(parser, {"connect", "database", "host", "account", "replace"});
-    const QString database = DatabaseName(parser);
-    const QString name =
-        parser.isSet("account") ? parser.value("account") : QStringLiteral("backup");
     // mariadb-backup copies the server's files, so it runs on the server's machine.
-    const QString host = parser.isSet("host") ? parser.value("host") : QStringLiteral("localhost");
+    const ServerAccountOptions account =
+        ServerAccountOf(parser, QStringLiteral("backup"), QStringLiteral("localhost"));
     Connection connection;
-    connection.Open(parser.isSet("connect") ? parser.value("connect")
-                                            : QStringLiteral("DSN=Lindhollow;"));
+    OpenDatabase(connection, parser);
     QString password;
-    const QString account = QStringLiteral("'%1'@'%2'").arg(name, host);
-    RunRecorded(connection, {"add-backup-account", account, database}, [&] {
-        password = AddBackupAccount(connection, database, name, host, parser.isSet("replace"));
+    RunRecorded(connection, {"add-backup-account", account.quoted, account.database}, [&] {
+        password = AddBackupAccount(connection, account.database, account.name, account.host,
+                                    parser.isSet("replace"));
         return QStringLiteral("Account %1 given a new password and the backup rights only.")
-            .arg(account);
+            .arg(account.quoted);
     });
-    Out() << "Account " << account << " may now take backups of the server and add rows to "
-          << database << ".Backups, and nothing more.\nIts password, shown only now, for "
+    Out() << "Account " << account.quoted << " may now take backups of the server and add rows to "
+          << account.database << ".Backups, and nothing more.\nIts password, shown only now, for "
           << "/etc/lindhollow/backup.cnf:\n"
           << password << '\n';
     return 0;

@@ -134,25 +134,21 @@ QString Run(const QList<Event>& run) {
         .arg(sequences.back());
 }
 
-}  // namespace
+// The versions of the batch's rows in each table that keeps them.
+struct BatchVersions {
+    QList<Version> batch;
+    QList<Version> images;
+    QList<Version> seals;
+};
 
-QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
-    if (!connection.IsMariaDb()) {
-        throw DatabaseError(QStringLiteral("Only a counting centre on MariaDB keeps the history of "
-                                           "its batches, not %1.")
-                                .arg(connection.DbmsName()));
-    }
-    connection.Execute(QStringLiteral("SET time_zone = '+00:00'"));
-    QList<Version> batchRows;
-    QList<Version> imageRows;
-    QList<Version> sealRows;
+BatchVersions ReadVersions(Connection& connection, qint16 systemId, qint16 batchNo) {
     try {
-        batchRows = Versions(connection, QStringLiteral("Batches"), QStringLiteral("0"),
-                             kBatchColumns, systemId, batchNo);
-        imageRows = Versions(connection, QStringLiteral("BallotImages"),
-                             QStringLiteral("ImageRowKey"), kImageColumns, systemId, batchNo);
-        sealRows = Versions(connection, QStringLiteral("ImageSeals"), QStringLiteral("ImageSeq"),
-                            kSealColumns, systemId, batchNo);
+        return {Versions(connection, QStringLiteral("Batches"), QStringLiteral("0"), kBatchColumns,
+                         systemId, batchNo),
+                Versions(connection, QStringLiteral("BallotImages"), QStringLiteral("ImageRowKey"),
+                         kImageColumns, systemId, batchNo),
+                Versions(connection, QStringLiteral("ImageSeals"), QStringLiteral("ImageSeq"),
+                         kSealColumns, systemId, batchNo)};
     } catch (const DatabaseError& error) {
         if (error.nativeCode() != NotSystemVersioned) {
             throw;
@@ -162,15 +158,22 @@ QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
                                            "then on.")
                                 .arg(error.message()));
     }
+}
+
+// Every row's events, in the order of their times.
+QList<Event> EventsInTime(const BatchVersions& versions) {
     QList<Event> events;
-    AddEvents(events, batchRows, kBatchColumns, QStringLiteral("batch row"));
-    AddEvents(events, imageRows, kImageColumns, QStringLiteral("image row"));
-    AddEvents(events, sealRows, kSealColumns, QStringLiteral("seal row"));
+    AddEvents(events, versions.batch, kBatchColumns, QStringLiteral("batch row"));
+    AddEvents(events, versions.images, kImageColumns, QStringLiteral("image row"));
+    AddEvents(events, versions.seals, kSealColumns, QStringLiteral("seal row"));
     std::stable_sort(events.begin(), events.end(),
                      [](const Event& a, const Event& b) { return a.time < b.time; });
+    return events;
+}
 
-    QString text =
-        QStringLiteral("Batch %1 of station %2, times in UTC:\n").arg(batchNo).arg(systemId);
+// One line an event, a run of image or seal rows inserted, or deleted at one time, as one line.
+QString EventLines(const QList<Event>& events) {
+    QString text;
     for (qsizetype i = 0; i < events.size();) {
         const Event& first = events[i];
         QList<Event> run = {first};
@@ -194,15 +197,31 @@ QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
         }
         text += u'\n';
     }
+    return text;
+}
+
+// What of the batch is in the database now.
+QString NowLine(const BatchVersions& versions) {
     const auto current = [](const QList<Version>& rows) {
         return std::count_if(rows.begin(), rows.end(), [](const Version& v) { return v.current; });
     };
-    const bool batchPresent =
-        std::any_of(batchRows.begin(), batchRows.end(), [](const Version& v) { return v.current; });
-    text +=
-        QStringLiteral("Now: %1, %2 image rows, %3 seal rows.\n")
-            .arg(batchPresent ? QStringLiteral("the batch row") : QStringLiteral("no batch row"))
-            .arg(current(imageRows))
-            .arg(current(sealRows));
-    return text;
+    return QStringLiteral("Now: %1, %2 image rows, %3 seal rows.\n")
+        .arg(current(versions.batch) > 0 ? QStringLiteral("the batch row")
+                                         : QStringLiteral("no batch row"))
+        .arg(current(versions.images))
+        .arg(current(versions.seals));
+}
+
+}  // namespace
+
+QString BatchHistory(Connection& connection, qint16 systemId, qint16 batchNo) {
+    if (!connection.IsMariaDb()) {
+        throw DatabaseError(QStringLiteral("Only a counting centre on MariaDB keeps the history of "
+                                           "its batches, not %1.")
+                                .arg(connection.DbmsName()));
+    }
+    connection.Execute(QStringLiteral("SET time_zone = '+00:00'"));
+    const BatchVersions versions = ReadVersions(connection, systemId, batchNo);
+    return QStringLiteral("Batch %1 of station %2, times in UTC:\n").arg(batchNo).arg(systemId) +
+           EventLines(EventsInTime(versions)) + NowLine(versions);
 }

@@ -5,7 +5,7 @@
 
 #include "admin/AdminCommands.h"
 #include "admin/AuditAnchorCheck.h"
-#include "scanning/ImageSeal.h"
+#include "images/ImageSeal.h"
 
 StationBatchSeals AnchoredBatchSeals(Connection& connection, int station) {
     QList<Anchor> anchors = AnchorsOf(connection, {station});

@@ -15,11 +15,6 @@
 
 namespace {
 
-void OpenDatabase(Connection& connection, const QCommandLineParser& parser) {
-    connection.Open(parser.isSet("connect") ? parser.value("connect")
-                                            : QStringLiteral("DSN=Lindhollow;"));
-}
-
 std::optional<int> PrivilegeLevel(const QCommandLineParser& parser) {
     if (!parser.isSet("privilege")) {
         return std::nullopt;
@@ -61,7 +56,7 @@ StationAccount Account(const QCommandLineParser& parser) {
         }
     }
     return {qint16(systemId.toShort()),
-            parser.isSet("host") ? parser.value("host") : QStringLiteral("%")};
+            ValueOr(parser, QStringLiteral("host"), QStringLiteral("%"))};
 }
 
 }  // namespace

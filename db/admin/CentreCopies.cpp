@@ -1,6 +1,6 @@
 #include "admin/CentreCopies.h"
 
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 
 CopyCheck CheckCentreCopies(Connection& connection, const StationBatchSeals& anchored,
                             const BatchKey& batch,

@@ -20,15 +20,6 @@ QString SqlText(const QString& text) {
     return u'\'' + QString(text).replace(u'\'', QStringLiteral("''")) + u'\'';
 }
 
-bool TableExists(Connection& connection, const QString& database, const QString& table) {
-    Recordset rows;
-    rows.Open(QStringLiteral("SELECT TABLE_NAME FROM information_schema.TABLES WHERE "
-                             "TABLE_SCHEMA = %1 AND LOWER(TABLE_NAME) = %2")
-                  .arg(SqlText(database), SqlText(table.toLower())),
-              connection);
-    return !rows.Eof();
-}
-
 void RequireCaseInsensitiveTableNames(Connection& connection) {
     Recordset setting;
     setting.Open(QStringLiteral("SELECT @@lower_case_table_names AS v"), connection);

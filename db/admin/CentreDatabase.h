@@ -11,9 +11,6 @@ void CheckDatabaseName(const QString& name);
 // `text` as a SQL text literal: between single quotes, each quote doubled.
 QString SqlText(const QString& text);
 
-// Whether `database` holds `table` (table names compared without regard to letter case).
-bool TableExists(Connection& connection, const QString& database, const QString& table);
-
 // The station spells table names in varying letter case, so a MariaDB server must compare them
 // without regard to it. Throws DatabaseError, saying how to set the server up, when it does not.
 void RequireCaseInsensitiveTableNames(Connection& connection);

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "database/Connection.h"
-#include "database/Recordset.h"
+#include "database/TableExists.h"
 
 namespace {
 
@@ -19,16 +19,6 @@ const StationTable kStationTables[] = {
 };
 
 const char* const kVersionedTables[] = {"Batches", "BallotImages", "ImageSeals"};
-
-// TABLE_TYPE of the table in the connection's database; empty when it is missing.
-QString TableType(Connection& connection, const QString& table) {
-    Recordset row;
-    row.Open(QStringLiteral("SELECT TABLE_TYPE AS v FROM information_schema.TABLES WHERE "
-                            "TABLE_SCHEMA = DATABASE() AND TABLE_NAME = '%1'")
-                 .arg(table.toLower()),
-             connection);
-    return row.Eof() ? QString() : row.Fields(QStringLiteral("v")).Value().toString();
-}
 
 struct RowEvent {
     const char* event;

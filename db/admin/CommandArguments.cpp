@@ -1,8 +1,10 @@
-// What the commands of lindhollow-admin share: the output and the checks of the command line.
+// What the commands of lindhollow-admin share: the output, the checks of the command line and the
+// connection it names.
 
 #include <cstdio>
 
 #include "admin/AdminCommands.h"
+#include "database/Connection.h"
 
 QTextStream& Out() {
     static QTextStream out(stdout);
@@ -36,6 +38,25 @@ std::optional<int> WholeNumber(const QCommandLineParser& parser, const QString& 
     return value;
 }
 
+QString ValueOr(const QCommandLineParser& parser, const QString& name, const QString& fallback) {
+    return parser.isSet(name) ? parser.value(name) : fallback;
+}
+
 QString DatabaseName(const QCommandLineParser& parser) {
-    return parser.isSet("database") ? parser.value("database") : QStringLiteral("lindhollow");
+    return ValueOr(parser, QStringLiteral("database"), QStringLiteral("lindhollow"));
+}
+
+ServerAccountOptions ServerAccountOf(const QCommandLineParser& parser, const QString& name,
+                                     const QString& host) {
+    RequireOnly(parser, {"connect", "database", "host", "account", "replace"});
+    ServerAccountOptions account{DatabaseName(parser),
+                                 ValueOr(parser, QStringLiteral("account"), name),
+                                 ValueOr(parser, QStringLiteral("host"), host),
+                                 {}};
+    account.quoted = QStringLiteral("'%1'@'%2'").arg(account.name, account.host);
+    return account;
+}
+
+void OpenDatabase(Connection& connection, const QCommandLineParser& parser) {
+    connection.Open(ValueOr(parser, QStringLiteral("connect"), QStringLiteral("DSN=Lindhollow;")));
 }

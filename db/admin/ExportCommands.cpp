@@ -10,8 +10,8 @@
 #include "admin/AdminCommands.h"
 #include "admin/CentreCopies.h"
 #include "database/Connection.h"
-#include "scanning/BatchFiles.h"
-#include "scanning/ImageNames.h"
+#include "images/BatchFiles.h"
+#include "images/ImageNames.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include "admin/CentreCopies.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
-#include "scanning/BatchFiles.h"
-#include "scanning/ImageNames.h"
-#include "scanning/ImageSeal.h"
+#include "images/BatchFiles.h"
+#include "images/ImageNames.h"
+#include "images/ImageSeal.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include "admin/StationAccounts.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
+#include "database/TableExists.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ namespace {
 QStringList PresentTables(Connection& connection, const QString& database) {
     QStringList present;
     for (const QString& table : MonitorTables()) {
-        if (TableExists(connection, database, table)) {
+        if (TableExists(connection, table, database)) {
             present << table;
         }
     }

@@ -6,25 +6,20 @@
 #include "database/Connection.h"
 
 int AddMonitorCommand(const QCommandLineParser& parser) {
-    RequireOnly(parser, {"connect", "database", "host", "account", "replace"});
-    const QString database = DatabaseName(parser);
-    const QString name =
-        parser.isSet("account") ? parser.value("account") : QStringLiteral("monitor");
-    const QString host = parser.isSet("host") ? parser.value("host") : QStringLiteral("%");
+    const ServerAccountOptions account =
+        ServerAccountOf(parser, QStringLiteral("monitor"), QStringLiteral("%"));
     Connection connection;
-    connection.Open(parser.isSet("connect") ? parser.value("connect")
-                                            : QStringLiteral("DSN=Lindhollow;"));
+    OpenDatabase(connection, parser);
     QStringList granted;
     QString password;
-    const QString account = QStringLiteral("'%1'@'%2'").arg(name, host);
-    RunRecorded(connection, {"add-monitor", account, database}, [&] {
-        password =
-            AddMonitorAccount(connection, database, name, host, parser.isSet("replace"), granted);
+    RunRecorded(connection, {"add-monitor", account.quoted, account.database}, [&] {
+        password = AddMonitorAccount(connection, account.database, account.name, account.host,
+                                     parser.isSet("replace"), granted);
         return QStringLiteral("Account %1 given a new password and reading rights only.")
-            .arg(account);
+            .arg(account.quoted);
     });
-    Out() << "Account " << account << " may now read " << granted.join(", ") << " on " << database
-          << ", and nothing more.\nIts password, shown only now, for the "
+    Out() << "Account " << account.quoted << " may now read " << granted.join(", ") << " on "
+          << account.database << ", and nothing more.\nIts password, shown only now, for the "
           << "monitor's connect string:\n"
           << password << '\n';
     return 0;

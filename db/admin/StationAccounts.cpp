@@ -6,6 +6,7 @@
 #include "admin/CentreDatabase.h"
 #include "database/Connection.h"
 #include "database/Recordset.h"
+#include "database/TableExists.h"
 
 namespace {
 
@@ -32,7 +33,7 @@ bool ServerAccountExists(Connection& connection, const QString& name, const QStr
 // Grants need the tables; without them the account would be created but given nothing.
 void RequireTables(Connection& connection, const QString& database) {
     for (const TablePrivileges& table : StationPrivileges()) {
-        if (!TableExists(connection, database, table.table)) {
+        if (!TableExists(connection, table.table, database)) {
             throw std::invalid_argument("the database " + database.toStdString() +
                                         " has no table " + table.table.toStdString() +
                                         "; create the centre's database first (create-centre)");

@@ -14,9 +14,9 @@
 #include "database/DatabaseError.h"
 #include "database/Recordset.h"
 #include "scanner/EndorserCheck.h"
-#include "shell/LoadStationSettings.h"
-#include "shell/StationSettings.h"
-#include "shell/StationSettingsStore.h"
+#include "settings/LoadStationSettings.h"
+#include "settings/StationSettings.h"
+#include "settings/StationSettingsStore.h"
 
 namespace {
 
@@ -191,11 +191,15 @@ class Checker {
         return row.Eof() ? QString() : row.Fields(QStringLiteral("v")).Value().toString();
     }
 
+    // The session's TLS version; empty when it is not encrypted.
+    static QString TlsVersion(Connection& connection) {
+        return Value(connection, QStringLiteral("SELECT VARIABLE_VALUE AS v FROM "
+                                                "information_schema.SESSION_STATUS WHERE "
+                                                "VARIABLE_NAME = 'Ssl_version'"));
+    }
+
     void Describe(Connection& connection, const QString& named) {
-        const QString tls =
-            Value(connection, QStringLiteral("SELECT VARIABLE_VALUE AS v FROM "
-                                             "information_schema.SESSION_STATUS WHERE "
-                                             "VARIABLE_NAME = 'Ssl_version'"));
+        const QString tls = TlsVersion(connection);
         Fine(QStringLiteral("%1 reaches database %2 on MariaDB %3 as %4, %5.")
                  .arg(named, Value(connection, QStringLiteral("SELECT DATABASE() AS v")),
                       Value(connection, QStringLiteral("SELECT VERSION() AS v")),
@@ -207,10 +211,7 @@ class Checker {
     // A station's batches and its password cross the network only encrypted; the server's own
     // socket keeps them on the machine.
     void Encryption(Connection& connection, const QString& named) {
-        const QString tls =
-            Value(connection, QStringLiteral("SELECT VARIABLE_VALUE AS v FROM "
-                                             "information_schema.SESSION_STATUS WHERE "
-                                             "VARIABLE_NAME = 'Ssl_version'"));
+        const QString tls = TlsVersion(connection);
         const QString host = Value(connection, QStringLiteral("SELECT HOST AS v FROM "
                                                               "information_schema.PROCESSLIST "
                                                               "WHERE ID = CONNECTION_ID()"));

@@ -10,7 +10,7 @@
 #include "admin/StationCheck.h"
 #include "admin/StationSettingsFile.h"
 #include "admin/UserDataSource.h"
-#include "shell/SettingConversions.h"
+#include "settings/SettingConversions.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "shell/StationSettingsStore.h"
+#include "settings/StationSettingsStore.h"
 
 QString StationSettingsFile() {
     return OpenStationSettingsStore()->fileName();

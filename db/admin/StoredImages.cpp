@@ -4,7 +4,7 @@
 
 #include "database/Connection.h"
 #include "database/Recordset.h"
-#include "scanning/ImageSeal.h"
+#include "images/ImageSeal.h"
 
 namespace {
 

@@ -10,15 +10,15 @@
 #include "audit/AuditLog.h"
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
+#include "images/BatchFiles.h"
+#include "images/ImageNames.h"
+#include "images/ImageSeal.h"
 #include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
-#include "scanning/BatchFiles.h"
 #include "scanning/BatchView.h"
-#include "scanning/ImageNames.h"
-#include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
+#include "settings/StationSettings.h"
 #include "shell/Dialogs.h"
-#include "shell/StationSettings.h"
 
 void BatchCycle::EndBatch() {
     try {

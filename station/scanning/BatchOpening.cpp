@@ -9,17 +9,17 @@
 #include "audit/AuditLog.h"
 #include "controls/KScan.h"
 #include "database/LHDataAbstraction.h"
+#include "images/BatchFiles.h"
+#include "images/ImageNames.h"
+#include "images/ImageSeal.h"
 #include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
-#include "scanning/BatchFiles.h"
 #include "scanning/BatchNumberDialogue.h"
 #include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
-#include "scanning/ImageNames.h"
-#include "scanning/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
+#include "settings/StationSettings.h"
 #include "shell/Dialogs.h"
-#include "shell/StationSettings.h"
 
 namespace {
 

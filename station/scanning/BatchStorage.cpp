@@ -14,17 +14,17 @@
 
 #include "audit/AuditLog.h"
 #include "database/Connection.h"
+#include "images/BatchFiles.h"
+#include "images/ImageNames.h"
 #include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
-#include "scanning/BatchFiles.h"
 #include "scanning/BatchView.h"
 #include "scanning/ErrorText.h"
-#include "scanning/ImageNames.h"
 #include "scanning/ImageReadAhead.h"
 #include "scanning/ImageStatus.h"
 #include "scanning/LHDLLInterface.h"
+#include "settings/StationSettings.h"
 #include "shell/Dialogs.h"
-#include "shell/StationSettings.h"
 
 // An image whose file is not the one the scanner wrote: the pass stops there.
 struct ChangedImage {

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <utility>
 
-#include "scanning/ImageSeal.h"
+#include "images/ImageSeal.h"
 #include "scanning/LHDLLInterface.h"
 
 namespace {

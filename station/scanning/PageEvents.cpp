@@ -10,13 +10,13 @@
 #include "audit/AuditLog.h"
 #include "controls/ControlError.h"
 #include "controls/KScan.h"
+#include "images/ImageNames.h"
+#include "images/ImageSeal.h"
 #include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
-#include "scanning/ImageNames.h"
-#include "scanning/ImageSeal.h"
+#include "settings/StationSettings.h"
 #include "shell/Dialogs.h"
-#include "shell/StationSettings.h"
 
 namespace {
 

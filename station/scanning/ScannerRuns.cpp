@@ -5,12 +5,12 @@
 #include "audit/AuditLog.h"
 #include "controls/ControlSequences.h"
 #include "database/LHDataAbstraction.h"
+#include "images/ImageNames.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
-#include "scanning/ImageNames.h"
+#include "settings/StationSettings.h"
+#include "settings/StationSettingsStore.h"
 #include "shell/Dialogs.h"
-#include "shell/StationSettings.h"
-#include "shell/StationSettingsStore.h"
 
 namespace {
 

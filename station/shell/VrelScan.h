@@ -8,7 +8,7 @@
 #include "database/Connection.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
-#include "shell/StationSettings.h"
+#include "settings/StationSettings.h"
 
 class AuditLog;
 class ControlError;

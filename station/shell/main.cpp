@@ -5,9 +5,9 @@
 
 #include "audit/AuditLog.h"
 #include "controls/ScannerControls.h"
+#include "settings/StationSettingsStore.h"
 #include "shell/CommandLine.h"
 #include "shell/QtDialogs.h"
-#include "shell/StationSettingsStore.h"
 #include "shell/VrelScan.h"
 
 int main(int argc, char* argv[]) {

@@ -7,7 +7,7 @@
 
 #include "database/Connection.h"
 #include "database/Recordset.h"
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 
 namespace {
 

@@ -16,8 +16,8 @@
 #include <stdexcept>
 
 #include "CentreAudit.h"
-#include "scanning/ImageNames.h"
-#include "shell/StationSettingsStore.h"
+#include "images/ImageNames.h"
+#include "settings/StationSettingsStore.h"
 #include "support/MadeSheet.h"
 
 namespace {

@@ -18,8 +18,8 @@
 #include "database/LHDataAbstraction.h"
 #include "database/Recordset.h"
 #include "database/StatementObserver.h"
-#include "scanning/ImageNames.h"
-#include "shell/StationSettingsStore.h"
+#include "images/ImageNames.h"
+#include "settings/StationSettingsStore.h"
 #include "shell/frmLogin.h"
 
 namespace {

@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 
 #include "AdminToolRun.h"
-#include "shell/LoadStationSettings.h"
-#include "shell/StationSettings.h"
+#include "settings/LoadStationSettings.h"
+#include "settings/StationSettings.h"
 #include "support/TestDataSource.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "CentreAdminFixture.h"
 #include "audit/AuditAnchoring.h"
 #include "audit/AuditLog.h"
-#include "scanning/ImageSeal.h"
+#include "images/ImageSeal.h"
 #include "support/SheetFiles.h"
 #include "support/TestDataSource.h"
 

@@ -14,7 +14,7 @@
 #include "ScriptedBatchCycle.h"
 #include "database/DatabaseError.h"
 #include "database/StatementObserver.h"
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 
 namespace {
 

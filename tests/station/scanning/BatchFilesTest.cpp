@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 #include <filesystem>
 
-#include "scanning/BatchFiles.h"
+#include "images/BatchFiles.h"
 
 namespace {
 

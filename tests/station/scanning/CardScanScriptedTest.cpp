@@ -13,7 +13,7 @@
 #include "ScriptedBatchCycle.h"
 #include "database/DatabaseError.h"
 #include "database/StatementObserver.h"
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 
 namespace {
 

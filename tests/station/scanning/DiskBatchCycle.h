@@ -13,7 +13,7 @@
 #include <cstdlib>
 #include <map>
 
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 #include "support/MadeSheet.h"
 #include "support/TestStation.h"
 

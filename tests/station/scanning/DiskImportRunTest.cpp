@@ -8,7 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 #include "support/TestStation.h"
 
 namespace {

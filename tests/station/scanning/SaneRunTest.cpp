@@ -16,8 +16,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "images/ImageNames.h"
 #include "scanner/TiffPages.h"
-#include "scanning/ImageNames.h"
 #include "support/DotText.h"
 #include "support/LindhollowScanner.h"
 #include "support/MadeSheet.h"

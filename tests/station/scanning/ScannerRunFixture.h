@@ -8,7 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 #include "support/TestStation.h"
 
 class ScannerRunsTest : public testing::Test {

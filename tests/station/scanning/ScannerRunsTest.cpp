@@ -12,7 +12,7 @@
 #include <QTest>
 
 #include "ScannerRunFixture.h"
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 
 namespace {
 

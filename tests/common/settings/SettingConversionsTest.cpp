@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "shell/SettingConversions.h"
+#include "settings/SettingConversions.h"
 
 namespace {
 

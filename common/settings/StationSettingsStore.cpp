@@ -1,4 +1,4 @@
-#include "shell/StationSettingsStore.h"
+#include "settings/StationSettingsStore.h"
 
 std::unique_ptr<QSettings> OpenStationSettingsStore() {
     return std::make_unique<QSettings>(QSettings::IniFormat, QSettings::UserScope,

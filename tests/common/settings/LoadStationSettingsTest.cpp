@@ -1,6 +1,6 @@
-#include "shell/LoadStationSettings.h"
+#include "settings/LoadStationSettings.h"
 
-#include "shell/StationSettings.h"
+#include "settings/StationSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "scanning/ImageSeal.h"
+#include "images/ImageSeal.h"
 
 #include <fcntl.h>
 #include <openssl/evp.h>
@@ -22,6 +22,24 @@ Digest NewDigest() {
     return digest;
 }
 
+// An image file open for reading, closed however its seal ends: the digest can fail to start.
+class ReadOnlyFile {
+  public:
+    explicit ReadOnlyFile(const std::string& path)
+        : fd_(::open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
+    ~ReadOnlyFile() {
+        if (fd_ >= 0) {
+            ::close(fd_);
+        }
+    }
+    ReadOnlyFile(const ReadOnlyFile&) = delete;
+    ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+    int fd() const { return fd_; }
+
+  private:
+    const int fd_;
+};
+
 std::string Hex(EVP_MD_CTX* digest) {
     std::array<unsigned char, EVP_MAX_MD_SIZE> value{};
     unsigned int size = 0;
@@ -39,17 +57,16 @@ std::string Hex(EVP_MD_CTX* digest) {
 
 std::string SealOfFile(const std::string& path) {
     // Plain reads into one buffer: the seal of a ballot image costs little more than opening it.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    const ReadOnlyFile file(path);
+    if (file.fd() < 0) {
         return {};
     }
     const Digest digest = NewDigest();
     std::array<unsigned char, 65536> buffer;
     ssize_t read = 0;
-    while ((read = ::read(fd, buffer.data(), buffer.size())) > 0) {
+    while ((read = ::read(file.fd(), buffer.data(), buffer.size())) > 0) {
         EVP_DigestUpdate(digest.get(), buffer.data(), static_cast<std::size_t>(read));
     }
-    ::close(fd);
     if (read < 0) {
         return {};
     }

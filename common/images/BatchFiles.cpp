@@ -1,4 +1,4 @@
-#include "scanning/BatchFiles.h"
+#include "images/BatchFiles.h"
 
 #include <fcntl.h>
 #include <unistd.h>

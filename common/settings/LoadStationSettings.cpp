@@ -1,12 +1,12 @@
-#include "shell/LoadStationSettings.h"
+#include "settings/LoadStationSettings.h"
 
 #include <QStringList>
 #include <QVariant>
 #include <optional>
 
-#include "shell/SettingConversions.h"
-#include "shell/StationSettings.h"
-#include "shell/StationSettingsStore.h"
+#include "settings/SettingConversions.h"
+#include "settings/StationSettings.h"
+#include "settings/StationSettingsStore.h"
 
 namespace {
 

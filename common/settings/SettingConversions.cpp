@@ -1,4 +1,4 @@
-#include "shell/SettingConversions.h"
+#include "settings/SettingConversions.h"
 
 #include <QRegularExpression>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "scanning/ImageNames.h"
+#include "images/ImageNames.h"
 
 #include <QDir>
 
