@@ -148,9 +148,10 @@ TEST_P(ScriptedCardScan, ALastPageArrivingDuringTheEnderBoxStaysABallot) {
     Window().cmdStopScanner_Click();
     ASSERT_EQ(Batch().ImageCounter, 1);  // the page under way has not ended yet
 
-    // The box stays open until the page under way has ended.
+    // The box stays open until the page under way has ended: its image counted and written.
     station->dialogs.onShown = [this](const ShownBox&) {
-        EXPECT_TRUE(QTest::qWaitFor([this] { return Batch().ImageCounter >= 2; }, 30000));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [this] { return Batch().ImageCounter >= 2 && !Batch().PageEnded; }, 30000));
     };
     End();
     EXPECT_EQ(station->ImageRows(7),
