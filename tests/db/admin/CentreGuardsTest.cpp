@@ -55,15 +55,16 @@ QStringList Statements(const StationTable& t) {
     return statements;
 }
 
-// Each statement kind, on the station's own rows and on another's, by the station's account, by
-// the administrator's and by an account whose name only begins like a station's: only the station
-// account on another station's rows is refused, and then nothing changes.
+// Each statement kind, on the station's own rows and on another's, by the station's account and
+// by the administrator's: only the station account on another station's rows is refused, and
+// then nothing changes.
 TEST_F(CentreAdmin, AStationAccountChangesOnlyItsOwnStationsRows) {
     const QString station3 = StationConnectString(database_, "station3", CentreWithStation(3));
     Server().RunAsAdministrator(
         QStringLiteral("CREATE USER IF NOT EXISTS 'stationery'@'%' IDENTIFIED BY 'paper'; GRANT "
                        "ALL ON %1.* TO 'stationery'@'%';")
             .arg(database_));
+    // An account whose name only begins like a station's is not a station's.
     const std::pair<const char*, QString> accounts[] = {
         {"station3", station3},
         {"root", AdminOnCentre()},
