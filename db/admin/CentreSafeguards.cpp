@@ -23,30 +23,36 @@ const char* const kVersionedTables[] = {"Batches", "BallotImages", "ImageSeals"}
 struct RowEvent {
     const char* event;
     const char* verb;
-    // The row's station number (%1 its column, %2 the account's station) is the account's, before
-    // and after an update; and the one that is not.
+    // The row is the account's own, before and after an update (%1 the column holding its station
+    // number, %2 the station account that row belongs to); and the station number that is not.
     const char* touched;
     const char* offending;
 };
 const RowEvent kRowEvents[] = {
-    {"INSERT", "insert", "NEW.%1 <=> %2", "NEW.%1"},
-    {"UPDATE", "update", "OLD.%1 <=> %2 AND NEW.%1 <=> %2", "IF(OLD.%1 <=> %2, NEW.%1, OLD.%1)"},
-    {"DELETE", "delete", "OLD.%1 <=> %2", "OLD.%1"},
+    {"INSERT", "insert", "%2 <=> CONCAT(_utf8mb3'station', NEW.%1)", "NEW.%1"},
+    {"UPDATE", "update",
+     "%2 <=> CONCAT(_utf8mb3'station', OLD.%1) AND %2 <=> CONCAT(_utf8mb3'station', NEW.%1)",
+     "IF(%2 <=> CONCAT(_utf8mb3'station', OLD.%1), NEW.%1, OLD.%1)"},
+    {"DELETE", "delete", "%2 <=> CONCAT(_utf8mb3'station', OLD.%1)", "OLD.%1"},
 };
 
-// A row event's condition with the row's station number column and the account's station.
+// The account's name without its host: "station3".
+const QString kAccount = QStringLiteral("SUBSTRING_INDEX(SESSION_USER(), '@', 1)");
+
+// A row event's condition with the row's station number column and the account's name. The name
+// is compared with the one the row's station number makes rather than parsed into a number: a
+// number spelt otherwise ("station03") then matches no row, which refuses more, never less.
 QString Expanded(const char* condition, const QString& column) {
     return QString::fromLatin1(condition)
         .replace(QStringLiteral("%1"), column)
-        .replace(
-            QStringLiteral("%2"),
-            QStringLiteral("CAST(SUBSTRING(SUBSTRING_INDEX(SESSION_USER(), '@', 1), 8) AS INT)"));
+        .replace(QStringLiteral("%2"), kAccount);
 }
 
 // The condition under which a station's own row event touches a closed batch, and that batch's
 // number; none for the tables that hold no batch's rows, and for a batch row inserted, which is a
 // batch of its own. An image's, a seal's or an image file's batch is closed when its batch row has
-// an end time.
+// an end time; the row is found by its primary key, named so that the server does not weigh the
+// other indexes of Batches for every row.
 struct ClosedBatch {
     QString closed;
     QString batchNo;
@@ -65,8 +71,8 @@ std::optional<ClosedBatch> ClosedBatchOf(const QString& table, const RowEvent& r
     }
     const auto closed = [](const char* row) {
         return QStringLiteral(
-                   "(SELECT EndTime FROM Batches WHERE SystemID = %1.SystemID AND "
-                   "BatchNo = %1.BatchNo) IS NOT NULL")
+                   "(SELECT EndTime FROM Batches FORCE INDEX (PRIMARY) WHERE SystemID = "
+                   "%1.SystemID AND BatchNo = %1.BatchNo) IS NOT NULL")
             .arg(QLatin1StringView(row));
     };
     if (event == u"INSERT") {
@@ -81,38 +87,40 @@ std::optional<ClosedBatch> ClosedBatchOf(const QString& table, const RowEvent& r
 }
 
 // Inside a trigger CURRENT_USER() is the trigger's definer; SESSION_USER() is who connected,
-// "station3@host". These triggers run for every row a station writes, so a row that passes costs
-// one condition or two, and the refusal is put together only when it is needed: first a row of
-// another station; then a closed batch, which is final to its station (its rows are neither
-// changed nor deleted, and it takes no more images, seals or image files). Closing is the update
-// of a batch row that is still open, so it passes.
+// "station3@host". These triggers run for every row a station writes, and the server prepares a
+// trigger's every condition again for each row, so a row that passes costs one condition: an
+// account whose name may be a station's, writing a row of another station or of a closed batch.
+// A regular expression is compiled at each preparing, so only a row that would be refused asks
+// whether the account is a station's ("station" and digits). Account names are utf8mb3 to the
+// server; the texts compared with them are too, which spares a conversion per row. The refusal is
+// put together only then: first a row of another station; then a closed batch, which is final to
+// its station (its rows are neither changed nor deleted, and it takes no more images, seals or
+// image files). Closing is the update of a batch row that is still open, so it passes.
 QString GuardTrigger(const StationTable& table, const RowEvent& row) {
     const QString column = QString::fromLatin1(table.stationColumn);
     const QString name = QString::fromLatin1(table.table);
     const QString event = QString::fromLatin1(row.event);
-    const auto refusal = [](const QString& text) {
-        return QStringLiteral(
-                   "BEGIN DECLARE refusal VARCHAR(128) DEFAULT CONCAT("
-                   "SUBSTRING_INDEX(SESSION_USER(), '@', 1), %1); SIGNAL SQLSTATE "
-                   "'45000' SET MESSAGE_TEXT = refusal; END;")
-            .arg(text);
-    };
-    QString closedBatch;
+    const QString own = Expanded(row.touched, column);
+    QString refused = QStringLiteral("NOT (%1)").arg(own);
+    QString refusal =
+        QStringLiteral(
+            "CONCAT(%1, ' may not %2 a row of station ', %3, ' in %4: a station "
+            "account changes only its own rows.')")
+            .arg(kAccount, QString::fromLatin1(row.verb), Expanded(row.offending, column), name);
     if (const std::optional<ClosedBatch> batch = ClosedBatchOf(name, row)) {
-        closedBatch = QStringLiteral(" ELSEIF %1 THEN ").arg(batch->closed) +
-                      refusal(QStringLiteral("' may not change batch ', %1, ': a closed batch is "
-                                             "final'")
-                                  .arg(batch->batchNo));
+        refused = QStringLiteral("(%1 OR %2)").arg(refused, batch->closed);
+        refusal = QStringLiteral(
+                      "IF(%1, CONCAT(%2, ' may not change batch ', %3, ': a closed batch is "
+                      "final'), %4)")
+                      .arg(own, kAccount, batch->batchNo, refusal);
     }
     return QStringLiteral(
                "CREATE OR REPLACE TRIGGER %1Station%2 BEFORE %3 ON %1 FOR EACH ROW "
-               "IF SESSION_USER() RLIKE '^station[0-9]+@' THEN IF NOT (%4) THEN ")
-               .arg(name, event.left(1) + event.mid(1).toLower(), event,
-                    Expanded(row.touched, column)) +
-           refusal(QStringLiteral("' may not %1 a row of station ', %2, ' in %3: a station "
-                                  "account changes only its own rows.'")
-                       .arg(QString::fromLatin1(row.verb), Expanded(row.offending, column), name)) +
-           closedBatch + QStringLiteral(" END IF; END IF");
+               "IF SESSION_USER() LIKE _utf8mb3'station_%' AND %4 THEN "
+               "IF SESSION_USER() RLIKE '^station[0-9]+@' THEN "
+               "BEGIN DECLARE refusal VARCHAR(128) DEFAULT %5; "
+               "SIGNAL SQLSTATE '45000' SET MESSAGE_TEXT = refusal; END; END IF; END IF")
+        .arg(name, event.left(1) + event.mid(1).toLower(), event, refused, refusal);
 }
 
 }  // namespace
