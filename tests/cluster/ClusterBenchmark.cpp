@@ -1,8 +1,8 @@
-// The counting centre on one MariaDB server and on a three-node Galera cluster behind haproxy,
-// side by side in one run: headless stations scanning batches (sheets per second, and the End
-// Batch share of it), then on the cluster the two node deaths and the partition of the cluster
-// tests with the time each took to the next station statement, the nodes' table checksums, and
-// the invariants.
+// The counting centre on one MariaDB server (run as its shipped configuration runs it) and on a
+// three-node Galera cluster behind haproxy, side by side in one run: headless stations scanning
+// batches (sheets per second, and the End Batch share of it), then on the cluster the two node
+// deaths and the partition of the cluster tests with the time each took to the next station
+// statement, the nodes' table checksums, and the invariants.
 //
 // Run by hand: build/tests/cluster/cluster-benchmark [--stations N] [--batches N] [--ballots N]
 // Exits with 1 when an invariant or the checksums do not hold, with 77 where no cluster can run.
@@ -17,6 +17,7 @@
 #include "support/GaleraTestCluster.h"
 #include "support/HaproxyTestFront.h"
 #include "support/ScanningFloor.h"
+#include "support/ShippedCentreServer.h"
 #include "support/TestDataSource.h"
 
 namespace {
@@ -68,7 +69,10 @@ int Run(const Options& options) {
     // Sheet making is no part of scanning.
     HeadlessStation::MakeSheets(qint16(3 * options.batches + 6), options.ballots);
     {
-        const auto server = MakeMariaDbDataSource();
+        // The one server as the centre runs it: encrypted connections, its binary log synced at
+        // every commit, as each node's is.
+        const ShippedCentreServer shipped;
+        const auto server = shipped.MakeDataSource();
         ScanningFloor floor(server->ConnectString(), options.stations, options.ballots);
         floor.ScanRound();  // the first round loads what the stations load once
         oneServer = Scan("one MariaDB server:", floor, options.batches);
