@@ -19,11 +19,13 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "StationBenchmark.h"
 #include "audit/AuditLog.h"
 #include "audit/AuditLogFile.h"
+#include "support/ShippedCentreServer.h"
 #include "support/TestStation.h"
 
 namespace {
@@ -164,6 +166,16 @@ void SealingOf300SheetBatch(benchmark::State& state, const char* kind) {
     state.counters["x_end"] = Median(endRatios);
 }
 
+// The centre's database: of the tests' kinds, or on a server run as the centre's shipped
+// configuration runs it, over TLS.
+std::unique_ptr<TestDataSource> CentreOfKind(const char* kind) {
+    if (kind == std::string_view("MariaDBAsShipped")) {
+        static const ShippedCentreServer server;
+        return server.MakeDataSource();
+    }
+    return MakeDataSource(QLatin1StringView(kind));
+}
+
 // What keeping the images' bytes at the centre costs End Batch of a 300-sheet batch: the batch
 // scanned and ended with the bytes stored and without (the same pass, one transaction, seals
 // stored, the bytes' insert left out), turn about, each on a new station; medians over the
@@ -175,7 +187,7 @@ void ImagesAtCentreOf300SheetBatch(benchmark::State& state, const char* kind) {
     for (auto _ : state) {
         const bool keptFirst = ratios.size() % 2 == 0;
         for (const bool kept : {keptFirst, !keptFirst}) {
-            TestStation station(QLatin1StringView(kind), TestStation::Scanner::DiskImport);
+            TestStation station(CentreOfKind(kind), TestStation::Scanner::DiskImport);
             station.Start();
             station.Batch().KeepImagesAtCentre = kept;
             ending[kept].push_back(Scan300SheetBatch(state, station, sheets).ending);
@@ -201,6 +213,8 @@ int main(int argc, char** argv) {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime()
             ->Iterations(6);
+    }
+    for (const char* kind : {"SQLite", "MariaDB", "MariaDBAsShipped"}) {
         benchmark::RegisterBenchmark((std::string("ImagesAtCentreOf300SheetBatch/") + kind).c_str(),
                                      ImagesAtCentreOf300SheetBatch, kind)
             ->Unit(benchmark::kMillisecond)

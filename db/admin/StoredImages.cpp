@@ -1,5 +1,6 @@
 #include "admin/StoredImages.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "database/Connection.h"
@@ -8,9 +9,17 @@
 
 namespace {
 
-// Images read per query: a few megabytes at most, and few round trips for a whole batch. The
-// MariaDB driver keeps a whole result in memory, so a batch is never read in one query.
-constexpr int kImagesPerRead = 16;
+// The MariaDB driver keeps a whole result in memory, so a batch is read a few megabytes to a
+// query: the first query reads a few images, each next one as many as the images so far say fit.
+// Each query costs milliseconds whatever its rows, so small images go many to a query.
+constexpr int kFirstRead = 16;
+constexpr int kMostImagesPerRead = 256;
+constexpr qint64 kBytesPerRead = 8 << 20;
+
+int NextRead(qint64 imagesSoFar, qint64 bytesSoFar) {
+    return int(std::clamp<qint64>(kBytesPerRead * imagesSoFar / std::max<qint64>(bytesSoFar, 1), 1,
+                                  kMostImagesPerRead));
+}
 
 }  // namespace
 
@@ -59,11 +68,13 @@ void ForEachStoredImage(Connection& connection, const BatchKey& batch,
         "WHERE i.SystemID = %1 AND i.BatchNo = %2 AND i.ImageSeq > %3 ORDER BY i.ImageSeq LIMIT "
         "%4");
     qint64 after = -1;
-    for (int read = kImagesPerRead; read == kImagesPerRead;) {
+    qint64 images = 0;
+    qint64 bytes = 0;
+    for (int asked = kFirstRead;; asked = NextRead(images, bytes)) {
         Recordset rows;
-        rows.Open(query.arg(batch.systemId).arg(batch.batchNo).arg(after).arg(kImagesPerRead),
-                  connection);
-        for (read = 0; !rows.Eof(); rows.MoveNext(), ++read) {
+        rows.Open(query.arg(batch.systemId).arg(batch.batchNo).arg(after).arg(asked), connection);
+        int read = 0;
+        for (; !rows.Eof(); rows.MoveNext(), ++read) {
             const auto field = [&](const char* name) {
                 return rows.Fields(QLatin1String(name)).Value();
             };
@@ -80,7 +91,12 @@ void ForEachStoredImage(Connection& connection, const BatchKey& batch,
                     SealOfBytes({image.copy.constData(), std::size_t(image.copy.size())}));
             }
             after = image.sequence;
+            ++images;
+            bytes += image.copy.size();
             each(image);
+        }
+        if (read < asked) {
+            break;
         }
     }
 }

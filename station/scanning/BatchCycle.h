@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QtGlobal>
+#include <optional>
 
 #include "scanning/BatchState.h"
 #include "scanning/LostBatches.h"
@@ -10,6 +11,7 @@
 class AuditLog;
 class BatchView;
 struct ChangedImage;
+class Connection;
 class ControlError;
 class Dialogs;
 class KImgp;
@@ -89,6 +91,9 @@ class BatchCycle {
     void AuditRunStopped(const QString& cause);
     // The no-batch state after a batch has been closed or lost, with lblBatch's caption in red.
     void LeaveBatch(const QString& batchCaption);
+    // The storage pass's rows, seals and copies of every image, in one transaction on the
+    // connection, which the caller commits; stops at an image file that does not match its seal.
+    std::optional<ChangedImage> StoreBatchImages(Connection& connection);
     // An image file that did not match its seal in the storage pass: logged and shown.
     void ReportChangedImage(const ChangedImage& image);
     // The open batch could not be stored and closed: the operator is told, its rows are removed

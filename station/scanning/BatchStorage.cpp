@@ -5,12 +5,10 @@
 
 #include <QDir>
 #include <QFile>
-#include <QStringList>
 #include <algorithm>
 #include <exception>
 #include <optional>
 #include <thread>
-#include <utility>
 
 #include "audit/AuditLog.h"
 #include "database/Connection.h"
@@ -19,6 +17,7 @@
 #include "scanning/AuditedErrors.h"
 #include "scanning/BatchCycle.h"
 #include "scanning/BatchView.h"
+#include "scanning/CentreCopyInserts.h"
 #include "scanning/ErrorText.h"
 #include "scanning/ImageReadAhead.h"
 #include "scanning/ImageStatus.h"
@@ -62,41 +61,21 @@ QString InsertStatement(qint16 systemId, qint16 batchNo, qint32 sequence, const 
            QString::number(image.ErrorCode) + u')';
 }
 
-// The seals go to the centre five hundred rows to a statement: each statement is a commit of its
-// own, which costs the pass more than the rows do.
-constexpr int SealsPerStatement = 500;
-
-QString SealValues(qint16 systemId, qint16 batchNo, qint32 sequence, qint32 serial,
-                   const std::string& seal) {
-    return QStringLiteral("(%1,%2,%3,%4,'%5')")
-        .arg(systemId)
-        .arg(batchNo)
-        .arg(sequence)
-        .arg(serial)
-        .arg(QLatin1StringView(seal));
+void ResetTallies(BatchState& b) {
+    b.BallotCount = 0;
+    b.DiscardedCount = 0;
+    b.RepairCount = 0;
+    b.HeaderCardCount = 0;
+    b.EnderCardCount = 0;
 }
 
-QString SealInsert(const QStringList& values) {
-    return QStringLiteral(
-               "INSERT INTO ImageSeals(SystemID,BatchNo,ImageSeq,BallotSN,SHA256) "
-               "VALUES ") +
-           values.join(u',');
-}
-
-// The images' bytes go as bound values, up to sixteen images and 8 MB to a statement: spelt out in
-// the statement they would double in size and be parsed, a statement per image costs a round trip
-// per image, and a statement must stay within the server's max_allowed_packet. The statements
-// repeat from batch to batch, so each is prepared once per pass. The seal goes as bytes too and
-// becomes text in the database (MariaDB's driver takes a bound text for longer than it is).
-constexpr int ImagesPerStatement = 16;
-constexpr qsizetype BytesPerStatement = 8 << 20;
-
-QString ImageFileInsert(qsizetype images) {
-    QStringList rows(images, QStringLiteral("(?,?,?,CAST(? AS CHAR(64)),?)"));
-    return QStringLiteral(
-               "INSERT INTO ImageFiles(SystemID,BatchNo,ImageSeq,SHA256,ImageData) "
-               "VALUES ") +
-           rows.join(u',');
+// The image's status and error code from its reading, counted into its tally.
+void ClassifyAndCount(BatchState& b, qint32 i, const ImageReadAhead::Reading& read) {
+    BatchImage& image = b.BatchImages.at(i);
+    const ImageClass found = ClassifyImage(read.result, read.cardType, i, b.ImageCounter - 1);
+    image.Status = found.Status;
+    image.ErrorCode = found.ErrorCode;
+    ++TallyOf(b, found.CountedAs);
 }
 
 // The seal of each image the batch holds, empty where an image has none.
@@ -144,7 +123,6 @@ void RollBack(Connection& connection) {
 }  // namespace
 
 bool BatchCycle::StoreScannedBatchIntoDatabase() {
-    BatchState& b = state_;
     Connection connection;
     QString failure;
     std::optional<ChangedImage> changed;
@@ -153,57 +131,7 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
         // One transaction for the batch: a pass that fails part way, or a server that dies during
         // it, leaves no row of the batch behind.
         connection.BeginTrans();
-        b.BallotCount = 0;
-        b.DiscardedCount = 0;
-        b.RepairCount = 0;
-        b.HeaderCardCount = 0;
-        b.EnderCardCount = 0;
-        view_.StartProgress(b.ImageCounter);
-        SyncToDisk(b.BatchFolder);
-        std::vector<std::string> files = ImageFiles(b);
-        const std::vector<std::string> seals =
-            b.SealImages ? ExpectedSeals(b) : std::vector<std::string>();
-        const unsigned readers = Readers(files.size());
-        ImageReadAhead reads(std::move(files), seals, readers);
-        QStringList sealValues;
-        QVariantList imageValues;
-        qsizetype imageBytes = 0;
-        for (qint32 i = 0; i < b.ImageCounter; ++i) {
-            BatchImage& image = b.BatchImages.at(i);
-            const ImageReadAhead::Reading read = reads.Take(i);
-            if (read.sealBroken) {
-                changed = ChangedImage{image.Serial,
-                                       ImageFile(b.BatchFolder, QString::number(image.Serial)),
-                                       seals[i], read.found};
-                break;
-            }
-            const ImageClass found =
-                ClassifyImage(read.result, read.cardType, i, b.ImageCounter - 1);
-            image.Status = found.Status;
-            image.ErrorCode = found.ErrorCode;
-            ++TallyOf(b, found.CountedAs);
-            connection.Execute(InsertStatement(settings_.SYSTEM_ID, b.CurrentBatch, i, image));
-            if (b.KeepImagesAtCentre) {
-                imageValues << int{settings_.SYSTEM_ID} << int{b.CurrentBatch} << i
-                            << QByteArray::fromStdString(read.seal) << read.bytes;
-                imageBytes += read.bytes.size();
-            }
-            if (imageValues.size() == ImagesPerStatement * 5 || imageBytes >= BytesPerStatement ||
-                (!imageValues.isEmpty() && i == b.ImageCounter - 1)) {
-                const QString insert = ImageFileInsert(imageValues.size() / 5);
-                connection.Execute(insert, std::exchange(imageValues, {}));
-                imageBytes = 0;
-            }
-            if (!seals.empty()) {
-                sealValues.append(
-                    SealValues(settings_.SYSTEM_ID, b.CurrentBatch, i, image.Serial, seals[i]));
-            }
-            if (sealValues.size() == SealsPerStatement ||
-                (!sealValues.isEmpty() && i == b.ImageCounter - 1)) {
-                connection.Execute(SealInsert(std::exchange(sealValues, {})));
-            }
-            view_.AdvanceProgress();
-        }
+        changed = StoreBatchImages(connection);
         if (!changed) {
             connection.CommitTrans();
         }
@@ -224,6 +152,39 @@ bool BatchCycle::StoreScannedBatchIntoDatabase() {
         connection.Close();
     }
     return failure.isEmpty() && !changed;
+}
+
+std::optional<ChangedImage> BatchCycle::StoreBatchImages(Connection& connection) {
+    BatchState& b = state_;
+    ResetTallies(b);
+    view_.StartProgress(b.ImageCounter);
+    SyncToDisk(b.BatchFolder);
+    std::vector<std::string> files = ImageFiles(b);
+    const std::vector<std::string> seals =
+        b.SealImages ? ExpectedSeals(b) : std::vector<std::string>();
+    const unsigned readers = Readers(files.size());
+    ImageReadAhead reads(std::move(files), seals, readers);
+    CentreCopyInserts copies(connection, settings_.SYSTEM_ID, b.CurrentBatch);
+    for (qint32 i = 0; i < b.ImageCounter; ++i) {
+        const qint32 serial = b.BatchImages.at(i).Serial;
+        const ImageReadAhead::Reading read = reads.Take(i);
+        if (read.sealBroken) {
+            return ChangedImage{serial, ImageFile(b.BatchFolder, QString::number(serial)), seals[i],
+                                read.found};
+        }
+        ClassifyAndCount(b, i, read);
+        connection.Execute(
+            InsertStatement(settings_.SYSTEM_ID, b.CurrentBatch, i, b.BatchImages.at(i)));
+        const bool last = i == b.ImageCounter - 1;
+        if (b.KeepImagesAtCentre) {
+            copies.AddCopy(i, read.seal, read.bytes, last);
+        }
+        if (!seals.empty()) {
+            copies.AddSeal(i, serial, seals[i], last);
+        }
+        view_.AdvanceProgress();
+    }
+    return std::nullopt;
 }
 
 void BatchCycle::ReportChangedImage(const ChangedImage& image) {

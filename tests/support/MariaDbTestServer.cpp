@@ -80,10 +80,15 @@ bool MariaDbTestServer::Start() {
     } else {
         arguments.push_back("--no-defaults");
     }
-    for (const char* option : {"--user=root", "--skip-log-bin", "--innodb-buffer-pool-size=64M",
-                               "--innodb-flush-log-at-trx-commit=2", "--open-files-limit=1024",
-                               "--bind-address=127.0.0.1"}) {
+    for (const char* option :
+         {"--user=root", "--open-files-limit=1024", "--bind-address=127.0.0.1"}) {
         arguments.emplace_back(option);
+    }
+    if (options_.lightened) {
+        for (const char* option : {"--skip-log-bin", "--innodb-buffer-pool-size=64M",
+                                   "--innodb-flush-log-at-trx-commit=2"}) {
+            arguments.emplace_back(option);
+        }
     }
     for (const auto& [option, value] :
          {std::pair{"--datadir=", DataFolder()},

@@ -15,6 +15,9 @@ class MariaDbTestServer {
         QString defaultsFile;
         // Server options beyond data folder, socket, port and loopback.
         QStringList arguments = {QStringLiteral("--lower-case-table-names=1")};
+        // The tests' lighter settings: no binary log, commits flushed about once a second, a
+        // small buffer pool. Off, the server runs as its option file and defaults say.
+        bool lightened = true;
     };
 
     static MariaDbTestServer& Instance();

@@ -51,13 +51,17 @@ std::unique_ptr<TestDataSource> MakeMariaDbDataSource() {
     return MakeMariaDbDataSource(MariaDbTestServer::Instance());
 }
 
-std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& server) {
+std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& server,
+                                                      const QString& authority) {
     const int number = NextNumber();
     const QString database = QStringLiteral("lindhollow_%1").arg(number);
     server.RunAsAdministrator(QStringLiteral("CREATE DATABASE %1; GRANT ALL ON %1.* TO '%2'@'%'; "
                                              "GRANT ALL ON %1.* TO '%2'@'localhost';")
                                   .arg(database, MariaDbTestServer::UserName()));
-    const QString name = AddMariaDbDataSource(server.Port(), database);
+    const QString name = authority.isEmpty()
+                             ? AddMariaDbDataSource(server.Port(), database)
+                             : AddEncryptedMariaDbDataSource(QStringLiteral("127.0.0.1"),
+                                                             server.Port(), database, authority);
     auto source =
         std::make_unique<TestDataSource>(QStringLiteral("MariaDB"), name, [&server, database] {
             server.RunAsAdministrator(QStringLiteral("DROP DATABASE %1;").arg(database));

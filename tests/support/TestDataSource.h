@@ -31,8 +31,10 @@ std::unique_ptr<TestDataSource> MakeSqliteDataSource();
 // A new database on this process's private MariaDB server (started on first use on
 // a free loopback port, stopped when the process ends), through odbc-mariadb.
 std::unique_ptr<TestDataSource> MakeMariaDbDataSource();
-// The same on another server of this process, which must outlive the data source.
-std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& server);
+// The same on another server of this process, which must outlive the data source; over TLS when
+// given the authority that signed the server's certificate for 127.0.0.1.
+std::unique_ptr<TestDataSource> MakeMariaDbDataSource(const MariaDbTestServer& server,
+                                                      const QString& authority = {});
 
 // A data source of this process's own file for a database on a MariaDB server (or a proxy in
 // front of servers) at a loopback port, reached with the tests' account; returns its name.
