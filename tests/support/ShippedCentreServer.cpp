@@ -5,13 +5,11 @@ ShippedCentreServer::ShippedCentreServer()
     const TestAuthority::Issued certificate =
         authority_.Issue(QStringLiteral("127.0.0.1"), {QStringLiteral("IP:127.0.0.1")});
     // The configuration's certificate paths are those of an installed centre. The tests' account,
-    // without SUPER, makes the schema's triggers, which with the binary log open needs the server
-    // to trust it, as a Galera node does.
+    // without SUPER, makes the schema's triggers as an administrator would.
     server_ = std::make_unique<MariaDbTestServer>(MariaDbTestServer::Options{
         .defaultsFile = QStringLiteral(LINDHOLLOW_CENTRE_FILES "/lindhollow-centre.cnf"),
         .arguments = {"--ssl-ca=" + authority_.Certificate(),
-                      "--ssl-cert=" + certificate.certificate, "--ssl-key=" + certificate.key,
-                      "--log-bin-trust-function-creators=1"},
+                      "--ssl-cert=" + certificate.certificate, "--ssl-key=" + certificate.key},
         .lightened = false});
 }
 
